@@ -1,0 +1,38 @@
+// Control interface of the simulated machine, for tests and the simulator (not part of Win32).
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace win32sim {
+
+// Drives: each letter maps onto a host directory.
+void MapDrive(char letter, const std::string& hostDirectory);
+void UnmapDrives();
+// The absolute, normalised Windows form of a path, resolved against the current directory.
+std::string FullPathName(std::string_view windowsPath);
+// The host path of a Windows path, each existing component matched without regard to case;
+// empty when the path is not on a mapped drive.
+std::string HostPath(std::string_view windowsPath);
+
+// The path GetModuleFileNameA reports for the running program.
+void SetProgramPath(const std::string& windowsPath);
+
+// The virtual clock.
+void SetTickCount(DWORD milliseconds);
+void AdvanceClock(DWORD milliseconds);
+void SetLocalTime(const SYSTEMTIME& time);
+
+// The user's locale.
+void SetDecimalSeparator(char separator);
+
+// Kernel object handles that are still open (files, searches ...).
+std::size_t OpenHandleCount();
+
+// A fresh machine: no drives, current directory C:\, clock at 0, locale defaults, no handles.
+void ResetMachine();
+
+} // namespace win32sim

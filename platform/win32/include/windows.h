@@ -1,0 +1,10 @@
+// The host's stand-in for the Windows umbrella header: the user-mode subset the system uses.
+#pragma once
+
+#include "win32/types.h"
+#include "win32/errors.h"
+#include "win32/handles.h"
+#include "win32/files.h"
+#include "win32/profile.h"
+#include "win32/clock.h"
+#include "win32/locale.h"

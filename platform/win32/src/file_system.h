@@ -1,0 +1,19 @@
+// Private to the host simulation: Windows paths on simulated drives.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace win32sim::detail {
+
+// The current directory, an absolute Windows path such as "C:\" or "C:\Bin".
+std::string CurrentDirectory();
+void SetCurrentDirectoryPath(const std::string& fullPath);
+
+// The host directory a drive letter maps onto; empty when unmapped.
+std::string DriveRoot(char letter);
+
+// Whether two names of one directory entry match as Windows matches them (without regard to case).
+bool SameFileName(std::string_view a, std::string_view b);
+
+} // namespace win32sim::detail

@@ -1,0 +1,28 @@
+// Private to the host simulation: the table of kernel object handles.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+namespace win32sim::detail {
+
+// A kernel object behind a handle; Close runs when its handle is closed.
+class KernelObject {
+public:
+    virtual ~KernelObject() = default;
+    // Whether CloseHandle may close it (search handles only close through FindClose).
+    virtual bool ClosableByCloseHandle() const { return true; }
+};
+
+HANDLE InsertHandle(std::shared_ptr<KernelObject> object);
+std::shared_ptr<KernelObject> LookupHandle(HANDLE handle);
+// Removes the handle; false when it is not open.
+bool RemoveHandle(HANDLE handle);
+
+template <class T>
+std::shared_ptr<T> LookupHandleAs(HANDLE handle) {
+    return std::dynamic_pointer_cast<T>(LookupHandle(handle));
+}
+
+} // namespace win32sim::detail

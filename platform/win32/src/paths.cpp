@@ -1,0 +1,198 @@
+// Drive mapping and the resolution of Windows paths onto host paths.
+#include "file_system.h"
+#include "sim_state.h"
+#include "win32sim/machine.h"
+
+#include "cp1251.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <mutex>
+#include <vector>
+
+namespace win32sim::detail {
+namespace {
+
+std::mutex pathLock;
+std::array<std::string, 26> driveRoots;
+std::string currentDirectory = "C:\\";
+
+char DriveLetter(char c) {
+    if (c >= 'a' && c <= 'z')
+        return static_cast<char>(c - 'a' + 'A');
+    return c;
+}
+
+bool IsDriveLetter(char c) {
+    const char u = DriveLetter(c);
+    return u >= 'A' && u <= 'Z';
+}
+
+// Windows drops trailing dots and blanks of a path component ("name." is "name").
+std::string TrimComponent(std::string part) {
+    if (part == "." || part == "..")
+        return part;
+    while (!part.empty() && (part.back() == '.' || part.back() == ' '))
+        part.pop_back();
+    return part;
+}
+
+bool HostExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// The entry of a host directory whose name matches `name` without regard to case.
+std::string MatchEntry(const std::string& directory, const std::string& name) {
+    if (HostExists(directory + "/" + name))
+        return name;
+    DIR* dir = ::opendir(directory.c_str());
+    if (dir == nullptr)
+        return name;
+    std::string found = name;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (SameFileName(entry->d_name, name)) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+} // namespace
+
+std::string CurrentDirectory() {
+    std::lock_guard lock(pathLock);
+    return currentDirectory;
+}
+
+void SetCurrentDirectoryPath(const std::string& fullPath) {
+    std::lock_guard lock(pathLock);
+    currentDirectory = fullPath;
+}
+
+std::string DriveRoot(char letter) {
+    if (!IsDriveLetter(letter))
+        return {};
+    std::lock_guard lock(pathLock);
+    return driveRoots[DriveLetter(letter) - 'A'];
+}
+
+bool SameFileName(std::string_view a, std::string_view b) {
+    return cp1251::EqualNoCase(a, b);
+}
+
+void ResetFiles() {
+    std::lock_guard lock(pathLock);
+    for (auto& root : driveRoots)
+        root.clear();
+    currentDirectory = "C:\\";
+}
+
+} // namespace win32sim::detail
+
+namespace win32sim {
+
+void MapDrive(char letter, const std::string& hostDirectory) {
+    using namespace detail;
+    std::string root = hostDirectory;
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    std::lock_guard lock(pathLock);
+    driveRoots[DriveLetter(letter) - 'A'] = root;
+}
+
+void UnmapDrives() {
+    std::lock_guard lock(detail::pathLock);
+    for (auto& root : detail::driveRoots)
+        root.clear();
+}
+
+std::string FullPathName(std::string_view windowsPath) {
+    using namespace detail;
+    std::string path(windowsPath);
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    // Device and network names ("\\.\Name", "\\server\share") are not file-system paths here.
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\')
+        return path;
+
+    const std::string current = CurrentDirectory();
+    std::string base; // absolute, "X:\..."
+    std::string rest;
+    if (path.size() >= 2 && path[1] == ':' && IsDriveLetter(path[0])) {
+        const char drive = DriveLetter(path[0]);
+        rest = path.substr(2);
+        if (!rest.empty() && rest[0] == '\\')
+            base = std::string(1, drive) + ":\\";
+        else if (DriveLetter(current[0]) == drive)
+            base = current;
+        else
+            base = std::string(1, drive) + ":\\";
+    } else if (!path.empty() && path[0] == '\\') {
+        base = current.substr(0, 3);
+        rest = path;
+    } else {
+        base = current;
+        rest = path;
+    }
+
+    std::vector<std::string> parts;
+    auto split = [&parts](const std::string& text) {
+        std::size_t start = 0;
+        while (start <= text.size()) {
+            std::size_t end = text.find('\\', start);
+            if (end == std::string::npos)
+                end = text.size();
+            std::string part = TrimComponent(text.substr(start, end - start));
+            if (part == "..") {
+                if (!parts.empty())
+                    parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(std::move(part));
+            }
+            start = end + 1;
+        }
+    };
+    split(base.substr(3));
+    split(rest);
+
+    std::string full = base.substr(0, 2) + "\\";
+    full[0] = DriveLetter(full[0]);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            full += '\\';
+        full += parts[i];
+    }
+    return full;
+}
+
+std::string HostPath(std::string_view windowsPath) {
+    using namespace detail;
+    const std::string full = FullPathName(windowsPath);
+    if (full.size() < 3 || full[1] != ':')
+        return {};
+    std::string host = DriveRoot(full[0]);
+    if (host.empty())
+        return {};
+    std::size_t start = 3;
+    bool matching = true; // once a component is missing, the rest cannot exist either
+    while (start < full.size()) {
+        std::size_t end = full.find('\\', start);
+        if (end == std::string::npos)
+            end = full.size();
+        const std::string name = full.substr(start, end - start);
+        const std::string entry = matching ? MatchEntry(host, name) : name;
+        host += "/" + entry;
+        if (matching && !HostExists(host))
+            matching = false;
+        start = end + 1;
+    }
+    return host;
+}
+
+} // namespace win32sim

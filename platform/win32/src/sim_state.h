@@ -1,0 +1,9 @@
+// Private to the host simulation: the reset hooks of its pieces.
+#pragma once
+
+namespace win32sim::detail {
+void ResetFiles();
+void ResetClock();
+void ResetLocale();
+void ResetHandles();
+} // namespace win32sim::detail
