@@ -1,38 +1,57 @@
-// The running program's file path.
+// The program file's path: GetModuleFileNameA and its control, SetProgramPath.
+#include "sim_state.h"
 #include "win32sim/machine.h"
 
+#include <cstring>
 #include <mutex>
 
 namespace {
+
+// Until a test says otherwise the program is a file in the root of C:.
+constexpr const char* kDefaultProgramPath = "C:\\Program.exe";
+
 std::mutex programLock;
-std::string programPath = "C:\\Program.exe";
+std::string programPath = kDefaultProgramPath;
+
+std::string ProgramPath() {
+    std::lock_guard lock(programLock);
+    return programPath;
+}
+
 } // namespace
 
+// Every module is the program until modules of their own exist (LoadLibraryA).
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
+    (void)hModule;
+    if (lpFilename == nullptr && nSize != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::string path = ProgramPath();
+    if (path.size() < nSize) {
+        std::memcpy(lpFilename, path.c_str(), path.size() + 1);
+        return static_cast<DWORD>(path.size());
+    }
+    // Too small, as Windows since Vista: as much as fits, terminated, and the size given.
+    if (nSize > 0) {
+        std::memcpy(lpFilename, path.data(), nSize - 1);
+        lpFilename[nSize - 1] = '\0';
+    }
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return nSize;
+}
+
 namespace win32sim {
+
 void SetProgramPath(const std::string& windowsPath) {
     std::lock_guard lock(programLock);
     programPath = windowsPath;
 }
-} // namespace win32sim
 
-DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
-    (void)hModule;
-    std::string path;
-    {
-        std::lock_guard lock(programLock);
-        path = programPath;
-    }
-    if (nSize == 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    if (path.size() >= nSize) {
-        path.copy(lpFilename, nSize - 1);
-        lpFilename[nSize - 1] = '\0';
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return nSize;
-    }
-    path.copy(lpFilename, path.size());
-    lpFilename[path.size()] = '\0';
-    return static_cast<DWORD>(path.size());
+namespace detail {
+void ResetProgramPath() {
+    SetProgramPath(kDefaultProgramPath);
 }
+} // namespace detail
+
+} // namespace win32sim

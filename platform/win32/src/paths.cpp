@@ -30,13 +30,34 @@ bool IsDriveLetter(char c) {
     return u >= 'A' && u <= 'Z';
 }
 
-// Windows drops trailing dots and blanks of a path component ("name." is "name").
-std::string TrimComponent(std::string part) {
-    if (part == "." || part == "..")
-        return part;
-    while (!part.empty() && (part.back() == '.' || part.back() == ' '))
+// Windows trims the components of a path it is given: the last one loses its trailing dots and
+// blanks ("name. ." is "name"), one before it a single trailing dot ("a.\b" is "a\b", "a..\b"
+// stays). Neither can leave "." or "..", so no component ever climbs above the drive's folder.
+// The last component is trimmed also before a final separator (which the normal form drops) so
+// that the normal form of a normal form is itself.
+std::string TrimComponent(std::string part, bool last) {
+    if (last) {
+        while (!part.empty() && (part.back() == '.' || part.back() == ' '))
+            part.pop_back();
+    } else if (part.size() >= 2 && part.back() == '.' && part[part.size() - 2] != '.') {
         part.pop_back();
+    }
     return part;
+}
+
+// The components of a path text, without empty ones.
+std::vector<std::string> SplitComponents(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\\', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > start)
+            parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
 }
 
 bool HostExists(const std::string& path) {
@@ -86,10 +107,13 @@ bool SameFileName(std::string_view a, std::string_view b) {
 }
 
 void ResetFiles() {
-    std::lock_guard lock(pathLock);
-    for (auto& root : driveRoots)
-        root.clear();
-    currentDirectory = "C:\\";
+    {
+        std::lock_guard lock(pathLock);
+        for (auto& root : driveRoots)
+            root.clear();
+        currentDirectory = "C:\\";
+    }
+    ResetProgramPath();
 }
 
 } // namespace win32sim::detail
@@ -98,6 +122,8 @@ namespace win32sim {
 
 void MapDrive(char letter, const std::string& hostDirectory) {
     using namespace detail;
+    if (!IsDriveLetter(letter))
+        return;
     std::string root = hostDirectory;
     while (root.size() > 1 && root.back() == '/')
         root.pop_back();
@@ -141,32 +167,40 @@ std::string FullPathName(std::string_view windowsPath) {
         rest = path;
     }
 
-    std::vector<std::string> parts;
-    auto split = [&parts](const std::string& text) {
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = text.find('\\', start);
-            if (end == std::string::npos)
-                end = text.size();
-            std::string part = TrimComponent(text.substr(start, end - start));
-            if (part == "..") {
-                if (!parts.empty())
-                    parts.pop_back();
-            } else if (!part.empty() && part != ".") {
-                parts.push_back(std::move(part));
-            }
-            start = end + 1;
-        }
+    // The base is in normal form already; the given components first climb ("." and ".."), as
+    // Windows evaluates them, and are trimmed afterwards. ".." at the root stays at the root.
+    struct Component {
+        std::string name;
+        bool given;
     };
-    split(base.substr(3));
-    split(rest);
+    std::vector<Component> parts;
+    for (std::string& name : SplitComponents(base.substr(3)))
+        parts.push_back({std::move(name), false});
+    for (std::string& name : SplitComponents(rest)) {
+        if (name == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (name != ".") {
+            parts.push_back({std::move(name), true});
+        }
+    }
+    for (Component& part : parts)
+        if (part.given)
+            part.name = TrimComponent(std::move(part.name), false);
+    // A last component trimmed away ("...") leaves the one before it last.
+    while (!parts.empty() && parts.back().given) {
+        parts.back().name = TrimComponent(std::move(parts.back().name), true);
+        if (!parts.back().name.empty())
+            break;
+        parts.pop_back();
+    }
 
     std::string full = base.substr(0, 2) + "\\";
     full[0] = DriveLetter(full[0]);
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (i > 0)
             full += '\\';
-        full += parts[i];
+        full += parts[i].name;
     }
     return full;
 }

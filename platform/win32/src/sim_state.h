@@ -3,6 +3,7 @@
 
 namespace win32sim::detail {
 void ResetFiles();
+void ResetProgramPath(); // called by ResetFiles
 void ResetClock();
 void ResetLocale();
 void ResetHandles();

@@ -1,0 +1,76 @@
+// The device-control contract of the receiver driver: control codes and the receiver request
+// and reply, shared by the driver, the access library and the tests.
+#pragma once
+
+// Codes are CTL_CODE(type, function, method, FILE_ANY_ACCESS) written out, so this header needs
+// neither the user-mode nor the kernel-mode headers.
+
+// Receiver requests: device type 0, buffered.
+#define IOCTL_RECEIVER_LEGACY 0x00000004  // function 1
+#define IOCTL_RECEIVER_COMMAND 0x00000008 // function 2
+
+// General USB access: device type 0x22, functions 0x800 to 0x820.
+#define IOCTL_USB_QUERY_INTERFACE 0x00222000
+#define IOCTL_USB_READ_DEVICE_DESCRIPTOR 0x00222004
+#define IOCTL_USB_READ_CONFIG_DESCRIPTOR 0x00222008
+#define IOCTL_USB_VENDOR_REQUEST 0x00222014
+#define IOCTL_USB_NOP 0x00222018
+#define IOCTL_USB_LOAD_RAM_BLOCKS 0x0022201C
+#define IOCTL_USB_RESET_PORT 0x00222031
+#define IOCTL_USB_RESET_PIPE 0x00222035
+#define IOCTL_USB_ABORT_PIPE 0x0022203D
+#define IOCTL_USB_SELECT_INTERFACE 0x00222040
+#define IOCTL_USB_READ_STRING_DESCRIPTOR 0x00222044
+#define IOCTL_USB_PIPE_READ 0x0022204E
+#define IOCTL_USB_PIPE_WRITE 0x00222051
+#define IOCTL_USB_READ_FRAME_NUMBER 0x00222054
+#define IOCTL_USB_CONTROL_REQUEST 0x00222059
+#define IOCTL_USB_LAST_STATUS 0x0022205C
+#define IOCTL_USB_ISO_READ 0x00222066
+#define IOCTL_USB_ISO_WRITE 0x00222069
+#define IOCTL_USB_LOAD_RAM 0x0022206D
+#define IOCTL_USB_DRIVER_VERSION 0x00222074
+#define IOCTL_USB_START_ISO_STREAM 0x00222078
+#define IOCTL_USB_STOP_ISO_STREAM 0x0022207C
+#define IOCTL_USB_READ_ISO_STREAM 0x00222082
+
+// The receiver commands, sent as the vendor request number.
+enum TReceiverCommand : unsigned char {
+    rcAckCode = 1,
+    rcReadCodeBuffer = 2,
+    rcSetPortDirection = 3,
+    rcGetPortDirection = 4,
+    rcSetOutPort = 5,
+    rcGetOutPort = 6,
+    rcGetInPort = 7,
+    rcEepromRead = 8,
+    rcEepromWrite = 9,
+    rcSerialSend = 10,
+    rcSerialRead = 11,
+    rcSetBaudDivisor = 12,
+    rcGetBaudDivisor = 13,
+};
+
+#pragma pack(push, 1)
+
+// Input of IOCTL_RECEIVER_COMMAND.
+struct TReceiverRequest {
+    unsigned char Command; // a TReceiverCommand
+    unsigned char Value;   // the request's wValue
+    unsigned char Index;   // the request's wIndex
+};
+
+// Output of IOCTL_RECEIVER_COMMAND: the data stage of the vendor request; only the first
+// "bytes returned" bytes are meaningful.
+struct TReceiverReply {
+    unsigned char Data[8];
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(TReceiverRequest) == 3, "TReceiverRequest is 3 bytes");
+static_assert(sizeof(TReceiverReply) == 8, "TReceiverReply is 8 bytes");
+
+// The receiver's vendor requests: device-to-host, vendor, recipient endpoint; 8-byte data stage.
+#define RECEIVER_REQUEST_TYPE 0xC2
+#define RECEIVER_REPLY_LENGTH 8

@@ -1,0 +1,230 @@
+// Directory search: FindFirstFileA, FindNextFileA and FindClose over a snapshot of one folder.
+#include "handle_table.h"
+#include "host_files.h"
+
+#include "cp1251.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace win32sim::detail {
+namespace {
+
+struct FoundEntry {
+    std::string name;
+    EntryInfo info;
+};
+
+// A search: the matching entries as they were when it began, in order. A search serves one
+// thread at a time.
+class FindObject final : public KernelObject {
+public:
+    explicit FindObject(std::vector<FoundEntry> entries) : entries_(std::move(entries)) {}
+    bool ClosableByCloseHandle() const override { return false; }
+
+    // The next entry; null after the last.
+    const FoundEntry* Next() { return next_ < entries_.size() ? &entries_[next_++] : nullptr; }
+
+private:
+    std::vector<FoundEntry> entries_;
+    std::size_t next_ = 0;
+};
+
+// The last component of a search, matched as Windows matches it, with the rules of DOS: a '*'
+// before a dot cannot reach past the name's last dot; '?' matches one character, or nothing at
+// a dot or the end of the name; a dot before a wildcard or at the end of the pattern also
+// matches the end of the name. So "*" and "*.*" match every name, "name.*" matches "name",
+// "*." the names without a dot. Letters compare without regard to case.
+class SearchPattern {
+public:
+    explicit SearchPattern(std::string_view pattern) {
+        for (std::size_t i = 0; i < pattern.size(); ++i) {
+            const char c = pattern[i];
+            const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+            if (c == '*')
+                tokens_.push_back({next == '.' ? Kind::DosStar : Kind::Star, c});
+            else if (c == '?')
+                tokens_.push_back({Kind::DosQuestion, c});
+            else if (c == '.' && (next == '\0' || next == '*' || next == '?'))
+                tokens_.push_back({Kind::DosDot, c});
+            else
+                tokens_.push_back({Kind::Literal, cp1251::ToLower(c)});
+        }
+    }
+
+    bool Matches(std::string_view name) const {
+        Attempt attempt{tokens_, name, name.rfind('.'),
+                        std::vector<signed char>((tokens_.size() + 1) * (name.size() + 1), -1)};
+        return attempt.From(0, 0);
+    }
+
+private:
+    enum class Kind { Literal, Star, DosStar, DosQuestion, DosDot };
+    struct Token {
+        Kind kind;
+        char c;
+    };
+
+    // One name against the tokens, remembering which (token, position) pairs were decided.
+    struct Attempt {
+        const std::vector<Token>& tokens;
+        std::string_view name;
+        std::size_t lastDot;
+        std::vector<signed char> decided; // -1 not yet, else 0 or 1
+
+        // Whether tokens [k..] match the name from position i on.
+        bool From(std::size_t k, std::size_t i) {
+            signed char& known = decided[k * (name.size() + 1) + i];
+            if (known < 0)
+                known = Step(k, i) ? 1 : 0;
+            return known == 1;
+        }
+
+        bool Step(std::size_t k, std::size_t i) {
+            const bool atEnd = i == name.size();
+            if (k == tokens.size())
+                return atEnd;
+            switch (tokens[k].kind) {
+            case Kind::Literal:
+                return !atEnd && cp1251::ToLower(name[i]) == tokens[k].c && From(k + 1, i + 1);
+            case Kind::Star:
+                return From(k + 1, i) || (!atEnd && From(k, i + 1));
+            case Kind::DosStar:
+                return From(k + 1, i) || (!atEnd && i != lastDot && From(k, i + 1));
+            case Kind::DosQuestion:
+                if (!atEnd && name[i] != '.')
+                    return From(k + 1, i + 1);
+                while (k < tokens.size() && tokens[k].kind == Kind::DosQuestion)
+                    ++k;
+                return From(k, i);
+            case Kind::DosDot:
+                return atEnd ? From(k + 1, i) : name[i] == '.' && From(k + 1, i + 1);
+            }
+            return false;
+        }
+    };
+
+    std::vector<Token> tokens_;
+};
+
+// Whether a host name can be given to a Windows program at all.
+bool IsReportableName(const std::string& name) {
+    return name.size() <= MAX_PATH - 1 &&
+           std::all_of(name.begin(), name.end(), IsFileNameCharacter);
+}
+
+// The folder's entries that match, sorted by name as Windows' file system orders them;
+// "." and ".." first in a folder below a drive's root. Returns 0 or the errno.
+int TakeSnapshot(const ResolvedPath& folder, const SearchPattern& pattern,
+                 std::vector<FoundEntry>& found) {
+    DIR* dir = ::opendir(folder.host.c_str());
+    if (dir == nullptr)
+        return errno;
+    while (const dirent* item = ::readdir(dir)) {
+        const std::string name = item->d_name;
+        if (name == "." || name == ".." || !IsReportableName(name) || !pattern.Matches(name))
+            continue;
+        FoundEntry entry{name, {}};
+        // An entry that vanished or cannot be examined is not reported.
+        if (StatHostEntry(folder.host + "/" + name, entry.info) == 0 &&
+            entry.info.kind != EntryKind::Missing)
+            found.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) {
+        const int order = cp1251::CompareNoCase(a.name, b.name);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
+    const bool isRoot = folder.full.size() == 3;
+    if (!isRoot) {
+        const EntryInfo folderInfo{EntryKind::Folder, false, 0};
+        for (const char* relative : {"..", "."})
+            if (pattern.Matches(relative))
+                found.insert(found.begin(), FoundEntry{relative, folderInfo});
+    }
+    return 0;
+}
+
+void Describe(const FoundEntry& entry, WIN32_FIND_DATAA& data) {
+    std::memset(&data, 0, sizeof data);
+    data.dwFileAttributes = AttributesOf(entry.info);
+    data.nFileSizeHigh = static_cast<DWORD>(entry.info.size >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(entry.info.size);
+    std::memcpy(data.cFileName, entry.name.c_str(), entry.name.size() + 1);
+}
+
+HANDLE FailSearch(DWORD error) {
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+} // namespace win32sim::detail
+
+using namespace win32sim::detail;
+
+HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
+    if (lpFindFileData == nullptr)
+        return FailSearch(ERROR_INVALID_PARAMETER);
+    std::string text = lpFileName == nullptr ? std::string() : std::string(lpFileName);
+    std::replace(text.begin(), text.end(), '/', '\\');
+
+    // The folder is everything before the last component, which is the pattern.
+    std::size_t cut = text.rfind('\\');
+    if (cut == std::string::npos && text.size() >= 2 && text[1] == ':')
+        cut = 1;
+    const std::string folderName = cut == std::string::npos ? "." : text.substr(0, cut + 1);
+    const std::string patternText = cut == std::string::npos ? text : text.substr(cut + 1);
+    const bool patternValid = std::all_of(patternText.begin(), patternText.end(), [](char c) {
+        return c == '*' || c == '?' || IsFileNameCharacter(c);
+    });
+    if (!patternValid)
+        return FailSearch(ERROR_INVALID_NAME);
+
+    const ResolvedPath folder = ResolvePath(folderName.c_str());
+    if (folder.Failed() && !folder.IsFile())
+        return FailSearch(folder.error);
+    if (!folder.IsFolder())
+        return FailSearch(ERROR_PATH_NOT_FOUND);
+    if (patternText.empty())
+        return FailSearch(ERROR_FILE_NOT_FOUND);
+
+    std::vector<FoundEntry> found;
+    if (const int error = TakeSnapshot(folder, SearchPattern(patternText), found); error != 0)
+        return FailSearch(ErrorFromErrno(error));
+    if (found.empty())
+        return FailSearch(ERROR_FILE_NOT_FOUND);
+    auto search = std::make_shared<FindObject>(std::move(found));
+    Describe(*search->Next(), *lpFindFileData);
+    return InsertHandle(std::move(search));
+}
+
+BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
+    const auto search = LookupHandleAs<FindObject>(hFindFile);
+    if (!search) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (lpFindFileData == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const FoundEntry* entry = search->Next();
+    if (entry == nullptr) {
+        SetLastError(ERROR_NO_MORE_FILES);
+        return FALSE;
+    }
+    Describe(*entry, *lpFindFileData);
+    return TRUE;
+}
+
+BOOL WINAPI FindClose(HANDLE hFindFile) {
+    if (!LookupHandleAs<FindObject>(hFindFile) || !RemoveHandle(hFindFile)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}

@@ -1,0 +1,178 @@
+// Resolution of the file names of Win32 calls onto host entries, and host errors as Win32's.
+#include "host_files.h"
+
+#include "file_system.h"
+#include "win32sim/machine.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+namespace win32sim::detail {
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Characters no Windows path may hold; ':' only right after a drive letter.
+bool IsValidPathText(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ':') {
+            if (i != 1 || !IsDriveLetter(text[0]))
+                return false;
+        } else if (!IsSeparator(c) && !IsFileNameCharacter(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The host's error for a path, cut down to the two cases a caller can tell apart on Windows.
+DWORD ErrorOfParent(int error) {
+    return error == ENAMETOOLONG ? ERROR_INVALID_NAME : ERROR_PATH_NOT_FOUND;
+}
+
+} // namespace
+
+DWORD ErrorFromErrno(int error) {
+    switch (error) {
+    case 0:
+        return ERROR_SUCCESS;
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+    case ELOOP:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+    case ETXTBSY:
+    case EBUSY:
+        return ERROR_ACCESS_DENIED;
+    case EEXIST:
+    case ENOTEMPTY:
+        return ERROR_FILE_EXISTS;
+    case ENAMETOOLONG:
+        return ERROR_INVALID_NAME;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return kErrorDiskFull;
+    case ENOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case EMFILE:
+    case ENFILE:
+        return kErrorTooManyOpenFiles;
+    case EINVAL:
+        return ERROR_INVALID_PARAMETER;
+    case EXDEV:
+        return kErrorNotSameDevice;
+    default:
+        return kErrorGenFailure;
+    }
+}
+
+int StatHostEntry(const std::string& hostPath, EntryInfo& info) {
+    info = EntryInfo{};
+    struct stat st;
+    if (::stat(hostPath.c_str(), &st) != 0)
+        return errno == ENOENT ? 0 : errno;
+    if (S_ISDIR(st.st_mode)) {
+        info.kind = EntryKind::Folder;
+    } else {
+        info.kind = EntryKind::File;
+        info.readOnly = (st.st_mode & S_IWUSR) == 0;
+        info.size = static_cast<std::uint64_t>(st.st_size);
+    }
+    return 0;
+}
+
+DWORD AttributesOf(const EntryInfo& info) {
+    if (info.kind == EntryKind::Folder)
+        return FILE_ATTRIBUTE_DIRECTORY;
+    return FILE_ATTRIBUTE_ARCHIVE | (info.readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+}
+
+bool IsFileNameCharacter(char c) {
+    if (static_cast<unsigned char>(c) < 0x20)
+        return false;
+    switch (c) {
+    case '<':
+    case '>':
+    case '"':
+    case '|':
+    case '?':
+    case '*':
+    case ':':
+    case '\\':
+    case '/':
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool IsDeviceName(std::string_view name) {
+    return name.size() >= 4 && IsSeparator(name[0]) && IsSeparator(name[1]) && name[2] == '.' &&
+           IsSeparator(name[3]);
+}
+
+std::string ResolvedPath::HostParent() const {
+    return host.substr(0, host.rfind('/'));
+}
+
+std::string ResolvedPath::LastName() const {
+    return full.substr(full.rfind('\\') + 1);
+}
+
+ResolvedPath ResolvePath(const char* name) {
+    ResolvedPath path;
+    const std::string_view text = name == nullptr ? std::string_view() : std::string_view(name);
+    if (text.empty()) {
+        path.error = ERROR_PATH_NOT_FOUND;
+        return path;
+    }
+    // Network and device namespaces ("\\server\share", "\\.\Name", "\\?\") hold no drive files.
+    if (text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
+        path.error = ERROR_PATH_NOT_FOUND;
+        return path;
+    }
+    if (!IsValidPathText(text)) {
+        path.error = ERROR_INVALID_NAME;
+        return path;
+    }
+    path.namesFolder = IsSeparator(text.back());
+    path.full = win32sim::FullPathName(text);
+    path.host = win32sim::HostPath(path.full);
+    if (path.host.empty()) { // the drive is not mapped
+        path.error = ERROR_PATH_NOT_FOUND;
+        return path;
+    }
+
+    const bool isRoot = path.full.size() == 3;
+    if (!isRoot) {
+        EntryInfo parent;
+        const int error = StatHostEntry(path.HostParent(), parent);
+        if (error != 0 || parent.kind != EntryKind::Folder) {
+            path.error = ErrorOfParent(error);
+            return path;
+        }
+    }
+    const int error = StatHostEntry(path.host, path.entry);
+    if (error != 0)
+        path.error = ErrorFromErrno(error);
+    else if (isRoot && !path.IsFolder()) // a drive mapped onto a folder that is gone
+        path.error = ERROR_PATH_NOT_FOUND;
+    else if (path.namesFolder && path.IsFile())
+        path.error = ERROR_INVALID_NAME;
+    return path;
+}
+
+} // namespace win32sim::detail

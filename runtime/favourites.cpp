@@ -1,0 +1,35 @@
+// Reading and writing the favourites lists, and reading the playlists.
+#include "favourites.h"
+
+#include "program_folder.h"
+
+namespace {
+
+bool LoadIfExists(const std::string& path, TStringList& list) {
+    if (!FileExists(path))
+        return false;
+    list.LoadFromFile(path);
+    return true;
+}
+
+std::string FavoritesPath(const std::string& group) {
+    return ProgramFolder() + "Bin\\favorit" + group + ".bin";
+}
+
+} // namespace
+
+void LoadFavorites(const std::string& group, TStringList& list) {
+    LoadIfExists(FavoritesPath(group), list);
+}
+
+void SaveFavorites(const std::string& group, const TStringList& list) {
+    list.SaveToFile(FavoritesPath(group));
+}
+
+void LoadPlaylistIndex(std::int16_t kind, TStringList& list) {
+    LoadIfExists(ProgramFolder() + "PL\\playlists." + (kind == 0 ? "aud" : "vid"), list);
+}
+
+bool LoadPlaylist(bool video, const std::string& name, TStringList& list) {
+    return LoadIfExists(ProgramFolder() + "PL\\" + name + "." + (video ? "vid" : "aud"), list);
+}

@@ -1,0 +1,1 @@
+/* Nothing of its own: the runtime is linked whole into this DLL. */
