@@ -8,3 +8,4 @@
 #include "win32/profile.h"
 #include "win32/clock.h"
 #include "win32/locale.h"
+#include "win32/modules.h"

@@ -7,6 +7,7 @@ namespace win32sim {
 
 void ResetMachine() {
     detail::ResetHandles();
+    detail::ResetModules();
     detail::ResetFiles();
     detail::ResetClock();
     detail::ResetLocale();

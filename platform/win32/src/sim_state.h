@@ -7,4 +7,5 @@ void ResetProgramPath(); // called by ResetFiles
 void ResetClock();
 void ResetLocale();
 void ResetHandles();
+void ResetModules();
 } // namespace win32sim::detail
