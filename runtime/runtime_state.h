@@ -3,6 +3,7 @@
 
 #include "cache_slots.h"
 #include "keyword_lists.h"
+#include "osd.h"
 #include "records.h"
 
 #include <toolkit.h>
@@ -32,7 +33,8 @@ struct TRuntimeState {
     TStringList WorkList;
     std::array<TFuncCacheSlot, 20> FuncCache{};
     std::array<TCmdCacheSlot, 200> CmdCache{};
-    // FormSlots (the eight on-screen windows and dialogs) joins here together with the forms.
+    // The eight on-screen windows and dialogs, indexed by kind.
+    std::array<TFormSlot, FormSlotCount> FormSlots{};
     std::unique_ptr<TIniFile> LangIni;
 
     // Engine state.
