@@ -183,10 +183,15 @@ int SaveCodeTable() {
     std::vector<TCodeEntry> out;
     try {
         const std::size_t used = UsedEntries(Runtime.CodeTable, Runtime.CodeCount);
+        // Names compare as they would be stored, so a name that fills its whole field still
+        // matches the default it was loaded from.
         std::vector<std::string> tableNames;
         tableNames.reserve(used);
-        for (std::size_t i = 0; i < used; ++i)
-            tableNames.push_back(FieldText(Runtime.CodeTable[i].Name));
+        for (std::size_t i = 0; i < used; ++i) {
+            TCodeEntry t = Runtime.CodeTable[i];
+            TerminateFields(t);
+            tableNames.push_back(FieldText(t.Name));
+        }
 
         TRecordReader<TCodeEntry> def(BinPath("defcode.bin"));
         TCodeEntry d;
@@ -237,10 +242,16 @@ int SaveApplTable() {
     std::vector<std::size_t> newEntries;
     try {
         const std::size_t used = UsedEntries(Runtime.ApplTable, Runtime.ApplCount);
+        // Texts compare as they would be stored: a text filling its whole field is cut.
+        std::vector<TApplEntry> stored(Runtime.ApplTable.begin(),
+                                       Runtime.ApplTable.begin() +
+                                           static_cast<std::ptrdiff_t>(used));
         std::vector<std::string> tableNames;
         tableNames.reserve(used);
-        for (std::size_t i = 0; i < used; ++i)
-            tableNames.push_back(FieldText(Runtime.ApplTable[i].Name));
+        for (TApplEntry& t : stored) {
+            TerminateFields(t);
+            tableNames.push_back(FieldText(t.Name));
+        }
 
         TRecordReader<TApplEntry> def(BinPath("defappl.bin"));
         CheckTableSize(def.Count());
@@ -256,7 +267,7 @@ int SaveApplTable() {
                 SetField(d.Path, "");
                 changed = true;
             } else {
-                const TApplEntry& t = Runtime.ApplTable[i];
+                const TApplEntry& t = stored[static_cast<std::size_t>(i)];
                 const std::string className = FieldText(t.ClassName);
                 const std::string path = FieldText(t.Path);
                 if (!cp1251::EqualNoCase(className, FieldText(d.ClassName)) ||
@@ -275,8 +286,7 @@ int SaveApplTable() {
             if (cp1251::EqualNoCase(tableNames[i], SystemApplName) ||
                 FindName(defaultNames, tableNames[i]) >= 0)
                 continue;
-            TApplEntry r = Runtime.ApplTable[i];
-            TerminateFields(r);
+            TApplEntry r = stored[i];
             r.Wnd = 0;
             out.push_back(r);
             newEntries.push_back(i);

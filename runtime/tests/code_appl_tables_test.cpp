@@ -409,6 +409,27 @@ TEST_F(TablesTest, ATableNameWithoutNulIsSavedCut) {
     EXPECT_EQ(GetFile(Prog(kUserCode)), Bytes(std::vector{Code(std::string(31, 'k'), 9)}));
 }
 
+TEST_F(TablesTest, TableTextsFillingTheirFieldsMatchTheirDefaultsAsStored) {
+    PutRecords(kDefCode, std::vector{Code(std::string(31, 'k'), 9), Code("Next", 2)});
+    TCodeEntry code;
+    std::memset(code.Name, 'k', sizeof code.Name);
+    code.Code = 9;
+    SetCodeTable({code, Code("Next", 2)});
+    EXPECT_EQ(SaveCodeTable(), ResultOk);
+    EXPECT_EQ(GetFile(Prog(kUserCode)), "") << "the button keeps its default place";
+
+    PutRecords(kDefAppl, std::vector{Appl(std::string(24, 'a'), std::string(102, 'c'),
+                                          std::string(255, 'p'))});
+    TApplEntry appl;
+    std::memset(appl.Name, 'a', sizeof appl.Name);
+    std::memset(appl.ClassName, 'c', sizeof appl.ClassName);
+    std::memset(appl.Path, 'p', sizeof appl.Path);
+    appl.Wnd = 0;
+    SetApplTable({Appl("System", "", ""), appl});
+    EXPECT_EQ(SaveApplTable(), ResultOk);
+    EXPECT_EQ(GetFile(Prog(kUserAppl)), "");
+}
+
 TEST_F(TablesTest, CodeUserFileThatCannotBeCreatedGivesFive) {
     MakeDir(Prog(kUserCode));
     SetCodeTable({Code("A", 1)});
