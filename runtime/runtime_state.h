@@ -4,6 +4,7 @@
 #include "cache_slots.h"
 #include "keyword_lists.h"
 #include "osd.h"
+#include "receiver_binding.h"
 #include "records.h"
 
 #include <toolkit.h>
@@ -101,6 +102,29 @@ struct TRuntimeState {
     TKeyword INPUTFORMAT[InputFormatCount];
     TKeyword PLTYPE[PlTypeCount];
     std::uint8_t KeywordsLoaded = 0;
+
+    // Binding of the receiver library: empty until bound.
+    HMODULE ReceiverLibrary = nullptr;
+    TDoGetInfraCode DoGetInfraCode = nullptr;
+    TDoEEPROMRead DoEEPROMRead = nullptr;   // bound, never called
+    TDoEEPROMWrite DoEEPROMWrite = nullptr; // bound, never called
+    TDoSetDataPortDirection DoSetDataPortDirection = nullptr;
+    TDoSetOutDataPort DoSetOutDataPort = nullptr;
+    std::uint8_t IndicatorLit = 0;       // the indicator output is on
+    std::int32_t IndicatorCountdown = 0; // IndicatorTick calls before it goes off
+
+    // Window lookup: the class name read last, and the application found in front.
+    char ClassBuffer[99] = "";
+    char FoundAppl[100] = "";
+    std::int32_t EnumApplIndex = -1; // ApplTable entry searched for; -1: learn a class
+
+    // Command engine working state.
+    std::int32_t StepApplIndex = -1; // ApplTable index of the running function's application
+    float LastMouseFlags = 0.0f;     // the last mousevent step's flags and offsets
+    float LastMouseDx = 0.0f;
+    float LastMouseDy = 0.0f;
+    std::uint8_t VolumeMuted = 0;
+    std::uint32_t VolumeBeforeMute = 0; // volume word: left in the low, right in the high half
 };
 
 extern TRuntimeState Runtime;
