@@ -306,3 +306,38 @@ int SaveApplTable() {
         return ResultNoCreate;
     return ResultOk;
 }
+
+const char* ResultMessageKey(TResultCaller caller, int result) {
+    switch (caller) {
+    case TResultCaller::StartupCodeTable:
+        return result == ResultNoData      ? "err_nocodefile"
+               : result == ResultEmptyFile ? "err_emptycodefile"
+               : result == ResultNoMemory  ? "err_nomemory"
+                                           : "";
+    case TResultCaller::RestoreDefaultCodes:
+        return result == ResultNoData || result == ResultNoMemory ? "err_nocodefile" : "";
+    case TResultCaller::StartupApplTable:
+        return result == ResultNoData      ? "err_noapplfile"
+               : result == ResultEmptyFile ? "err_emptyapplfile"
+               : result == ResultNoMemory  ? "err_nomemory"
+                                           : "";
+    case TResultCaller::RestoreDefaultAppls:
+        return result == ResultNoData || result == ResultNoMemory ? "err_noapplfile" : "";
+    case TResultCaller::SaveCodes:
+        return result == ResultNoCreate ? "err_codewrite" : "";
+    case TResultCaller::SaveAppls:
+        return result == ResultNoCreate || result == ResultNoMemory ? "err_applwrite" : "";
+    case TResultCaller::CommandsPage:
+        return result == ResultNoData      ? "err_nocmdfile"
+               : result == ResultEmptyFile ? "err_emptycmdfile"
+                                           : "";
+    case TResultCaller::FunctionsPage:
+        return result == ResultNoData      ? "err_nofuncfile"
+               : result == ResultEmptyFile ? "err_emptyfuncfile"
+                                           : "";
+    case TResultCaller::FunctionsList:
+    case TResultCaller::SaveCommandsOrFuncs:
+        break;
+    }
+    return "";
+}

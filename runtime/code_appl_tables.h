@@ -16,3 +16,20 @@ int LoadApplTable(bool defaultOnly);
 int SaveCodeTable();
 // userappl.bin as the differences of ApplTable against defappl.bin: 0, 5 or 6.
 int SaveApplTable();
+
+// The callers of the loaders and savers that show a result to the user.
+enum class TResultCaller {
+    StartupCodeTable,    // LoadCodeTable at start-up
+    RestoreDefaultCodes, // LoadCodeTable(true) from the settings dialog
+    StartupApplTable,    // LoadApplTable at start-up and after the search program ran
+    RestoreDefaultAppls, // LoadApplTable(true) from the settings dialog
+    SaveCodes,           // SaveCodeTable on OK of the settings dialog
+    SaveAppls,           // SaveApplTable on OK of the settings dialog
+    CommandsPage,        // LoadCmdGrid on the Commands page
+    FunctionsPage,       // LoadFuncGrid on the Functions page
+    FunctionsList,       // LoadFuncGrid for the showfunction step
+    SaveCommandsOrFuncs, // SaveCmdGrid and SaveFuncGrid
+};
+
+// The key of section Msg that the caller shows for the result; "" when it shows nothing.
+const char* ResultMessageKey(TResultCaller caller, int result);

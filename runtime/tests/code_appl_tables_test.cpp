@@ -513,4 +513,34 @@ TEST_F(TablesTest, ApplUserFileThatCannotBeCreatedGivesFive) {
     EXPECT_EQ(Runtime.ApplTable[1].Wnd, 3);
 }
 
+// --- Message keys of the results ---
+
+TEST(ResultMessageKeyTest, EachCallerShowsTheKeyOfItsResult) {
+    using C = TResultCaller;
+    struct Case {
+        C caller;
+        const char* keys[7]; // for the results 0 to 6
+    };
+    const Case cases[] = {
+        {C::StartupCodeTable,
+         {"", "", "", "err_nocodefile", "err_emptycodefile", "", "err_nomemory"}},
+        {C::RestoreDefaultCodes, {"", "", "", "err_nocodefile", "", "", "err_nocodefile"}},
+        {C::StartupApplTable,
+         {"", "", "", "err_noapplfile", "err_emptyapplfile", "", "err_nomemory"}},
+        {C::RestoreDefaultAppls, {"", "", "", "err_noapplfile", "", "", "err_noapplfile"}},
+        {C::SaveCodes, {"", "", "", "", "", "err_codewrite", ""}},
+        {C::SaveAppls, {"", "", "", "", "", "err_applwrite", "err_applwrite"}},
+        {C::CommandsPage, {"", "", "", "err_nocmdfile", "err_emptycmdfile", "", ""}},
+        {C::FunctionsPage, {"", "", "", "err_nofuncfile", "err_emptyfuncfile", "", ""}},
+        {C::FunctionsList, {"", "", "", "", "", "", ""}},
+        {C::SaveCommandsOrFuncs, {"", "", "", "", "", "", ""}},
+    };
+    for (const Case& c : cases)
+        for (int result = 0; result <= 6; ++result) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(c.caller) << " result " << result);
+            EXPECT_STREQ(ResultMessageKey(c.caller, result), c.keys[result]);
+        }
+    EXPECT_STREQ(ResultMessageKey(C::StartupCodeTable, -1), "");
+}
+
 } // namespace
