@@ -11,6 +11,9 @@ void ResetMachine() {
     detail::ResetFiles();
     detail::ResetClock();
     detail::ResetLocale();
+    detail::ResetDesktop();
+    detail::ResetRegions();
+    detail::ResetGlobalMemory();
 }
 
 } // namespace win32sim

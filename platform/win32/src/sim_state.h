@@ -8,4 +8,7 @@ void ResetClock();
 void ResetLocale();
 void ResetHandles();
 void ResetModules();
+void ResetDesktop();
+void ResetRegions();
+void ResetGlobalMemory();
 } // namespace win32sim::detail

@@ -21,5 +21,7 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define DLL_THREAD_DETACH 3
 
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
+// A module already loaded (user32.dll always is), without taking a reference; NULL: the program.
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
 BOOL WINAPI FreeLibrary(HMODULE hLibModule);

@@ -66,9 +66,6 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL hMem);
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
 
-// Modules: user32.dll, through which optional functions are looked up at run time.
-HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
-
 // Access tokens and privileges (advapi32).
 #define TOKEN_ADJUST_PRIVILEGES 0x0020
 #define TOKEN_QUERY 0x0008

@@ -23,6 +23,9 @@ typedef struct tagMSG {
 #ifndef ERROR_INVALID_WINDOW_HANDLE
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #endif
+#ifndef ERROR_NOACCESS
+#define ERROR_NOACCESS 998L
+#endif
 #ifndef ERROR_INVALID_INDEX
 #define ERROR_INVALID_INDEX 1413L
 #endif
@@ -31,7 +34,9 @@ typedef struct tagMSG {
 
 // Messages.
 #define WM_NULL 0x0000
+#define WM_ACTIVATE 0x0006
 #define WM_CLOSE 0x0010
+#define WM_ACTIVATEAPP 0x001C
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -42,6 +47,10 @@ typedef struct tagMSG {
 #define WM_RBUTTONUP 0x0205
 #define WM_DROPFILES 0x0233
 #define WM_USER 0x0400
+
+// WM_ACTIVATE states.
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
 
 // ShowWindow commands.
 #define SW_HIDE 0
@@ -57,6 +66,7 @@ typedef struct tagMSG {
 #define SW_SHOWNA 8
 #define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
+#define SW_FORCEMINIMIZE 11
 
 // Window attributes.
 #define GWL_EXSTYLE (-20)
@@ -92,12 +102,32 @@ typedef struct tagMSG {
 #define VK_RIGHT 0x27
 #define VK_DOWN 0x28
 #define VK_DELETE 0x2E
+#define VK_NUMPAD0 0x60
+#define VK_NUMPAD9 0x69
+#define VK_MULTIPLY 0x6A
+#define VK_ADD 0x6B
+#define VK_SUBTRACT 0x6D
+#define VK_DECIMAL 0x6E
+#define VK_DIVIDE 0x6F
 #define VK_F4 0x73
 #define VK_F10 0x79
+#define VK_LSHIFT 0xA0
+#define VK_RSHIFT 0xA1
 #define VK_LCONTROL 0xA2
 #define VK_RCONTROL 0xA3
 #define VK_LMENU 0xA4
 #define VK_RMENU 0xA5
+#define VK_OEM_1 0xBA
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_COMMA 0xBC
+#define VK_OEM_MINUS 0xBD
+#define VK_OEM_PERIOD 0xBE
+#define VK_OEM_2 0xBF
+#define VK_OEM_3 0xC0
+#define VK_OEM_4 0xDB
+#define VK_OEM_5 0xDC
+#define VK_OEM_6 0xDD
+#define VK_OEM_7 0xDE
 
 // Shutting the system down.
 #define EWX_LOGOFF 0x00000000
