@@ -353,6 +353,24 @@ TEST_F(CmdFuncTest, OverlongCommandCellsAreCutToTheirFields) {
                                            std::string(24, '4'))}));
 }
 
+TEST_F(CmdFuncTest, ABlockLongerThanAStepCountHoldsIsCutToTheLargestCount) {
+    Rows rows(40000, {"", "mode", "", "", "", ""});
+    rows[0][0] = "Huge";
+    rows.push_back({"After", "mode", "a", "", "", ""});
+    Fill(grid, rows, 6);
+    EXPECT_EQ(SaveCmdGrid("Player", false, grid), 0);
+    const std::string file = BinFile("usercmdPlayer.bin");
+    ASSERT_EQ(file.size(), (32767u + 1u) * sizeof(TCmdStep));
+    TCmdStep last;
+    std::memcpy(&last, file.data() + 32766 * sizeof(TCmdStep), sizeof last);
+    EXPECT_EQ(last.Step, 32767);
+    EXPECT_EQ(last.StepCount, 32767);
+    TCmdStep after;
+    std::memcpy(&after, file.data() + 32767 * sizeof(TCmdStep), sizeof after);
+    EXPECT_EQ(std::string(after.Name), "After");
+    EXPECT_EQ(after.StepCount, 1);
+}
+
 TEST_F(CmdFuncTest, PendingCommandSaveWritesTheTmpFormOnly) {
     PutFile(Prog("Bin\\usercmdPlayer.bin"), "earlier");
     Fill(grid, {{"Mine", "mode", "", "", "", ""}}, 6);
