@@ -48,6 +48,7 @@ DWORD WINAPI GetTickCount(void) {
 
 void WINAPI Sleep(DWORD dwMilliseconds) {
     ticks += dwMilliseconds;
+    win32sim::detail::RunProcessTimeline();
 }
 
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
@@ -84,10 +85,12 @@ void SetTickCount(DWORD milliseconds) {
     const std::uint64_t old = ticks.exchange(milliseconds);
     localMsAtSet += static_cast<std::int64_t>(old - ticksAtSet);
     ticksAtSet = milliseconds;
+    detail::RunProcessTimeline();
 }
 
 void AdvanceClock(DWORD milliseconds) {
     ticks += milliseconds;
+    detail::RunProcessTimeline();
 }
 
 void SetLocalTime(const SYSTEMTIME& time) {
@@ -99,6 +102,10 @@ void SetLocalTime(const SYSTEMTIME& time) {
 }
 
 namespace detail {
+std::uint64_t ClockNow() {
+    return ticks.load();
+}
+
 void ResetClock() {
     std::lock_guard lock(timeLock);
     ticks = 0;

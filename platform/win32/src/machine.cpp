@@ -6,6 +6,8 @@
 namespace win32sim {
 
 void ResetMachine() {
+    // Processes first: their windows go with the desktop.
+    detail::ResetProcesses();
     detail::ResetHandles();
     detail::ResetModules();
     detail::ResetFiles();
@@ -14,6 +16,8 @@ void ResetMachine() {
     detail::ResetDesktop();
     detail::ResetRegions();
     detail::ResetGlobalMemory();
+    detail::ResetSystem();
+    detail::ResetMultimedia();
 }
 
 } // namespace win32sim

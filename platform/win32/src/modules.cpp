@@ -56,6 +56,29 @@ void Forget(const std::shared_ptr<Module>& module) {
     std::erase(modules, module);
 }
 
+// The system's own user32.dll is always loaded; the functions that not every Windows version has
+// are looked up in it at run time.
+constexpr std::uintptr_t kUser32Handle = 0x77D40000;
+
+template <class F>
+FARPROC Export(F* function) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
+void LoadSystemModules() {
+    auto user32 = std::make_shared<Module>();
+    user32->spec.fileName = "user32.dll";
+    user32->spec.exports = {{"SetLayeredWindowAttributes", 0, Export(&SetLayeredWindowAttributes)}};
+    user32->handle = reinterpret_cast<HMODULE>(kUser32Handle);
+    user32->loads = 1;
+    modules.push_back(std::move(user32));
+}
+
+const bool systemModulesLoaded = (LoadSystemModules(), true);
+
+// The running program's own module handle.
+constexpr std::uintptr_t kProgramHandle = 0x00400000;
+
 } // namespace
 
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
@@ -79,6 +102,19 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
         }
     }
     ++module->loads;
+    return module->handle;
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+    (void)systemModulesLoaded;
+    if (lpModuleName == nullptr)
+        return reinterpret_cast<HMODULE>(kProgramHandle);
+    std::lock_guard lock(moduleLock);
+    const auto module = FindRegistered(ModuleFileName(lpModuleName));
+    if (module == nullptr || module->loads == 0) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
     return module->handle;
 }
 
@@ -157,6 +193,7 @@ void ResetModules() {
     std::lock_guard lock(moduleLock);
     modules.clear();
     nextHandle = 0x10000000;
+    LoadSystemModules();
 }
 } // namespace detail
 
