@@ -1,6 +1,8 @@
 // Window messages: sent and posted messages, the per-thread posted queues and the drop protocol.
 #include "desktop_state.h"
 
+#include <shlobj.h>
+
 #include "cp1251.h"
 
 #include <cstring>

@@ -4,6 +4,7 @@
 #include "win32sim/desktop.h"
 #include "win32sim/system.h"
 
+#include <shlobj.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -147,7 +148,8 @@ HGLOBAL MakeDrop(const std::vector<unsigned char>& list, BOOL wide, std::size_t 
     auto* p = static_cast<unsigned char*>(GlobalLock(h));
     DROPFILES header{static_cast<DWORD>(headerBytes), {1, 1}, FALSE, wide};
     std::memcpy(p, &header, std::min(headerBytes, sizeof header));
-    std::memcpy(p + headerBytes, list.data(), list.size());
+    if (!list.empty())
+        std::memcpy(p + headerBytes, list.data(), list.size());
     GlobalUnlock(h);
     return h;
 }

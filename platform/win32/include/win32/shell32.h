@@ -1,4 +1,4 @@
-// Opening documents and the drop-files block (shell32).
+// Opening documents, and the handle of a drop (shell32).
 #pragma once
 
 #include "win32/gdi32.h"
@@ -12,14 +12,6 @@
 #define SE_ERR_NOASSOC 31
 
 typedef struct HDROP__* HDROP;
-
-// The header of the block that WM_DROPFILES hands over; the names follow at pFiles.
-typedef struct _DROPFILES {
-    DWORD pFiles;
-    POINT pt;
-    BOOL fNC;
-    BOOL fWide;
-} DROPFILES, *LPDROPFILES;
 
 HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
                                LPCSTR lpDirectory, INT nShowCmd);
