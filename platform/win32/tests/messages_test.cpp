@@ -232,3 +232,40 @@ TEST_F(MessagesTest, DropFilesIsReadAndReleasedByTheReceiver) {
 }
 
 } // namespace
+
+namespace {
+
+// Several GUI threads, each with its windows and its queue, while another thread enumerates.
+TEST_F(MessagesTest, ThreadsKeepTheirOwnQueues) {
+    constexpr int kThreads = 4;
+    constexpr int kMessages = 200;
+    std::vector<int> handled(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &handled] {
+            const HWND w = win32sim::CreateOwnWindow(
+                Spec("TForm"), [&handled, t](HWND, UINT m, WPARAM wp, LPARAM) {
+                    if (m == WM_USER && wp == static_cast<WPARAM>(t))
+                        ++handled[t];
+                    return LRESULT{0};
+                });
+            for (int i = 0; i < kMessages; ++i) {
+                PostMessageA(w, WM_USER, static_cast<WPARAM>(t), i);
+                MSG msg;
+                while (win32sim::PeekPostedMessage(msg))
+                    win32sim::DispatchPostedMessage(msg);
+            }
+        });
+    }
+    std::size_t seen = 0;
+    for (int i = 0; i < 50; ++i)
+        seen = win32sim::Windows().size();
+    for (auto& t : threads)
+        t.join();
+    EXPECT_LE(seen, static_cast<std::size_t>(kThreads));
+    EXPECT_EQ(win32sim::Windows().size(), static_cast<std::size_t>(kThreads));
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(handled[t], kMessages) << t;
+}
+
+} // namespace
