@@ -1,8 +1,10 @@
-// The string list and the component base class.
+// The object base, the string list and the component base class.
 #include "toolkit/classes.h"
 
 #include "toolkit/exceptions.h"
 #include "toolkit/sysutils.h"
+
+#include "file_bytes.h"
 
 #include <cp1251.h>
 #include <windows.h>
@@ -12,35 +14,36 @@
 #include <stdexcept>
 #include <utility>
 
+using toolkit_detail::FileHandle;
+using toolkit_detail::kChunk;
+
 namespace {
 
 [[noreturn]] void ThrowListIndex(int index) {
     throw EStringListError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
-// Closes a file handle on every way out.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (Valid())
-            CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
-// ReadFile and WriteFile move at most this much per call.
-constexpr std::size_t kChunk = 1u << 20;
-
 } // namespace
 
+const char* TObject::ClassName() const {
+    return "TObject";
+}
+
 // ---- TStringList ----
+
+const char* TStringList::ClassName() const {
+    return "TStringList";
+}
+
+void TStringList::Changing() {
+    if (OnChanging)
+        OnChanging(this);
+}
+
+void TStringList::Changed() {
+    if (OnChange)
+        OnChange(this);
+}
 
 int TStringList::Count() const {
     return static_cast<int>(lines_.size());
@@ -70,29 +73,39 @@ const std::string& TStringList::Strings(int index) const {
 }
 
 int TStringList::Add(std::string s) {
+    Changing();
     lines_.push_back(std::move(s));
+    Changed();
     return Count() - 1;
 }
 
 void TStringList::Insert(int index, std::string s) {
     if (index < 0 || index > Count())
         ThrowListIndex(index);
+    Changing();
     lines_.insert(lines_.begin() + index, std::move(s));
+    Changed();
 }
 
 void TStringList::Delete(int index) {
     CheckIndex(index);
+    Changing();
     lines_.erase(lines_.begin() + index);
+    Changed();
 }
 
 void TStringList::Clear() {
+    Changing();
     lines_.clear();
+    Changed();
 }
 
 void TStringList::Exchange(int index1, int index2) {
     CheckIndex(index1);
     CheckIndex(index2);
+    Changing();
     std::swap(lines_[static_cast<std::size_t>(index1)], lines_[static_cast<std::size_t>(index2)]);
+    Changed();
 }
 
 void TStringList::Move(int curIndex, int newIndex) {
@@ -100,9 +113,11 @@ void TStringList::Move(int curIndex, int newIndex) {
     CheckIndex(newIndex);
     if (curIndex == newIndex)
         return;
+    Changing();
     std::string s = std::move(lines_[static_cast<std::size_t>(curIndex)]);
     lines_.erase(lines_.begin() + curIndex);
     lines_.insert(lines_.begin() + newIndex, std::move(s));
+    Changed();
 }
 
 int TStringList::IndexOf(const std::string& s) const {
@@ -143,12 +158,17 @@ void TStringList::SetText(const std::string& text) {
     }
     if (start < text.size())
         lines.emplace_back(text, start, text.size() - start);
+    Changing();
     lines_ = std::move(lines);
+    Changed();
 }
 
 void TStringList::Assign(const TStringList& source) {
-    if (this != &source)
-        lines_ = source.lines_;
+    if (this == &source)
+        return;
+    Changing();
+    lines_ = source.lines_;
+    Changed();
 }
 
 std::string TStringList::Names(int index) const {
@@ -176,7 +196,9 @@ void TStringList::SetValue(const std::string& name, const std::string& value) {
     } else if (index < 0) {
         Add(name + "=" + value);
     } else {
+        Changing();
         lines_[static_cast<std::size_t>(index)] = name + "=" + value;
+        Changed();
     }
 }
 
@@ -192,33 +214,7 @@ int TStringList::IndexOfName(const std::string& name) const {
 }
 
 void TStringList::LoadFromFile(const std::string& windowsPath) {
-    FileHandle file(CreateFileA(windowsPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
-        throw EFOpenError("Cannot open file \"" + windowsPath + "\"");
-    DWORD sizeHigh = 0;
-    const DWORD sizeLow = GetFileSize(file.Get(), &sizeHigh);
-    if (sizeLow == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS)
-        throw EReadError("Stream read error");
-    if (sizeHigh != 0)
-        throw EOutOfMemory("Out of memory");
-    std::string text;
-    try {
-        text.resize(sizeLow);
-    } catch (const std::bad_alloc&) {
-        throw EOutOfMemory("Out of memory");
-    } catch (const std::length_error&) {
-        throw EOutOfMemory("Out of memory");
-    }
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const std::size_t want = std::min(kChunk, text.size() - done);
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), text.data() + done, static_cast<DWORD>(want), &got, nullptr) ||
-            got == 0)
-            throw EReadError("Stream read error");
-        done += got;
-    }
+    const std::string text = toolkit_detail::ReadFileBytes(windowsPath);
     try {
         SetText(text);
     } catch (const std::bad_alloc&) {
@@ -256,6 +252,7 @@ TComponent::~TComponent() {
         TComponent* c = components_.back();
         components_.pop_back();
         c->owner_ = nullptr;
+        c->BeforeDestruction();
         delete c;
     }
     if (owner_) {
@@ -289,4 +286,9 @@ TComponent* TComponent::FindComponent(const std::string& name) const {
 
 const char* TComponent::ClassName() const {
     return "TComponent";
+}
+
+void TComponent::Free() {
+    BeforeDestruction();
+    delete this;
 }

@@ -1,7 +1,9 @@
-// Menu items and their tree of sub-items.
+// Menu items with their tree of sub-items, and the popup menu.
 #include "toolkit/menus.h"
 
 #include "toolkit/exceptions.h"
+
+#include "internal.h"
 
 #include <algorithm>
 
@@ -63,4 +65,23 @@ TMenuItem* TMenuItem::Parent() const {
 
 const char* TMenuItem::ClassName() const {
     return "TMenuItem";
+}
+
+void TMenuItem::Click() {
+    if (Enabled && OnClick)
+        OnClick(this);
+}
+
+// ---- TPopupMenu ----
+
+TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this)) {}
+
+void TPopupMenu::Popup(int x, int y) {
+    if (OnPopup)
+        OnPopup(this);
+    toolkit_detail::PresentPopup(*this, x, y);
+}
+
+const char* TPopupMenu::ClassName() const {
+    return "TPopupMenu";
 }

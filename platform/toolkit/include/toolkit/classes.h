@@ -1,11 +1,143 @@
-// The string list and the component base class with its ownership of components.
+// The object and component base classes, properties, sets, events and the string list.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
-class TStringList {
+class TObject {
 public:
+    TObject() = default;
+    virtual ~TObject() = default;
+    virtual const char* ClassName() const;
+
+protected:
+    TObject(const TObject&) = default;
+    TObject& operator=(const TObject&) = default;
+};
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// A property of an object: reading and writing go through the owner's getter and setter, so
+// that system code reads as it would with the classic library (`Width = 10; if (Visible)`).
+template <typename T, typename O>
+class Property {
+public:
+    using Getter = T (O::*)() const;
+    using Setter = void (O::*)(T);
+
+    Property(O* owner, Getter get, Setter set) : owner_(owner), get_(get), set_(set) {}
+    Property(const Property&) = delete;
+
+    T Get() const { return (owner_->*get_)(); }
+    operator T() const { return Get(); }
+    T operator()() const { return Get(); }
+
+    Property& operator=(T value) {
+        (owner_->*set_)(std::move(value));
+        return *this;
+    }
+    Property& operator=(const Property& other) { return *this = other.Get(); }
+    template <typename U>
+    Property& operator+=(const U& v) {
+        return *this = static_cast<T>(Get() + v);
+    }
+    template <typename U>
+    Property& operator-=(const U& v) {
+        return *this = static_cast<T>(Get() - v);
+    }
+
+    // Class-typed values (texts, sets) compare and concatenate as their values do.
+    friend bool operator==(const Property& a, const T& b) requires std::is_class_v<T> {
+        return a.Get() == b;
+    }
+    friend T operator+(const Property& a, const T& b) requires std::is_same_v<T, std::string> {
+        return a.Get() + b;
+    }
+    friend T operator+(const T& a, const Property& b) requires std::is_same_v<T, std::string> {
+        return a + b.Get();
+    }
+    friend T operator+(const Property& a, const char* b) requires std::is_same_v<T, std::string> {
+        return a.Get() + b;
+    }
+    friend T operator+(const char* a, const Property& b) requires std::is_same_v<T, std::string> {
+        return a + b.Get();
+    }
+
+private:
+    O* owner_;
+    Getter get_;
+    Setter set_;
+};
+
+// A property that can only be read.
+template <typename T, typename O>
+class ReadProperty {
+public:
+    using Getter = T (O::*)() const;
+
+    ReadProperty(const O* owner, Getter get) : owner_(owner), get_(get) {}
+    ReadProperty(const ReadProperty&) = delete;
+    ReadProperty& operator=(const ReadProperty&) = delete;
+
+    T Get() const { return (owner_->*get_)(); }
+    operator T() const { return Get(); }
+    T operator()() const { return Get(); }
+
+private:
+    const O* owner_;
+    Getter get_;
+};
+
+// A set of the values of a small enumeration (at most 32 values).
+template <typename E>
+class Set {
+public:
+    Set() = default;
+    Set(std::initializer_list<E> values) {
+        for (E v : values)
+            bits_ |= Bit(v);
+    }
+    bool Contains(E v) const { return (bits_ & Bit(v)) != 0; }
+    Set& operator<<(E v) {
+        bits_ |= Bit(v);
+        return *this;
+    }
+    Set& operator>>(E v) {
+        bits_ &= ~Bit(v);
+        return *this;
+    }
+    void Clear() { bits_ = 0; }
+    bool Empty() const { return bits_ == 0; }
+    bool operator==(const Set&) const = default;
+
+private:
+    static std::uint32_t Bit(E v) { return 1u << static_cast<unsigned>(v); }
+    std::uint32_t bits_ = 0;
+};
+
+enum TShiftStateEnum { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = Set<TShiftStateEnum>;
+
+// A copy takes the lines only, never the change handlers of the source.
+class TStringList : public TObject {
+public:
+    TStringList() = default;
+    TStringList(const TStringList& other) : TObject(), lines_(other.lines_) {}
+    TStringList& operator=(const TStringList& other) {
+        Assign(other);
+        return *this;
+    }
+
+    // Called before and after every change made through the list's operations (not through a
+    // reference obtained from operator[]).
+    TNotifyEvent OnChanging;
+    TNotifyEvent OnChange;
+
     using iterator = std::vector<std::string>::iterator;
     using const_iterator = std::vector<std::string>::const_iterator;
 
@@ -57,15 +189,19 @@ public:
     const_iterator begin() const { return lines_.begin(); }
     const_iterator end() const { return lines_.end(); }
 
+    const char* ClassName() const override;
+
 private:
     void CheckIndex(int index) const;
+    void Changing();
+    void Changed();
     std::vector<std::string> lines_;
 };
 
 // A component owns the components created with it as owner, keeps them in creation order and
 // deletes them (last first) when it is deleted; a component deleted earlier leaves its owner's
 // list.
-class TComponent {
+class TComponent : public TObject {
 public:
     explicit TComponent(TComponent* owner);
     virtual ~TComponent();
@@ -81,7 +217,12 @@ public:
     TComponent* Components(int index) const;
     // By name without regard to case; nullptr when absent or the name is empty.
     TComponent* FindComponent(const std::string& name) const;
-    virtual const char* ClassName() const;
+    const char* ClassName() const override;
+    // Runs just before the object is deleted, while every derived part still stands (an owner
+    // deleting its components and Free call it; a plain delete does not).
+    virtual void BeforeDestruction() {}
+    // BeforeDestruction, then delete.
+    void Free();
 
 private:
     TComponent* owner_;

@@ -70,3 +70,59 @@ class EMenuError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// The silent error: it ends the handler and shows nothing.
+class EAbort : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// An operation a control or form cannot do in its present state.
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A picture file that is not a valid image of its kind.
+class EInvalidGraphic : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Floating-point errors.
+class EMathError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EInvalidOp : public EMathError {
+public:
+    using EMathError::EMathError;
+};
+
+class EZeroDivide : public EMathError {
+public:
+    using EMathError::EMathError;
+};
+
+class EOverflow : public EMathError {
+public:
+    using EMathError::EMathError;
+};
+
+// Integer errors.
+class EIntError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EDivByZero : public EIntError {
+public:
+    using EIntError::EIntError;
+};
+
+// A read or write through a bad pointer.
+class EAccessViolation : public Exception {
+public:
+    using Exception::Exception;
+};

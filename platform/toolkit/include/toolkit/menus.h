@@ -1,7 +1,9 @@
-// Menu items and their tree of sub-items.
+// Menu items with their tree of sub-items, and the popup menu.
 #pragma once
 
 #include "toolkit/classes.h"
+
+class TImageList;
 
 #include <string>
 #include <vector>
@@ -14,7 +16,19 @@ public:
     explicit TMenuItem(TComponent* owner);
     ~TMenuItem() override;
 
+    // "-" makes the item a separator line.
     std::string Caption;
+    bool Default = false;
+    bool Checked = false;
+    bool Enabled = true;
+    bool Visible = true;
+    int ImageIndex = -1;
+    std::string Hint;
+    TNotifyEvent OnClick;
+
+    // OnClick when the item is enabled.
+    virtual void Click();
+    bool IsLine() const { return Caption == "-"; }
 
     int Count() const;
     // Out of range throws EMenuError.
@@ -33,4 +47,23 @@ public:
 private:
     std::vector<TMenuItem*> items_;
     TMenuItem* parent_ = nullptr;
+};
+
+// A menu that pops up at a point; its items hang under the root item Items().
+class TPopupMenu : public TComponent {
+public:
+    explicit TPopupMenu(TComponent* owner);
+
+    TMenuItem* Items() const { return items_; }
+    TImageList* Images = nullptr;
+    bool AutoPopup = true;
+    TNotifyEvent OnPopup;
+    // The item the user picks at the screen point, if any, is clicked before Popup returns (on
+    // the host the pick comes from the toolkit's control interface).
+    void Popup(int x, int y);
+
+    const char* ClassName() const override;
+
+private:
+    TMenuItem* items_;
 };

@@ -1,0 +1,83 @@
+// Control interface of the headless toolkit for tests and the simulator (host only).
+#pragma once
+
+#include <toolkit.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace toolkitsim {
+
+// A test that cannot go on: a question box without a scripted answer, a modal form still open
+// when the run ended. The toolkit never shows or swallows it; it reaches the test.
+class Failure : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
+// A fresh toolkit: every form and component of the application freed, a new application
+// object and screen (pixels per inch 96), no timers, scripts or records. Call it after the
+// machine was reset, and again at the end of the test.
+void Reset();
+
+// The message loop on the virtual clock: dispatches posted messages, fires timers and scheduled
+// actions in due order (by due time, then by when they were set), advancing the clock to each.
+// Returns when the time has passed or the application terminated or Stop was called.
+void RunFor(DWORD milliseconds);
+// How much virtual time Application->Run() may spend before it returns (10 minutes at first).
+void SetRunBudget(DWORD milliseconds);
+// Makes the running RunFor or Run return once the current handler has returned (a modal loop
+// in progress keeps running until its form closes).
+void Stop();
+// Runs the action from the message loop after the delay (also inside modal loops).
+void At(DWORD delayMilliseconds, std::function<void()> action);
+// Called with every form that starts a modal loop, right after it was shown.
+void OnModal(std::function<void(TCustomForm&)> handler);
+
+// Boxes: every message, question and exception box shown, in order.
+enum class BoxKind { Message, Dialog, MessageBox, Exception };
+struct BoxRecord {
+    BoxKind kind = BoxKind::Message;
+    std::string caption;
+    std::string text;
+    int dialogType = -1; // MessageDlg: the TMsgDlgType
+    int buttons = 0;     // MessageDlg: the buttons as a bit set by TMsgDlgBtn; MessageBox: flags
+    int answer = 0;      // the modal result returned
+};
+std::vector<BoxRecord> Boxes();
+void ClearBoxes();
+// The answer of the next box that offers a choice (more than an OK button), given after the
+// message loop ran for the delay. Boxes with only OK answer at once and take no answer; a box
+// with a choice and no answer left throws Failure.
+void QueueAnswer(int modalResult, DWORD afterMilliseconds = 0);
+int PendingAnswers();
+
+// Popup menus: the next popup clicks the item of that name (searched through the menu's tree);
+// an empty name or no queued pick closes the menu without a choice.
+void QueueMenuPick(const std::string& itemName);
+// The names of the menus that popped up, in order.
+std::vector<std::string> Popups();
+
+// The screen of the desktop and the toolkit.
+void SetScreen(int width, int height, int pixelsPerInch = 96);
+
+// Input sent to a form as the window would deliver it (errors reach the exception box).
+void KeyDown(TCustomForm& form, WORD key, TShiftState shift = {});
+void KeyUp(TCustomForm& form, WORD key, TShiftState shift = {});
+void KeyPress(TCustomForm& form, char key);
+// Down, the character the key types (Enter, Esc, Backspace, digits, letters, space), up.
+void PressKey(TCustomForm& form, WORD key, TShiftState shift = {});
+// Mouse events sent to a control, in its client coordinates.
+void MouseDown(TControl& control, TMouseButton button, int x, int y, TShiftState shift = {});
+void MouseMove(TControl& control, int x, int y, TShiftState shift = {});
+void MouseUp(TControl& control, TMouseButton button, int x, int y, TShiftState shift = {});
+// A left click: down, up, then OnClick.
+void Click(TControl& control, int x = 0, int y = 0);
+// A double click: the click, then OnDblClick.
+void DblClick(TControl& control, int x = 0, int y = 0);
+void ClickItem(TMenuItem& item);
+void TrayMouse(TTrayIcon& icon, TMouseButton button, TTrayMouse action);
+
+} // namespace toolkitsim

@@ -1,0 +1,13 @@
+// The test script behind the host's boxes and popup menus.
+#pragma once
+
+#include "../internal.h"
+
+namespace toolkit_detail::script {
+
+// Records the box and returns the scripted answer (or OK for a box without a choice).
+int AnswerBox(const BoxRequest& box);
+// Records the popup and clicks the scripted pick, if any.
+void PickFromMenu(TPopupMenu& menu, int x, int y);
+
+} // namespace toolkit_detail::script

@@ -1,0 +1,198 @@
+// Windows presentation of the toolkit: forms as plain top-level windows, the system's message
+// boxes and popup menus, the message queue's wait.
+#include "../internal.h"
+
+#include "toolkit/menus.h"
+
+#include <map>
+#include <memory>
+
+namespace toolkit_detail {
+namespace {
+
+std::map<HWND, std::unique_ptr<WindowProcedure>>& Procedures() {
+    static std::map<HWND, std::unique_ptr<WindowProcedure>> procedures;
+    return procedures;
+}
+
+LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* proc = reinterpret_cast<WindowProcedure*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (proc && (message == WM_CLOSE || message == WM_KEYDOWN || message == WM_KEYUP ||
+                 message == WM_SYSKEYDOWN || message == WM_SYSKEYUP || message == WM_CHAR ||
+                 (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST))) {
+        (*proc)(hwnd, message, wParam, lParam);
+        if (message != WM_SYSKEYDOWN && message != WM_SYSKEYUP)
+            return 0;
+        if (wParam == VK_F4)
+            return 0; // the toolkit decided about Alt+F4 already
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// One window class per form class, so that the class name is the form's.
+void RegisterFormClass(const std::string& name) {
+    WNDCLASSA existing;
+    if (GetClassInfoA(GetModuleHandleA(nullptr), name.c_str(), &existing))
+        return;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = FormWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name.c_str();
+    RegisterClassA(&wc);
+}
+
+void AppendItems(HMENU menu, TMenuItem* parent, std::map<UINT, TMenuItem*>& ids) {
+    for (int i = 0; i < parent->Count(); ++i) {
+        TMenuItem* item = parent->Items(i);
+        if (!item->Visible)
+            continue;
+        if (item->IsLine()) {
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        } else if (item->Count() > 0) {
+            HMENU sub = CreatePopupMenu();
+            AppendItems(sub, item, ids);
+            AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), item->Caption.c_str());
+        } else {
+            const UINT id = static_cast<UINT>(ids.size() + 1);
+            ids[id] = item;
+            AppendMenuA(menu, MF_STRING | (item->Enabled ? 0 : MF_GRAYED), id,
+                        item->Caption.c_str());
+            if (item->Default)
+                SetMenuDefaultItem(menu, id, FALSE);
+        }
+    }
+}
+
+} // namespace
+
+HWND CreatePresentedWindow(const WindowSpec& spec, WindowProcedure procedure) {
+    RegisterFormClass(spec.className);
+    auto proc = std::make_unique<WindowProcedure>(std::move(procedure));
+    HWND hwnd =
+        CreateWindowExA(spec.topmost ? WS_EX_TOPMOST : 0, spec.className.c_str(),
+                        spec.caption.c_str(), WS_POPUP, spec.bounds.left, spec.bounds.top,
+                        spec.bounds.right - spec.bounds.left, spec.bounds.bottom - spec.bounds.top,
+                        nullptr, nullptr, GetModuleHandleA(nullptr), proc.get());
+    if (hwnd) {
+        Procedures()[hwnd] = std::move(proc);
+        if (spec.visible)
+            ShowWindow(hwnd, SW_SHOWNA);
+    }
+    return hwnd;
+}
+
+void DestroyPresentedWindow(HWND window) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+    Procedures().erase(window);
+}
+
+void SetPresentedCaption(HWND window, const std::string& caption) {
+    SetWindowTextA(window, caption.c_str());
+}
+
+void SetPresentedBounds(HWND window, const RECT& bounds) {
+    MoveWindow(window, bounds.left, bounds.top, bounds.right - bounds.left,
+               bounds.bottom - bounds.top, TRUE);
+}
+
+void SetPresentedTopmost(HWND window, bool topmost) {
+    SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void SetPresentedVisible(HWND window, bool visible) {
+    ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void ActivatePresented(HWND window) {
+    SetForegroundWindow(window);
+}
+
+void SetPresentedLayered(HWND window, bool layered, COLORREF key, BYTE alpha, DWORD flags) {
+    const LONG style = GetWindowLongA(window, GWL_EXSTYLE);
+    if (!layered) {
+        SetWindowLongA(window, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+        return;
+    }
+    SetWindowLongA(window, GWL_EXSTYLE, style | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(window, key, alpha, flags);
+}
+
+bool NextMessage(MSG& msg) {
+    return PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0;
+}
+
+void DispatchNextMessage(const MSG& msg) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+void WaitForEvents(std::uint64_t milliseconds) {
+    const DWORD wait = milliseconds >= INFINITE ? INFINITE : static_cast<DWORD>(milliseconds);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+}
+
+int ScreenWidth() {
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+
+int ScreenHeight() {
+    return GetSystemMetrics(SM_CYSCREEN);
+}
+
+int SystemPixelsPerInch() {
+    HDC dc = GetDC(nullptr);
+    const int ppi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc)
+        ReleaseDC(nullptr, dc);
+    return ppi > 0 ? ppi : 96;
+}
+
+std::int32_t SystemColor(int index) {
+    return static_cast<std::int32_t>(GetSysColor(index));
+}
+
+int PresentBox(const BoxRequest& box) {
+    UINT flags = MB_OK;
+    switch (box.kind) {
+    case BoxKind::MessageBox:
+        flags = static_cast<UINT>(box.buttons);
+        break;
+    case BoxKind::Exception:
+        flags = MB_OK | MB_ICONSTOP;
+        break;
+    case BoxKind::Dialog:
+        if (box.choice)
+            flags = MB_YESNO | MB_ICONQUESTION;
+        break;
+    case BoxKind::Message:
+        break;
+    }
+    HWND owner = GetActiveWindow();
+    return MessageBoxA(owner, box.text.c_str(), box.caption.c_str(), flags);
+}
+
+void PresentPopup(TPopupMenu& menu, int x, int y) {
+    HMENU popup = CreatePopupMenu();
+    std::map<UINT, TMenuItem*> ids;
+    AppendItems(popup, menu.Items(), ids);
+    HWND owner = Application ? Application->Handle() : nullptr;
+    SetForegroundWindow(owner);
+    const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+        popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
+    DestroyMenu(popup);
+    const auto it = ids.find(chosen);
+    if (it != ids.end())
+        it->second->Click();
+}
+
+void ModalStarted(TCustomForm&) {}
+
+} // namespace toolkit_detail
