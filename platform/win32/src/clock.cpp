@@ -99,6 +99,10 @@ void SetLocalTime(const SYSTEMTIME& time) {
 }
 
 namespace detail {
+std::uint64_t VirtualTicks() {
+    return ticks.load();
+}
+
 void ResetClock() {
     std::lock_guard lock(timeLock);
     ticks = 0;

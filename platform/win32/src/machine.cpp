@@ -8,6 +8,9 @@ namespace win32sim {
 void ResetMachine() {
     detail::ResetHandles();
     detail::ResetModules();
+    detail::ResetDevices();
+    detail::ResetNamedObjects();
+    detail::ResetMessageBoxes();
     detail::ResetFiles();
     detail::ResetClock();
     detail::ResetLocale();
