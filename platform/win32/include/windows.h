@@ -5,6 +5,8 @@
 #include "win32/errors.h"
 #include "win32/handles.h"
 #include "win32/files.h"
+#include "win32/devices.h"
+#include "win32/synch.h"
 #include "win32/profile.h"
 #include "win32/clock.h"
 #include "win32/locale.h"

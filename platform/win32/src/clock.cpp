@@ -102,7 +102,7 @@ void SetLocalTime(const SYSTEMTIME& time) {
 }
 
 namespace detail {
-std::uint64_t ClockNow() {
+std::uint64_t VirtualTicks() {
     return ticks.load();
 }
 

@@ -4,6 +4,7 @@
 // Share modes are not enforced: every open succeeds whatever other handles hold the file, and
 // a file may be deleted while open (the host keeps its data until the last handle closes).
 // Attributes passed to CreateFileA, its flags and the template are ignored.
+#include "device_files.h"
 #include "file_system.h"
 #include "handle_table.h"
 #include "host_files.h"
@@ -48,14 +49,6 @@ T Fail(DWORD error, T result) {
 
 BOOL Fail(DWORD error) {
     return Fail(error, FALSE);
-}
-
-// Devices ("\\.\Name") are served by the simulated kernel, which is not wired yet: until it
-// is, no device exists.
-HANDLE OpenDevice(std::string_view name, DWORD access) {
-    (void)name;
-    (void)access;
-    return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
 }
 
 // How CreateFileA opens an entry on the host, or why it refuses to.
@@ -160,7 +153,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     if (dwCreationDisposition == TRUNCATE_EXISTING && (dwDesiredAccess & GENERIC_WRITE) == 0)
         return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
     if (lpFileName != nullptr && IsDeviceName(lpFileName))
-        return OpenDevice(lpFileName, dwDesiredAccess);
+        return OpenDevice(lpFileName);
 
     const ResolvedPath path = ResolvePath(lpFileName);
     if (path.Failed())

@@ -10,6 +10,9 @@ void ResetMachine() {
     detail::ResetProcesses();
     detail::ResetHandles();
     detail::ResetModules();
+    detail::ResetDevices();
+    detail::ResetNamedObjects();
+    detail::ResetMessageBoxes();
     detail::ResetFiles();
     detail::ResetClock();
     detail::ResetLocale();

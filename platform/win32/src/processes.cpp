@@ -149,7 +149,7 @@ std::shared_ptr<Process> Start(const Registered* program, std::string commandLin
     p->path = program->path;
     p->commandLine = std::move(commandLine);
     p->program = program->program;
-    p->start = ClockNow();
+    p->start = VirtualTicks();
     processes.push_back(p);
     return p;
 }
@@ -171,7 +171,7 @@ void RunProcessTimeline() {
     std::vector<ActivationChange> changes;
     {
         std::lock_guard lock(DesktopMutex());
-        const auto now = ClockNow();
+        const auto now = VirtualTicks();
         for (const auto& p : processes)
             StepLocked(*p, now, changes);
     }
@@ -233,7 +233,7 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
         if (process) {
             record.started = true;
             record.processId = process->processId;
-            StepLocked(*process, ClockNow(), changes);
+            StepLocked(*process, VirtualTicks(), changes);
         }
         record.error = error;
         launches.push_back(record);
@@ -264,7 +264,7 @@ DWORD WINAPI WaitForInputIdle(HANDLE hProcess, DWORD dwMilliseconds) {
     DWORD result;
     {
         std::lock_guard lock(DesktopMutex());
-        const auto now = ClockNow();
+        const auto now = VirtualTicks();
         if (process->IdleBy(now))
             return 0;
         const std::uint64_t deadline = dwMilliseconds == INFINITE ? kNever : now + dwMilliseconds;
@@ -343,7 +343,7 @@ UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
         if (process) {
             record.started = true;
             record.processId = process->processId;
-            StepLocked(*process, ClockNow(), changes);
+            StepLocked(*process, VirtualTicks(), changes);
         }
         record.error = error;
         launches.push_back(record);
@@ -389,7 +389,7 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPC
             if (process) {
                 record.started = true;
                 record.processId = process->processId;
-                StepLocked(*process, ClockNow(), changes);
+                StepLocked(*process, VirtualTicks(), changes);
             } else {
                 record.error = error;
                 result = error < 32 ? error : SE_ERR_ACCESSDENIED;
@@ -418,7 +418,7 @@ void RegisterProgram(const std::string& path, const SimulatedProgram& program) {
 
 std::vector<ProcessInfo> Processes() {
     std::lock_guard lock(DesktopMutex());
-    const auto now = ClockNow();
+    const auto now = VirtualTicks();
     std::vector<ProcessInfo> result;
     for (const auto& p : processes) {
         ProcessInfo info;

@@ -16,9 +16,13 @@ void ResetGlobalMemory();
 void ResetProcesses();
 void ResetSystem();
 void ResetMultimedia();
+void ResetDevices();
+void ResetNamedObjects();
+void ResetMessageBoxes();
 
-// The virtual clock in full, and what runs after each move of it: the simulated programs' steps
-// that have come due (the caller holds no lock of the desktop).
-std::uint64_t ClockNow();
+// The virtual clock in milliseconds, without the 32-bit wrap of the tick count.
+std::uint64_t VirtualTicks();
+// What runs after each move of the clock: the simulated programs' steps that have come due (the
+// caller holds no lock of the desktop).
 void RunProcessTimeline();
 } // namespace win32sim::detail

@@ -1,5 +1,6 @@
 // The simulated-machine fixture.
 #include "sim_fixture.h"
+#include "win32sim/message_boxes.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,11 +18,18 @@ void SimMachineTest::SetUp() {
     win32sim::MapDrive('C', hostRoot);
     win32sim::SetProgramPath(kProgramPath);
     MakeDir(kProgramFolder);
+    // A box the test did not script an answer for is a failure of the test, not a hang.
+    win32sim::SetUnansweredMessageBoxHandler([](const win32sim::MessageBoxShown& box) {
+        ADD_FAILURE() << "message box with no scripted answer: caption \"" << box.caption
+                      << "\", text \"" << box.text << "\"";
+        return 0;
+    });
 }
 
 void SimMachineTest::TearDown() {
     // Every handle the code under test opened must be closed again.
     EXPECT_EQ(win32sim::OpenHandleCount(), 0u) << "handles left open";
+    EXPECT_EQ(win32sim::PendingMessageBoxAnswers(), 0u) << "scripted answers no box used";
     win32sim::ResetMachine();
     std::error_code ignored;
     fs::remove_all(hostRoot, ignored);

@@ -1,4 +1,5 @@
-// A fresh simulated machine for every test: drive C: on a temporary host folder.
+// A fresh simulated machine for every test: drive C: on a temporary host folder, its own
+// namespace of named objects, and message boxes that fail the test unless scripted.
 #pragma once
 
 #include "win32sim/machine.h"
