@@ -408,5 +408,18 @@ PMDL NTAPI IoAllocateMdl(PVOID VirtualAddress, ULONG Length, BOOLEAN SecondaryBu
                          BOOLEAN ChargeQuota, PIRP Irp);
 VOID NTAPI IoFreeMdl(PMDL Mdl);
 
+PDEVICE_OBJECT NTAPI IoGetAttachedDevice(PDEVICE_OBJECT DeviceObject);
+
 VOID NTAPI PoStartNextPowerIrp(PIRP Irp);
 NTSTATUS NTAPI PoCallDriver(PDEVICE_OBJECT DeviceObject, PIRP Irp);
+
+// Bug-check codes the I/O manager raises when a driver breaks its rules.
+#define IRQL_NOT_LESS_OR_EQUAL 0x0000000A
+#define NO_MORE_IRP_STACK_LOCATIONS 0x00000035
+#define MULTIPLE_IRP_COMPLETE_REQUESTS 0x00000044
+#define BAD_POOL_CALLER 0x000000C2
+#define DRIVER_VERIFIER_DETECTED_VIOLATION 0x000000C4
+
+[[noreturn]] VOID NTAPI KeBugCheckEx(ULONG BugCheckCode, ULONG_PTR BugCheckParameter1,
+                                     ULONG_PTR BugCheckParameter2, ULONG_PTR BugCheckParameter3,
+                                     ULONG_PTR BugCheckParameter4);

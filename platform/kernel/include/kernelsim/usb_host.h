@@ -1,0 +1,130 @@
+// The simulated USB host controller: simulated devices on its ports, each with a physical device
+// object that serves IOCTL_INTERNAL_USB_SUBMIT_URB.
+#pragma once
+
+#include <wdm.h>
+#include <usbdi.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kernelsim {
+
+struct UsbSetupPacket {
+    UCHAR bmRequestType;
+    UCHAR bRequest;
+    USHORT wValue;
+    USHORT wIndex;
+    USHORT wLength;
+};
+
+inline bool operator==(const UsbSetupPacket& a, const UsbSetupPacket& b) {
+    return a.bmRequestType == b.bmRequestType && a.bRequest == b.bRequest && a.wValue == b.wValue &&
+           a.wIndex == b.wIndex && a.wLength == b.wLength;
+}
+
+struct UsbTransferResult {
+    USBD_STATUS status = USBD_STATUS_SUCCESS;
+    ULONG length = 0; // bytes transferred in the data stage
+};
+
+// A device on a port. Calls may come from several threads at once and may block (a device that
+// is slow to answer).
+class UsbDevice {
+public:
+    virtual ~UsbDevice() = default;
+    // A control transfer on endpoint 0. data holds wLength bytes: the device fills at most that
+    // many for an IN request and reads them for an OUT request.
+    virtual UsbTransferResult ControlTransfer(const UsbSetupPacket& setup, UCHAR* data) = 0;
+};
+
+class UsbHostController {
+public:
+    explicit UsbHostController(unsigned workerThreads = 2);
+    ~UsbHostController();
+    UsbHostController(const UsbHostController&) = delete;
+    UsbHostController& operator=(const UsbHostController&) = delete;
+
+    // Plugs a device in: its physical device object, to hand to a driver's AddDevice.
+    PDEVICE_OBJECT Attach(UsbDevice& device);
+    // Unplugs it: deletes the physical device object. The stack above must have been removed.
+    void Detach(PDEVICE_OBJECT physicalDeviceObject);
+
+    // Faults: the next request of that major and minor function to any port fails with status
+    // (for IRP_MJ_INTERNAL_DEVICE_CONTROL the minor is ignored).
+    void FailNext(UCHAR majorFunction, UCHAR minorFunction, NTSTATUS status);
+    // While set, every request returns STATUS_PENDING and completes later on a worker thread.
+    void SetPendRequests(bool pend);
+    // Status of a submission whose URB failed (STATUS_UNSUCCESSFUL as USB stacks report; a test
+    // may choose STATUS_SUCCESS to see the URB status alone carry the failure).
+    void SetUrbErrorIrpStatus(NTSTATUS status);
+
+    // What the ports saw.
+    bool IsConfigured(PDEVICE_OBJECT physicalDeviceObject);
+    unsigned AbortCount(PDEVICE_OBJECT physicalDeviceObject, UCHAR endpointAddress);
+    unsigned UrbCount(PDEVICE_OBJECT physicalDeviceObject, USHORT function);
+    // Waits until n requests are waiting for a worker or being served by one.
+    void WaitForPending(unsigned n);
+
+private:
+    struct Pipe {
+        UCHAR endpointAddress;
+        USBD_PIPE_TYPE type;
+        USHORT maximumPacketSize;
+        UCHAR interval;
+    };
+    struct Port {
+        UsbDevice* device;
+        PDEVICE_OBJECT pdo;
+        bool configured = false;
+        std::vector<std::unique_ptr<Pipe>> pipes;
+        std::map<UCHAR, unsigned> aborts;
+        std::map<USHORT, unsigned> urbs;
+    };
+    struct Fault {
+        UCHAR major;
+        UCHAR minor;
+        NTSTATUS status;
+    };
+
+    static NTSTATUS NTAPI DispatchInternalControl(PDEVICE_OBJECT, PIRP);
+    static NTSTATUS NTAPI DispatchPnp(PDEVICE_OBJECT, PIRP);
+    static NTSTATUS NTAPI DispatchPower(PDEVICE_OBJECT, PIRP);
+    static NTSTATUS NTAPI DispatchOther(PDEVICE_OBJECT, PIRP);
+    static UsbHostController* Controller(PDEVICE_OBJECT pdo);
+    static Port* PortOf(PDEVICE_OBJECT pdo);
+
+    NTSTATUS Dispatch(PDEVICE_OBJECT pdo, PIRP irp);
+    // Serves a request to a port; the caller completes it with the status returned.
+    NTSTATUS ServeRequest(PDEVICE_OBJECT pdo, PIRP irp);
+    NTSTATUS ServeInternalControl(Port& port, PIRP irp);
+    NTSTATUS ServePnp(Port& port, PIRP irp);
+    USBD_STATUS ServeUrb(Port& port, PURB urb);
+    USBD_STATUS ControlTransfer(Port& port, const UsbSetupPacket& setup, PVOID buffer, PMDL mdl,
+                                ULONG* transferLength, bool shortOk);
+    USBD_STATUS SelectConfiguration(Port& port, _URB_SELECT_CONFIGURATION& request);
+    bool TakeFault(UCHAR major, UCHAR minor, NTSTATUS* status);
+    Pipe* FindPipe(Port& port, USBD_PIPE_HANDLE handle);
+    void Worker();
+
+    PDRIVER_OBJECT driver_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::unique_ptr<Port>> ports_;
+    std::vector<Fault> faults_;
+    bool pend_ = false;
+    NTSTATUS urbErrorIrpStatus_ = STATUS_UNSUCCESSFUL;
+    std::deque<std::pair<PDEVICE_OBJECT, PIRP>> queue_;
+    unsigned busy_ = 0;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
+
+} // namespace kernelsim

@@ -1,0 +1,112 @@
+// The simulated infrared receiver: a USB device with the receiver's descriptors, vendor requests
+// and state, a log of every setup packet and faults on demand.
+#pragma once
+
+#include "kernelsim/usb_host.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace receiversim {
+
+// Endpoints of interface 0, alternate setting 0.
+constexpr UCHAR kBulkInEndpoint = 0x81;
+constexpr UCHAR kBulkOutEndpoint = 0x01;
+constexpr UCHAR kInterruptInEndpoint = 0x82;
+constexpr UCHAR kIsoInEndpoint = 0x83;
+constexpr UCHAR kIsoOutEndpoint = 0x03;
+
+// The receiver's answers carry at most this many bytes.
+constexpr ULONG kReplyLength = 8;
+
+class Receiver : public kernelsim::UsbDevice {
+public:
+    Receiver();
+
+    kernelsim::UsbTransferResult ControlTransfer(const kernelsim::UsbSetupPacket& setup,
+                                                 UCHAR* data) override;
+
+    static std::vector<UCHAR> DeviceDescriptor();
+    static std::vector<UCHAR> ConfigurationDescriptor();
+
+    // Codes. A received code is held in the code buffer until acknowledged; codes received
+    // meanwhile wait in turn. Each code held gets the next sequence number.
+    void PressButton(std::int64_t code, UCHAR ringStart = 0);
+    void ReceiveDurations(const std::vector<signed char>& durations, UCHAR ringStart = 0);
+    // A code buffer exactly as given: the length byte L, the ring start and the stored bytes
+    // (which need not number L).
+    void ReceiveRaw(UCHAR length, UCHAR ringStart, const std::vector<UCHAR>& stored);
+    bool HoldsCode();
+    std::size_t WaitingCodes();
+    UCHAR Sequence();
+    unsigned Acknowledgements();
+
+    // Ports, EEPROM, serial port.
+    UCHAR PortDirection();
+    UCHAR OutPort();
+    std::vector<UCHAR> OutPortWrites();
+    void SetInPort(UCHAR value);
+    UCHAR Eeprom(UCHAR address);
+    void SetEeprom(UCHAR address, UCHAR value);
+    std::vector<UCHAR> SerialSent();
+    // The answer to the next serial read; without one the read answers 2 bytes (nothing came).
+    void QueueSerialAnswer(const std::vector<UCHAR>& answer);
+    UCHAR BaudDivisor();
+
+    // Every setup packet received, in order; only the vendor requests.
+    std::vector<kernelsim::UsbSetupPacket> SetupLog();
+    std::vector<kernelsim::UsbSetupPacket> VendorLog();
+    void ClearLog();
+
+    // Faults on the vendor requests: count < 0 means every following one.
+    void SetNoAnswer(int count);
+    void SetShortAnswer(ULONG bytes, int count);
+    void SetStall(int count);
+    // Vendor requests wait inside the receiver until released (a slow answer).
+    void HoldRequests();
+    void ReleaseRequests();
+    void WaitUntilHeld(unsigned requests);
+
+private:
+    struct Code {
+        UCHAR length;
+        UCHAR ringStart;
+        std::vector<UCHAR> stored;
+    };
+
+    kernelsim::UsbTransferResult Standard(const kernelsim::UsbSetupPacket& setup, UCHAR* data);
+    kernelsim::UsbTransferResult Vendor(const kernelsim::UsbSetupPacket& setup, UCHAR* data);
+    // The answer of a vendor request, before faults.
+    std::vector<UCHAR> Answer(const kernelsim::UsbSetupPacket& setup);
+    void Receive(Code code);
+    static bool Take(int& count);
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<kernelsim::UsbSetupPacket> log_;
+    std::deque<Code> waiting_;
+    Code current_{};
+    bool holdsCode_ = false;
+    UCHAR sequence_ = 0;
+    unsigned acknowledgements_ = 0;
+    UCHAR configuration_ = 0;
+    UCHAR direction_ = 0;
+    UCHAR outPort_ = 0;
+    std::vector<UCHAR> outPortWrites_;
+    UCHAR inPort_ = 0;
+    UCHAR eeprom_[256];
+    std::vector<UCHAR> serialSent_;
+    std::deque<std::vector<UCHAR>> serialAnswers_;
+    UCHAR baudDivisor_ = 77; // 9600 bit/s
+    int noAnswer_ = 0;
+    int shortAnswer_ = 0;
+    ULONG shortBytes_ = 0;
+    int stall_ = 0;
+    bool holding_ = false;
+    unsigned heldRequests_ = 0;
+};
+
+} // namespace receiversim
