@@ -297,9 +297,12 @@ void TCustomForm::FocusFirst() {
 
 void TCustomForm::SetVisible(bool v) {
     if (!created_) {
-        // Built visible: shown once construction has finished.
-        visible_ = v;
-        return;
+        if (!v || TApplication::BuildingForm()) {
+            // Built visible by CreateForm: shown once OnCreate has run.
+            visible_ = v;
+            return;
+        }
+        AfterConstruction();
     }
     if (v == visible_)
         return;

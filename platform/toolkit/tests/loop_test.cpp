@@ -140,7 +140,8 @@ TEST_F(LoopTest, CloseActions) {
         bool freed;
     };
     const Case cases[] = {{caNone, true, false}, {caHide, false, false}, {caFree, false, true}};
-    new TForm(Application); // the main form is another one
+    TForm* main = nullptr;
+    Application->CreateForm(main); // the main form is another one
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.action));
         TForm* form = nullptr;
@@ -154,6 +155,8 @@ TEST_F(LoopTest, CloseActions) {
         EXPECT_EQ(freed, c.freed);
         if (!freed) {
             EXPECT_EQ(form->Visible, c.visibleAfter);
+            form->OnDestroy = nullptr;
+            form->Free();
         }
     }
 }
@@ -205,6 +208,20 @@ TEST_F(LoopTest, OnCreateSeesTheReferenceAndABuiltVisibleFormShowsAfterIt) {
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     EXPECT_EQ(FindWindowA("TFMain", nullptr), form->Handle());
     EXPECT_EQ(Application->MainForm(), form);
+}
+
+TEST_F(LoopTest, FormMadeWithNewRunsOnCreateWhenFirstMadeVisible) {
+    auto* form = new TForm(Application);
+    int created = 0;
+    form->OnCreate = [&](TObject*) { ++created; };
+    form->Visible = false;
+    EXPECT_EQ(created, 0);
+    form->Visible = true;
+    EXPECT_EQ(created, 1);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    form->Hide();
+    form->Show();
+    EXPECT_EQ(created, 1);
 }
 
 TEST_F(LoopTest, QuestionBoxesAnswerFromTheScript) {

@@ -106,8 +106,9 @@ public:
     // The window is the foreground window.
     bool Active() const;
 
-    // OnCreate, once; the application's CreateForm calls it after the constructor. A form
-    // created with plain new gets it at its first show or Handle.
+    // OnCreate, once; the application's CreateForm calls it after the constructor, and a form
+    // built visible by CreateForm is shown after it. A form created with plain new gets it when
+    // it is first made visible (Show, ShowModal, Visible = true).
     void AfterConstruction();
     void BeforeDestruction() override;
 
@@ -213,10 +214,20 @@ public:
     // first form created becomes the main form; a form built visible is then shown.
     template <typename T>
     void CreateForm(T*& reference) {
-        T* form = new T(this);
+        ++formsBeingBuilt_;
+        T* form;
+        try {
+            form = new T(this);
+        } catch (...) {
+            --formsBeingBuilt_;
+            throw;
+        }
+        --formsBeingBuilt_;
         reference = form;
         FormCreated(form);
     }
+    // A form is being constructed by CreateForm (its Visible = true waits for OnCreate).
+    static bool BuildingForm() { return formsBeingBuilt_ > 0; }
     // The message loop: until Terminate (or, on the host, until the run budget is spent).
     void Run();
     void Terminate();
@@ -241,6 +252,7 @@ private:
     friend class TCustomForm;
     void FormCreated(TCustomForm* form);
 
+    static inline int formsBeingBuilt_ = 0;
     std::string title_;
     bool titleSet_ = false;
     std::string hint_;
