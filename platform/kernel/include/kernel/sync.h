@@ -62,23 +62,4 @@ VOID FASTCALL KfLowerIrql(KIRQL NewIrql);
 #define KeRaiseIrql(NewIrql, OldIrql) (*(OldIrql) = KfRaiseIrql(NewIrql))
 #define KeLowerIrql(NewIrql) KfLowerIrql(NewIrql)
 
-inline LONG InterlockedIncrement(LONG volatile* Addend) {
-    return __atomic_add_fetch(Addend, 1, __ATOMIC_SEQ_CST);
-}
-inline LONG InterlockedDecrement(LONG volatile* Addend) {
-    return __atomic_sub_fetch(Addend, 1, __ATOMIC_SEQ_CST);
-}
-inline LONG InterlockedExchange(LONG volatile* Target, LONG Value) {
-    return __atomic_exchange_n(Target, Value, __ATOMIC_SEQ_CST);
-}
-inline LONG InterlockedExchangeAdd(LONG volatile* Addend, LONG Value) {
-    return __atomic_fetch_add(Addend, Value, __ATOMIC_SEQ_CST);
-}
-inline LONG InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comperand) {
-    __atomic_compare_exchange_n(Destination, &Comperand, Exchange, false, __ATOMIC_SEQ_CST,
-                                __ATOMIC_SEQ_CST);
-    return Comperand;
-}
-inline PVOID InterlockedExchangePointer(PVOID volatile* Target, PVOID Value) {
-    return __atomic_exchange_n(Target, Value, __ATOMIC_SEQ_CST);
-}
+#include "interlocked.h"
