@@ -3,7 +3,6 @@
 #pragma once
 
 #include "receiver_machine.h"
-#include "sim_fixture.h"
 #include "win32sim/devices.h"
 
 #include <windows.h>
@@ -63,14 +62,3 @@ private:
 };
 
 } // namespace chain
-
-// The fixture: a fresh machine with the chain and "VarnUSB.dll" loaded; at its end the driver
-// holds no pool.
-class ReceiverChainTest : public SimMachineTest {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    std::unique_ptr<chain::ReceiverChain> chain;
-    HMODULE module = nullptr;
-};

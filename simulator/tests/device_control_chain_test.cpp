@@ -1,7 +1,7 @@
 // The driver's receiver requests as user mode sends them: CreateFileA and DeviceIoControl on
 // "\\.\VarnPlugUSB_0" through the I/O manager, the driver and the USB host to the receiver.
 #include "kernelsim/kernel.h"
-#include "receiver_chain.h"
+#include "chain_fixture.h"
 #include "receiver_ioctl.h"
 
 #include <gtest/gtest.h>

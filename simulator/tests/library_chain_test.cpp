@@ -1,6 +1,6 @@
 // The receiver library's exports through the real device-control path: library, I/O manager,
 // driver, USB host and the simulated receiver.
-#include "receiver_chain.h"
+#include "chain_fixture.h"
 #include "receiver_ioctl.h"
 #include "receiversim/encoder.h"
 #include "varnusb.h"

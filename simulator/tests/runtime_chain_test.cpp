@@ -2,7 +2,7 @@
 // driver: decoded to its code, and dispatched to the bound command.
 #include "button_dispatch.h"
 #include "receiver_binding.h"
-#include "receiver_chain.h"
+#include "chain_fixture.h"
 #include "records.h"
 #include "runtime_state.h"
 #include "win32sim/desktop.h"

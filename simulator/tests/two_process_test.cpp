@@ -2,7 +2,7 @@
 // process over its pipes; the library's named event serialises the two.
 #include "child_process.h"
 #include "device_link.h"
-#include "receiver_chain.h"
+#include "chain_fixture.h"
 #include "receiversim/encoder.h"
 #include "varnusb.h"
 #include "win32sim/objects.h"
