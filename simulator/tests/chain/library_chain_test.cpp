@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -188,6 +189,7 @@ TEST_F(LibraryChainTest, SilentReceiverGivesThreeTriesAndResultOne) {
     int baud = 0x77;
     int len = 0x77;
     BYTE buffer[256];
+    // Every export sends its command three times through one open and gives up with 1.
     struct Case {
         const char* name;
         std::function<int()> call;
@@ -199,6 +201,12 @@ TEST_F(LibraryChainTest, SilentReceiverGivesThreeTriesAndResultOne) {
         {"DoRS232Read", [&] { return DoRS232Read(&value); }},
         {"DoGetRS232Baud", [&] { return DoGetRS232Baud(&baud); }},
         {"DoGetInfraCode", [&] { return DoGetInfraCode(buffer, 255, &len); }},
+        {"DoGetOutDataPort", [&] { return DoGetOutDataPort(&value); }},
+        {"DoGetDataPortDirection", [&] { return DoGetDataPortDirection(&value); }},
+        {"DoSetDataPortDirection", [&] { return DoSetDataPortDirection(1); }},
+        {"DoEEPROMWrite", [&] { return DoEEPROMWrite(1, 2); }},
+        {"DoRS232Send", [&] { return DoRS232Send(0x55); }},
+        {"DoSetRS232Baud", [&] { return DoSetRS232Baud(9600); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -254,6 +262,8 @@ TEST_F(LibraryChainTest, BusyTimeOutShowsOneBoxAndTouchesNoOutput) {
     const HANDLE event = CreateEventA(nullptr, FALSE, TRUE, "VarnPlugDLLEvent");
     ASSERT_NE(event, nullptr);
     ASSERT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0) << "held by the test";
+    // A rate out of range is refused before the wait.
+    EXPECT_EQ(DoSetRS232Baud(2812), kBaudNotPossible);
     win32sim::QueueMessageBoxAnswer(IDOK);
     BYTE value = 0x77;
     std::atomic<int> result{-1};
