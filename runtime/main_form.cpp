@@ -140,8 +140,7 @@ TFMain::TFMain(TComponent* owner) : TForm(owner) {
     tmrSec->OnTimer = [this](TObject* s) { tmrSecTimer(s); };
 
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
-    FMain = this;
-    FormCreate(this);
+    OnCreate = [this](TObject* s) { FormCreate(s); };
     Visible = true;
 }
 

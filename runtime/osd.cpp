@@ -249,7 +249,9 @@ void OsdShowClock(bool toggle) {
         OsdTick(FTime);
         return;
     }
-    if (!FTime)
+    // A clock closed before comes back with a fresh display time and its alpha value, which
+    // its fade-out left near 0; only the refresh of a visible clock must keep its countdown.
+    if (!IsVisible(FTime))
         ShowForm(KindTime);
     SYSTEMTIME now;
     GetLocalTime(&now);

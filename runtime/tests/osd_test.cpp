@@ -253,6 +253,18 @@ TEST_F(OsdTest, TheClockRefreshKeepsItsCountdown) {
     EXPECT_EQ(FTime->lblMsgtext->Caption().find(':') != std::string::npos, true);
 }
 
+TEST_F(OsdTest, AClockShownAgainAfterItFadedIsSeenForTheFullTime) {
+    Runtime.Animation = 1;
+    OsdShowClock(false);
+    Ticks(DisplayTime + 11);
+    ASSERT_FALSE(FTime->Visible);
+    EXPECT_EQ(FTime->AlphaBlendValue, 5);
+    OsdShowClock(false);
+    EXPECT_TRUE(FTime->Visible);
+    EXPECT_EQ(FTime->AlphaBlendValue, 255);
+    EXPECT_EQ(Runtime.FormSlots[KindTime].Countdown, DisplayTime);
+}
+
 TEST_F(OsdTest, TheBarWindowShowsItsValue) {
     OsdShowBar("Volume", 40, "Vol");
     ASSERT_NE(FBar, nullptr);
