@@ -189,8 +189,9 @@ void TFInput::mEditDblClick(TObject*) {
 
 void TFInput::mEditClick(TObject*) {
     Runtime.FormSlots[KindInput].Countdown = InputTime;
+    // Back to the alpha value the window was shown with.
     if (!Runtime.NoLayeredWindows)
-        AlphaBlendValue = Runtime.Alphavalue & 0xFF;
+        AlphaBlendValue = Runtime.Alpha ? (Runtime.Alphavalue & 0xFF) : 255;
 }
 
 void TFInput::DragMoved() {

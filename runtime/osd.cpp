@@ -93,29 +93,25 @@ void SaveMovedLayout(TFormSlot& slot, TForm* form) {
 // the resumed command has shown the same kind of window again, which then stays.
 bool HandBackResult(int kind) {
     const bool list = kind == KindList;
+    // Whatever the outcome, the remote must not stay in the window's mode with no window to
+    // drive.
+    if (Runtime.RcMode == (list ? 2 : 3))
+        Runtime.RcMode = Runtime.SavedRcMode;
     std::uint8_t& pending = list ? Runtime.PendingList : Runtime.PendingInput;
     if (!pending)
         return true;
-    if (Runtime.NumberBuffer == -1.0f) {
-        // No choice: the remote must not stay in the window's mode with no window to drive.
-        if (Runtime.RcMode == (list ? 2 : 3))
-            Runtime.RcMode = Runtime.SavedRcMode;
-        pending = 0;
-        if (list)
-            Runtime.ListKind = -1;
-        return true;
-    }
-    Runtime.RcMode = Runtime.SavedRcMode;
-    if (list && Runtime.ReplayRequest == 1) {
-        Runtime.ReplayRequest = 2;
-        pending = 0;
-        Runtime.ListKind = -1;
-        return true;
-    }
-    // Cleared first, so that a wait the resumed command starts again is kept.
+    const bool chosen = Runtime.NumberBuffer != -1.0f;
+    // Cleared before a resume, so that a wait the resumed command starts again is kept.
     pending = 0;
     if (list)
         Runtime.ListKind = -1;
+    if (!chosen)
+        return true;
+    Runtime.RcMode = Runtime.SavedRcMode;
+    if (list && Runtime.ReplayRequest == 1) {
+        Runtime.ReplayRequest = 2;
+        return true;
+    }
     const unsigned shown = ShowCount[kind];
     std::int16_t resume = -1;
     ExecuteFunction(resume);
@@ -273,10 +269,13 @@ void OsdShowList(const TStringList& list) {
             FInfo->AlphaBlendValue = 0;
         Runtime.FormSlots[KindInfo].Countdown = 0;
     }
+    // A list replacing one still on screen keeps the mode from before the first.
+    const bool replacing = IsVisible(FList) && Runtime.RcMode == 2;
     ShowForm(KindList);
     FList->ShowList(list);
     BringToFront(FList);
-    Runtime.SavedRcMode = Runtime.RcMode;
+    if (!replacing)
+        Runtime.SavedRcMode = Runtime.RcMode;
     Runtime.RcMode = 2;
     Runtime.NumberBuffer = -1.0f;
     Runtime.TextBuffer[0] = '\0';
@@ -288,11 +287,13 @@ void OsdShowList(const TStringList& list) {
 }
 
 void OsdShowInput(std::int16_t mode) {
+    const bool replacing = IsVisible(FInput) && Runtime.RcMode == 3;
     ShowForm(KindInput);
     FInput->InputMode = mode;
     FInput->ShowInput();
     BringToFront(FInput);
-    Runtime.SavedRcMode = Runtime.RcMode;
+    if (!replacing)
+        Runtime.SavedRcMode = Runtime.RcMode;
     Runtime.RcMode = 3;
     Runtime.NumberBuffer = -1.0f;
     Runtime.FormSlots[KindInput].Hold = 0;

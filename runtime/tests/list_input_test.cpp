@@ -116,6 +116,25 @@ TEST_F(ListInputTest, AClickOnTheListRestartsItsTime) {
     EXPECT_EQ(FList->AlphaBlendValue, 180);
 }
 
+TEST_F(ListInputTest, AClickOnTheInputRestoresTheAlphaItWasShownWith) {
+    struct Case {
+        std::uint8_t alpha;
+        int expected;
+    };
+    for (const Case c : {Case{1, 150}, Case{0, 255}}) {
+        SCOPED_TRACE(static_cast<int>(c.alpha));
+        Runtime.Alpha = c.alpha;
+        Runtime.Alphavalue = 150;
+        OsdShowInput(0);
+        EXPECT_EQ(FInput->AlphaBlendValue, c.expected);
+        Ticks(30);
+        FInput->AlphaBlendValue = 40;
+        toolkitsim::Click(*FInput->mEdit);
+        EXPECT_EQ(FInput->AlphaBlendValue, c.expected);
+        EXPECT_EQ(Runtime.FormSlots[KindInput].Countdown, DisplayTime * 10);
+    }
+}
+
 TEST_F(ListInputTest, TheInputWindowEntersATimeAsSecondsFromNow) {
     struct Case {
         WORD hour, minute, second;

@@ -314,6 +314,20 @@ TEST_F(OsdTest, AnInputLeftAloneClosesAfterTwentySecondsWithoutAResult) {
     EXPECT_EQ(Runtime.RcMode, 0);
 }
 
+TEST_F(OsdTest, AListReplacingOneOnScreenKeepsTheModeFromBefore) {
+    Runtime.RcMode = 1;
+    OsdShowList(Lines({"a"}));
+    OsdShowList(Lines({"b", "c"}));
+    EXPECT_EQ(Runtime.SavedRcMode, 1);
+    Ticks(DisplayTime * 10 + 1);
+    EXPECT_FALSE(FList->Visible);
+    EXPECT_EQ(Runtime.RcMode, 1);
+
+    OsdShowInput(0);
+    OsdShowInput(1);
+    EXPECT_EQ(Runtime.SavedRcMode, 1);
+}
+
 TEST_F(OsdTest, AFunctionListChoiceIsReplayedNotResumed) {
     Runtime.RcMode = 1;
     Runtime.PendingList = 1;
