@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     const simulator::RunResult result =
         simulator::RunScenario(scenario, folder.string(), std::cout);
     if (!result.failures.empty()) {
-        std::cout << result.failures.size() << " expectation(s) failed:\n";
+        std::cout << result.failures.size() << " failure(s):\n";
         for (const auto& f : result.failures)
             std::cout << "  " << simulator::Utf8(f) << "\n";
     } else {

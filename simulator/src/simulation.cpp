@@ -93,6 +93,21 @@ std::string WindowPath(const std::string& relative) {
     return path;
 }
 
+std::string AnswerName(int modalResult) {
+    switch (modalResult) {
+    case mrOk:
+        return "OK";
+    case mrCancel:
+        return "Cancel";
+    case mrYes:
+        return "Yes";
+    case mrNo:
+        return "No";
+    default:
+        return std::to_string(modalResult);
+    }
+}
+
 const char* const kKindNames[FormSlotCount] = {
     "settings", "info", "command wizard", "function wizard", "bar", "clock", "list", "input"};
 
@@ -129,9 +144,14 @@ private:
         for (; boxes_ < boxes.size(); ++boxes_) {
             const auto& b = boxes[boxes_];
             static const char* const kinds[] = {"message", "question", "message box", "error"};
+            const bool unanswered = b.answer == 0 && b.kind != toolkitsim::BoxKind::Message &&
+                                    b.kind != toolkitsim::BoxKind::Exception;
             Print(std::string(kinds[static_cast<int>(b.kind)]) + " \"" + b.text + "\"" +
-                  (b.caption.empty() ? "" : " (" + b.caption + ")") + " answered " +
-                  std::to_string(b.answer));
+                  (b.caption.empty() ? "" : " (" + b.caption + ")") +
+                  (unanswered ? " left without an answer" : " answered " + AnswerName(b.answer)));
+            if (unanswered)
+                result_.failures.push_back("a question came with no answer in the scenario: \"" +
+                                           b.text + "\"");
         }
         const auto shown = win32sim::MessageBoxLog();
         for (; messageBoxes_ < shown.size(); ++messageBoxes_)
@@ -283,8 +303,13 @@ public:
         : scenario_(scenario), result_(result), watcher_(result, out, std::move(root)) {}
 
     void Schedule() {
-        for (const Action& action : scenario_.actions)
-            toolkitsim::At(action.at, [this, &action] { Perform(action); });
+        for (const Action& action : scenario_.actions) {
+            // Answers due at the start are there before the start-up asks.
+            if (action.at == 0 && action.verb == "answer")
+                Perform(action);
+            else
+                toolkitsim::At(action.at, [this, &action] { Perform(action); });
+        }
         Watch(kTick / 2);
         toolkitsim::At(scenario_.end + kTick, [this] {
             watcher_.Look();
@@ -310,7 +335,13 @@ private:
         });
     }
 
+public:
+    // Actions that did not happen because the program ended first.
+    std::size_t Missed() const { return scenario_.actions.size() - performed_; }
+
+private:
     void Perform(const Action& a) {
+        ++performed_;
         watcher_.Look();
         // An expectation looks at what happened since the last action that was not one.
         if (!a.verb.starts_with("expect"))
@@ -419,6 +450,7 @@ private:
     RunResult& result_;
     Watcher watcher_;
     std::size_t mark_ = 0;
+    std::size_t performed_ = 0;
     DWORD nextProcess_ = 4000;
     std::int64_t toggle_ = kToggleBit;
 };
@@ -474,6 +506,9 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         }
         run.Watch().Look();
         run.Watch().Print("> Tavrin RC has ended");
+        if (run.Missed() > 0)
+            result.failures.push_back("the program ended with " + std::to_string(run.Missed()) +
+                                      " action(s) of the scenario still to come");
         toolkitsim::Reset();
     }
     ResetRuntimeState();

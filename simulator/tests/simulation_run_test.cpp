@@ -10,10 +10,13 @@
 
 namespace {
 
-simulator::RunResult RunText(const std::string& text) {
+// The example folder asks at start whether to search for applications; the runs say no.
+simulator::RunResult RunText(const std::string& text, bool answerAtStart = true) {
     simulator::Scenario scenario;
     std::string error;
-    EXPECT_TRUE(simulator::ParseScenario(text, scenario, &error)) << error;
+    EXPECT_TRUE(
+        simulator::ParseScenario((answerAtStart ? "answer no\n" : "") + text, scenario, &error))
+        << error;
     std::ostringstream out;
     return simulator::RunScenario(scenario, EXAMPLE_FOLDER, out);
 }
@@ -38,8 +41,8 @@ TEST(SimulationRunTest, FailedExpectationGivesExitCodeOne) {
         RunText("press Vol-\nwait 300\nexpect key down vk 13\nexpect-not volume set\n");
     EXPECT_EQ(run.exitCode, 1);
     ASSERT_EQ(run.failures.size(), 2u);
-    EXPECT_EQ(run.failures[0], "line 3: expected \"key down vk 13\"");
-    EXPECT_EQ(run.failures[1], "line 4: did not expect \"volume set\"");
+    EXPECT_EQ(run.failures[0], "line 4: expected \"key down vk 13\"");
+    EXPECT_EQ(run.failures[1], "line 5: did not expect \"volume set\"");
     EXPECT_TRUE(Reports(run, "volume set: left 0x666A right 0x666A"));
 }
 
@@ -47,8 +50,16 @@ TEST(SimulationRunTest, UnknownButtonAndWindowAreFailures) {
     const auto run = RunText("press Rewind\nfront Nowhere\n");
     EXPECT_EQ(run.exitCode, 1);
     ASSERT_EQ(run.failures.size(), 2u);
-    EXPECT_EQ(run.failures[0], "line 1: no button \"Rewind\" in the code table");
-    EXPECT_EQ(run.failures[1], "line 2: no window of class \"Nowhere\"");
+    EXPECT_EQ(run.failures[0], "line 2: no button \"Rewind\" in the code table");
+    EXPECT_EQ(run.failures[1], "line 3: no window of class \"Nowhere\"");
+}
+
+TEST(SimulationRunTest, QuestionWithoutAnAnswerFailsTheRun) {
+    const auto run = RunText("wait 200\npress Play\n", false);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Reports(run, " left without an answer"));
+    ASSERT_FALSE(run.failures.empty());
+    EXPECT_EQ(run.failures[0].rfind("a question came with no answer in the scenario", 0), 0u);
 }
 
 TEST(SimulationRunTest, HeldButtonPassesTheRepeatFilterEveryOtherTick) {
