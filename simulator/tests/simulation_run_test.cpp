@@ -21,6 +21,13 @@ simulator::RunResult RunText(const std::string& text, bool answerAtStart = true)
     return simulator::RunScenario(scenario, EXAMPLE_FOLDER, out);
 }
 
+std::string Failures(const simulator::RunResult& run) {
+    std::string text;
+    for (const auto& f : run.failures)
+        text += f + "\n";
+    return text;
+}
+
 bool Reports(const simulator::RunResult& run, const std::string& text) {
     return std::any_of(run.report.begin(), run.report.end(), [&](const std::string& line) {
         return line.find(text) != std::string::npos;
@@ -30,7 +37,7 @@ bool Reports(const simulator::RunResult& run, const std::string& text) {
 TEST(SimulationRunTest, ButtonPressRunsItsCommandThroughTheMainTick) {
     const auto run = RunText("press Play\nwait 300\nexpect key down vk 13\nexpect key up vk 13\n");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.failures.empty());
+    EXPECT_TRUE(run.failures.empty()) << Failures(run);
     EXPECT_TRUE(Reports(run, "[   0.000] > button Play (0x1A5)"));
     EXPECT_TRUE(Reports(run, "info window \"Enter\""));
     EXPECT_TRUE(Reports(run, "> Tavrin RC has ended"));
