@@ -310,6 +310,8 @@ public:
             else
                 toolkitsim::At(action.at, [this, &action] { Perform(action); });
         }
+        // What start-up did, then halfway between ticks, after what each tick did.
+        toolkitsim::At(0, [this] { watcher_.Look(); });
         Watch(kTick / 2);
         toolkitsim::At(scenario_.end + kTick, [this] {
             watcher_.Look();
