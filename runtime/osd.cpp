@@ -103,20 +103,27 @@ bool HandBackResult(int kind) {
     const bool chosen = Runtime.NumberBuffer != -1.0f;
     // Cleared before a resume, so that a wait the resumed command starts again is kept.
     pending = 0;
-    if (list)
-        Runtime.ListKind = -1;
-    if (!chosen)
-        return true;
-    Runtime.RcMode = Runtime.SavedRcMode;
-    if (list && Runtime.ReplayRequest == 1) {
-        Runtime.ReplayRequest = 2;
+    if (!chosen || (list && Runtime.ReplayRequest == 1)) {
+        if (list)
+            Runtime.ListKind = -1;
+        if (chosen) {
+            Runtime.RcMode = Runtime.SavedRcMode;
+            Runtime.ReplayRequest = 2;
+        }
         return true;
     }
+    Runtime.RcMode = Runtime.SavedRcMode;
+    // The answered window goes first: the resumed command must neither bring it back in front of
+    // the application it activates nor send it its keys.
+    KindForm(kind)->Hide();
     const unsigned shown = ShowCount[kind];
     std::int16_t resume = -1;
+    // ListKind is kept for the resumed command: after a playlist its runappl step drops the files.
     ExecuteFunction(resume);
     if (ShowCount[kind] != shown)
         return false;
+    if (list)
+        Runtime.ListKind = -1;
     Runtime.NumberBuffer = -1.0f;
     Runtime.TextBuffer[0] = '\0';
     return true;
