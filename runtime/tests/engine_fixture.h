@@ -52,6 +52,7 @@ inline constexpr auto kRemoteHold = cp1251::Literal("Пульт заблокир
 inline constexpr auto kVolume = cp1251::Literal("Громкость");
 inline constexpr auto kMute = cp1251::Literal("Звук выключен");
 inline constexpr auto kUnmute = cp1251::Literal("Звук включён");
+inline constexpr auto kNoItems = cp1251::Literal("Список пуст");
 inline constexpr auto kYes = cp1251::Literal("Да, выключить");
 inline constexpr auto kNo = cp1251::Literal("Нет");
 inline constexpr auto kShutdownWarning = cp1251::Literal("Выключение компьютера!!!");
@@ -90,10 +91,11 @@ protected:
         OsdFixture::SetUp();
         using namespace engine_test;
         Runtime.language = "Rus";
-        std::string lang =
-            "[Msg]\r\nmsg_remotehold=" + Text(kRemoteHold) + "\r\nmsg_volume=" + Text(kVolume) +
-            "\r\nmsg_mute=" + Text(kMute) + "\r\nmsg_unmute=" + Text(kUnmute) +
-            "\r\n[ConfirmOff]\r\nYes=" + Text(kYes) + "\r\nNo=" + Text(kNo) + "\r\n[TIMERMODE]\r\n";
+        std::string lang = "[Msg]\r\nmsg_remotehold=" + Text(kRemoteHold) +
+                           "\r\nmsg_volume=" + Text(kVolume) + "\r\nmsg_mute=" + Text(kMute) +
+                           "\r\nmsg_unmute=" + Text(kUnmute) + "\r\nmsg_noitems=" + Text(kNoItems) +
+                           "\r\n[ConfirmOff]\r\nYes=" + Text(kYes) + "\r\nNo=" + Text(kNo) +
+                           "\r\n[TIMERMODE]\r\n";
         for (int i = 0; i < 6; ++i)
             lang += std::to_string(i) + "=" + kTimerModes[i] + "\r\n";
         PutFile(Prog("LANG\\Rus.ini"), lang);

@@ -118,6 +118,20 @@ TEST_F(EngineListsTest, AListClosedWithoutAChoiceLeavesTheCommandWaiting) {
     EXPECT_EQ(Runtime.RcMode, 1);
 }
 
+TEST_F(EngineListsTest, AnEmptyListShowsANoticeAndTheCommandStaysSuspended) {
+    Bind("System", {{"Favourites", "\"A\"", {{kShowFavorites, "0"}, {kShowBar}}}});
+    Press(kA); // no favourites file
+    EXPECT_EQ(InfoText(), Text(kNoItems));
+    EXPECT_FALSE(Shown(FList));
+    EXPECT_EQ(Runtime.PendingList, 1);
+    ASSERT_GE(Runtime.PendingFunc, 0);
+    EXPECT_EQ(Runtime.FuncCache[Runtime.PendingFunc].Active, 1);
+    EXPECT_EQ(Runtime.RcMode, 1) << "no chooser to drive";
+    Ticks(DisplayTime + 1);
+    EXPECT_EQ(InfoText(), "<hidden>");
+    EXPECT_EQ(FBar, nullptr);
+}
+
 TEST_F(EngineListsTest, AChosenRunningApplicationIsBroughtToTheFront) {
     const HWND player = OpenPlayerWindow();
     win32sim::WindowSpec otherSpec;

@@ -172,6 +172,7 @@ TEST_F(EngineWindowsTest, TheTimeStepTogglesTheClock) {
         EXPECT_EQ(FTime->lblMsgtext->Caption, "9:05:07");
         EXPECT_EQ(PictureOf(FTime->imMsgpict), "clock");
         EXPECT_EQ(Runtime.FormSlots[KindTime].Hold, consttime);
+        EXPECT_EQ(Runtime.FormSlots[KindTime].Countdown, DisplayTime) << "also when shown again";
         Ticks(3);
         Press(kA);
         EXPECT_FALSE(Shown(FTime)) << "the second press closes it at once";
