@@ -28,6 +28,8 @@ public:
     explicit TFConfig(TComponent* owner);
     ~TFConfig() override;
 
+    const char* ClassName() const override { return "TFConfig"; }
+
     // The code grid: key = button name, value (column 1) = its code as signed decimal text.
     TStringGrid* vleCode;
 
@@ -39,12 +41,16 @@ class TFCmdwizard : public TDialogForm {
 public:
     explicit TFCmdwizard(TComponent* owner);
     ~TFCmdwizard() override;
+
+    const char* ClassName() const override { return "TFCmdwizard"; }
 };
 
 class TFFuncwizard : public TDialogForm {
 public:
     explicit TFFuncwizard(TComponent* owner);
     ~TFFuncwizard() override;
+
+    const char* ClassName() const override { return "TFFuncwizard"; }
 };
 
 extern TFConfig* FConfig;

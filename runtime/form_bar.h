@@ -11,6 +11,8 @@ public:
     explicit TFBar(TComponent* owner);
     ~TFBar() override;
 
+    const char* ClassName() const override { return "TFBar"; }
+
     TPanel* panImage;
     TImage* imMsgpict;
     TPanel* panTxt;

@@ -10,6 +10,8 @@ public:
     explicit TFInfo(TComponent* owner);
     ~TFInfo() override;
 
+    const char* ClassName() const override { return "TFInfo"; }
+
     TImage* imMsgpict;
     TLabel* lblMsgtext;
 

@@ -11,6 +11,8 @@ public:
     explicit TFInput(TComponent* owner);
     ~TFInput() override;
 
+    const char* ClassName() const override { return "TFInput"; }
+
     TMaskEdit* mEdit;
     TApplicationEvents* ApplicationEvents;
 

@@ -11,6 +11,8 @@ public:
     explicit TFList(TComponent* owner);
     ~TFList() override;
 
+    const char* ClassName() const override { return "TFList"; }
+
     TListBox* lBox;
     TApplicationEvents* ApplicationEvents;
 

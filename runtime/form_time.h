@@ -14,6 +14,8 @@ public:
     explicit TFTime(TComponent* owner);
     ~TFTime() override;
 
+    const char* ClassName() const override { return "TFTime"; }
+
     TImage* imMsgpict;
     TLabel* lblMsgtext;
 

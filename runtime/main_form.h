@@ -12,6 +12,8 @@ public:
     explicit TFMain(TComponent* owner);
     ~TFMain() override;
 
+    const char* ClassName() const override { return "TFMain"; }
+
     TTrayIcon* TrayIcon;
     TImageList* ImageList;
     TPopupMenu* PopupMenu;

@@ -4,11 +4,13 @@
 
 #include "dialog_forms.h"
 #include "form_info.h"
+#include "form_input.h"
 #include "form_time.h"
 #include "osd.h"
 #include "osd_fixture.h"
 #include "receiver_binding.h"
 
+#include <win32sim/desktop.h>
 #include <win32sim/modules.h>
 #include <win32sim/multimedia.h>
 #include <win32sim/processes.h>
@@ -389,6 +391,66 @@ TEST_F(MainFormTest, ClosingSavesTheClockLayoutAndUnbindsTheReceiver) {
     EXPECT_EQ(Runtime.CodeCount, 0);
     EXPECT_EQ(Runtime.LangIni, nullptr);
     EXPECT_TRUE(Application->Terminated());
+}
+
+template <class T>
+std::string Records(const std::vector<T>& records) {
+    std::string bytes;
+    for (const T& r : records)
+        bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
+    return bytes;
+}
+
+// The whole road: a button on the receiver, the tick, the dispatch, a command that asks for a
+// number in the input window, the answer, the sleep timer it sets, and its expiry.
+TEST_F(MainFormTest, AButtonRunsItsCommandThroughTheWindowsAndTheSleepTimer) {
+    TCodeEntry play{};
+    SetField(play.Name, "Play");
+    play.Code = 0x1234;
+    TApplEntry system{};
+    SetField(system.Name, "System");
+    TFuncEntry binding{};
+    SetField(binding.CmdName, "Ask");
+    binding.RcMode = 1;
+    SetField(binding.Keys, "\"Play\"");
+    TCmdStep ask{};
+    SetField(ask.Name, "Ask");
+    ask.Step = 1;
+    ask.StepCount = 2;
+    ask.CmdType = 21; // intbuf=number
+    SetField(ask.Param1, "1");
+    TCmdStep timer{};
+    timer.Step = 2;
+    timer.StepCount = 2;
+    timer.CmdType = 13; // timer
+    PutFile(Prog("Bin\\defcode.bin"), Records(std::vector<TCodeEntry>{play}));
+    PutFile(Prog("Bin\\defappl.bin"), Records(std::vector<TApplEntry>{system}));
+    PutFile(Prog("Bin\\deffuncSystem.bin"), Records(std::vector<TFuncEntry>{binding}));
+    PutFile(Prog("Bin\\defcmdSystem.bin"), Records(std::vector<TCmdStep>{ask, timer}));
+
+    Start();
+    EXPECT_TRUE(BoxTexts().empty());
+    Queue({-1, 0x1234});
+    toolkitsim::RunFor(200);
+    ASSERT_NE(FInput, nullptr);
+    const auto window = win32sim::Window(FInput->Handle());
+    ASSERT_TRUE(window.has_value());
+    EXPECT_TRUE(window->visible);
+    EXPECT_EQ(window->className, "TFInput");
+    EXPECT_EQ(Runtime.RcMode, 3);
+
+    toolkitsim::KeyPress(*FInput, '3');
+    toolkitsim::PressKey(*FInput, VK_RETURN);
+    toolkitsim::RunFor(100);
+    EXPECT_FALSE(FInput->Visible);
+    EXPECT_EQ(Runtime.RcMode, 1);
+    EXPECT_GE(Runtime.SleepTimer, 2);
+
+    toolkitsim::RunFor(5000);
+    EXPECT_EQ(Runtime.SleepTimer, -1);
+    ASSERT_NE(FInfo, nullptr);
+    EXPECT_EQ(FInfo->lblMsgtext->Caption(), "Timer off");
+    EXPECT_EQ(Runtime.PendingFunc, -1) << "the command has run to its end";
 }
 
 } // namespace

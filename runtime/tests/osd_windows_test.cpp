@@ -1,10 +1,13 @@
 // Tests of the info, bar and clock windows: size, position, colours, pictures and regions.
 #include "form_bar.h"
 #include "form_info.h"
+#include "form_input.h"
+#include "form_list.h"
 #include "form_time.h"
 #include "osd.h"
 #include "osd_fixture.h"
 
+#include <win32sim/desktop.h>
 #include <win32sim/regions.h>
 
 #include <toolkit.h>
@@ -15,6 +18,30 @@
 namespace {
 
 class OsdWindowsTest : public OsdFixture {};
+
+TEST_F(OsdWindowsTest, EachWindowIsADesktopWindowOfItsOwnClassStayingOnTop) {
+    OsdShowText("i", "");
+    OsdShowBar("b", 1, "");
+    OsdShowClock(false);
+    OsdShowInput(0);
+    TStringList list;
+    list.Add("l");
+    OsdShowList(list);
+    struct Case {
+        TForm* form;
+        const char* className;
+    };
+    for (const Case& c : {Case{FInfo, "TFInfo"}, Case{FBar, "TFBar"}, Case{FTime, "TFTime"},
+                          Case{FInput, "TFInput"}, Case{FList, "TFList"}}) {
+        SCOPED_TRACE(c.className);
+        const auto window = win32sim::Window(c.form->Handle());
+        ASSERT_TRUE(window.has_value());
+        EXPECT_EQ(window->className, c.className);
+        EXPECT_TRUE(window->visible);
+        EXPECT_TRUE(window->topmost);
+        EXPECT_EQ(c.form->BorderStyle, bsNone);
+    }
+}
 
 TEST_F(OsdWindowsTest, TheInfoWindowIsAsWideAsItsTextAndPictureAndCentred) {
     OsdShowText("Hello", "");
