@@ -395,7 +395,13 @@ UsbTransferResult Receiver::DataTransfer(UCHAR endpointAddress, UCHAR* data, ULO
 }
 
 UsbTransferResult Receiver::IsoPacket(UCHAR endpointAddress, ULONG, UCHAR* data, ULONG length) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    if (holdingIso_) {
+        ++heldIso_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !holdingIso_; });
+        --heldIso_;
+    }
     if (endpointAddress == kIsoOutEndpoint) {
         if (isoOut_.size() < 4096) {
             isoOut_.emplace_back(data, data + length);
@@ -463,6 +469,24 @@ void Receiver::QueueIsoIn(const std::vector<IsoInPacket>& packets) {
 unsigned Receiver::IsoInPackets() {
     std::lock_guard lock(mutex_);
     return isoInPackets_;
+}
+
+void Receiver::HoldIsochronous() {
+    std::lock_guard lock(mutex_);
+    holdingIso_ = true;
+}
+
+void Receiver::ReleaseIsochronous() {
+    {
+        std::lock_guard lock(mutex_);
+        holdingIso_ = false;
+    }
+    changed_.notify_all();
+}
+
+void Receiver::WaitUntilIsochronousHeld(unsigned requests) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return heldIso_ >= requests; });
 }
 
 std::vector<std::vector<UCHAR>> Receiver::IsoOut() {

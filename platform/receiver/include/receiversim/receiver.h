@@ -74,6 +74,10 @@ public:
     // packet's serial number (low byte); OUT packets are recorded (the first 4096).
     void QueueIsoIn(const std::vector<IsoInPacket>& packets);
     unsigned IsoInPackets();
+    // Isochronous packets wait inside the receiver until released (requests stay in flight).
+    void HoldIsochronous();
+    void ReleaseIsochronous();
+    void WaitUntilIsochronousHeld(unsigned requests);
     std::vector<std::vector<UCHAR>> IsoOut();
 
     static std::vector<UCHAR> DeviceDescriptor();
@@ -147,6 +151,8 @@ private:
     std::deque<IsoInPacket> isoIn_;
     unsigned isoInPackets_ = 0;
     std::vector<std::vector<UCHAR>> isoOut_;
+    bool holdingIso_ = false;
+    unsigned heldIso_ = 0;
     std::deque<Code> waiting_;
     Code current_{};
     bool holdsCode_ = false;
