@@ -168,6 +168,8 @@ struct RingBuffer* AllocRingBuffer(ULONG Size);
 VOID FreeRingBuffer(struct RingBuffer* Ring);
 ULONG ReadRingBuffer(struct RingBuffer* Ring, PUCHAR Destination, ULONG Length);
 ULONG WriteRingBuffer(struct RingBuffer* Ring, const UCHAR* Source, ULONG Length);
+// Bytes a write could add now; only a reader makes it grow meanwhile.
+ULONG RingBufferRoom(struct RingBuffer* Ring);
 
 // Device control.
 NTSTATUS NTAPI Moxel_ProcessIOCTL(PDEVICE_OBJECT DeviceObject, PIRP Irp);

@@ -52,14 +52,21 @@ NTSTATUS NTAPI IsoStreamTransferComplete(PDEVICE_OBJECT, PIRP Irp, PVOID Context
     const BOOLEAN failed = !NT_SUCCESS(Irp->IoStatus.Status) || USBD_ERROR(urb->UrbHeader.Status);
     // A cancelled request never ran: its packets carry nothing to deliver.
     if (Irp->IoStatus.Status != STATUS_CANCELLED) {
+        const ULONG descriptorBytes = frames * sizeof(USBD_ISO_PACKET_DESCRIPTOR);
+        const ULONG dataBytes = frames * context->PacketSize;
         const KIRQL old = KfAcquireSpinLock(&context->WriteLock);
-        WriteRingBuffer(context->DescriptorRing,
-                        reinterpret_cast<const UCHAR*>(urb->UrbIsochronousTransfer.IsoPacket),
-                        frames * sizeof(USBD_ISO_PACKET_DESCRIPTOR));
-        WriteRingBuffer(context->DataRing,
-                        context->TransferBuffer +
-                            static_cast<SIZE_T>(object->FirstPacket) * context->PacketSize,
-                        frames * context->PacketSize);
+        // Both blocks or neither: a block dropped by one ring only would pair every later
+        // packet with another packet's descriptor.
+        if (RingBufferRoom(context->DescriptorRing) >= descriptorBytes &&
+            RingBufferRoom(context->DataRing) >= dataBytes) {
+            WriteRingBuffer(context->DescriptorRing,
+                            reinterpret_cast<const UCHAR*>(urb->UrbIsochronousTransfer.IsoPacket),
+                            descriptorBytes);
+            WriteRingBuffer(context->DataRing,
+                            context->TransferBuffer +
+                                static_cast<SIZE_T>(object->FirstPacket) * context->PacketSize,
+                            dataBytes);
+        }
         KfReleaseSpinLock(&context->WriteLock, old);
     }
     if (failed || StreamStopped(extension)) {

@@ -13,6 +13,10 @@ ULONG HeldBytes(RingBuffer* Ring) {
 
 } // namespace
 
+ULONG RingBufferRoom(RingBuffer* Ring) {
+    return Ring->Size - HeldBytes(Ring);
+}
+
 RingBuffer* AllocRingBuffer(ULONG Size) {
     auto* ring = static_cast<RingBuffer*>(
         ExAllocatePoolWithTag(NonPagedPool, sizeof(RingBuffer), MOXEL_POOL_TAG));
