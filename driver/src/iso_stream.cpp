@@ -163,8 +163,12 @@ NTSTATUS Moxel_StartIsoStream(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
         FreeStreamContext(context);
         return status;
     }
-    for (ULONG i = 0; i < context->BufferCount; ++i) {
-        IoCallDriver(extension->LowerDeviceObject, context->TransferObjects[i].Irp);
+    // Once the last object is on its way the stream may end and free the context at any time:
+    // nothing of it is read after that.
+    const ULONG count = context->BufferCount;
+    IsoTransferContext* objects = context->TransferObjects;
+    for (ULONG i = 0; i < count; ++i) {
+        IoCallDriver(extension->LowerDeviceObject, objects[i].Irp);
     }
     return STATUS_SUCCESS;
 }
