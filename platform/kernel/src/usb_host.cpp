@@ -519,7 +519,8 @@ USBD_STATUS UsbHostController::ControlTransfer(Port& port, const UsbSetupPacket&
     }
     const bool in = (setup.bmRequestType & 0x80) != 0;
     // The device sees its own copy of the data stage: it can never reach past wLength.
-    std::vector<UCHAR> data(setup.wLength);
+    // Never an empty vector: a device may copy 0 bytes to or from it.
+    std::vector<UCHAR> data(std::max<ULONG>(setup.wLength, 1));
     if (!in && setup.wLength != 0) {
         RtlCopyMemory(data.data(), target, setup.wLength);
     }
@@ -600,9 +601,9 @@ USBD_STATUS UsbHostController::DataTransfer(Port& port, PURB urb, PIRP irp) {
     }
     const bool in = USB_ENDPOINT_DIRECTION_IN(pipe->endpointAddress) != 0;
     // The device sees its own copy: it can never reach past the transfer length.
-    std::vector<UCHAR> data(request.TransferBufferLength);
-    if (!in && !data.empty()) {
-        RtlCopyMemory(data.data(), target, data.size());
+    std::vector<UCHAR> data(std::max<ULONG>(request.TransferBufferLength, 1));
+    if (!in && request.TransferBufferLength != 0) {
+        RtlCopyMemory(data.data(), target, request.TransferBufferLength);
     }
     std::unique_lock lock(mutex_, std::defer_lock);
     UsbTransferResult result =
@@ -663,7 +664,7 @@ USBD_STATUS UsbHostController::IsochronousTransfer(Port& port, PURB urb) {
             ++request.ErrorCount;
             continue;
         }
-        data.assign(room, 0);
+        data.assign(std::max<ULONG>(room, 1), 0);
         if (!in && room != 0) {
             RtlCopyMemory(data.data(), target + packet.Offset, room);
         }
