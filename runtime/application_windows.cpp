@@ -164,7 +164,8 @@ bool ActivateApplication(std::int32_t index, const TStringList* files) {
 }
 
 bool RunSearchProgram(std::uint8_t unattended) {
-    std::string commandLine = "\"" + ProgramFolder() + "Orlimax.exe\"";
+    std::string commandLine = "\"";
+    commandLine.append(ProgramFolder()).append("Orlimax.exe\"");
     if (unattended)
         commandLine += " auto";
     PROCESS_INFORMATION pi;

@@ -91,7 +91,7 @@ void ProcessButtonCode(std::int64_t code) {
     std::string combination = rt.ButtonCombination;
     if (!combination.empty())
         combination += "+";
-    combination += "\"" + std::string(rt.ButtonName) + "\"";
+    combination.append("\"").append(rt.ButtonName).append("\"");
     // An expression longer than the buffer is cut; it can match no binding either way.
     SetField(rt.ButtonCombination, combination);
     ++rt.ComboCount;

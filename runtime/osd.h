@@ -2,6 +2,7 @@
 #pragma once
 
 #include <toolkit.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
@@ -41,3 +42,7 @@ void OsdShowInput(std::int16_t mode);
 
 // Seconds below one day as a time of day in the system's long time format.
 std::string SecondsToTimeText(std::int32_t seconds);
+
+// Removes and deletes the window region, then deletes the other regions; every handle deleted is
+// set to 0.
+void FreeWindowRegion(HWND window, HRGN& region, HRGN& object1, HRGN& object2, HRGN& object3);

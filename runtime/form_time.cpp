@@ -1,0 +1,103 @@
+// The clock window.
+#include "form_time.h"
+
+#include "osd.h"
+#include "runtime_state.h"
+
+TFTime* FTime = nullptr;
+std::int32_t LastTextWidth = 0;
+
+TFTime::TFTime(TComponent* owner) : TOsdWindow(owner, KindTime) {
+    Name = "FTime";
+    SetUpWindow(80, "Arial");
+    ClientWidth = 301;
+    ClientHeight = 86;
+    Constraints.MinHeight = 12;
+    Constraints.MaxHeight = 150;
+
+    imMsgpict = new TImage(this);
+    imMsgpict->Name = "imMsgpict";
+    imMsgpict->Parent = this;
+    imMsgpict->Align = alLeft;
+    imMsgpict->Width = 89;
+    imMsgpict->Center = true;
+    imMsgpict->Proportional = true;
+    imMsgpict->Stretch = true;
+    imMsgpict->Transparent = true;
+
+    lblMsgtext = new TLabel(this);
+    lblMsgtext->Name = "lblMsgtext";
+    lblMsgtext->Parent = this;
+    lblMsgtext->Align = alClient;
+    lblMsgtext->AutoSize = false;
+
+    WireMouse(imMsgpict);
+    WireMouse(lblMsgtext);
+    auto dblClick = [this](TObject* s) { lblMsgtextDblClick(s); };
+    lblMsgtext->OnDblClick = dblClick;
+    imMsgpict->OnDblClick = dblClick;
+    OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnDestroy = [this](TObject* s) { FormDestroy(s); };
+}
+
+TFTime::~TFTime() {
+    if (FTime == this)
+        FTime = nullptr;
+}
+
+void TFTime::FormCreate(TObject*) {
+    NeedRegion = true;
+    RgnCombined = RgnDisc = RgnText = nullptr;
+    PictureName.clear();
+}
+
+void TFTime::FormDestroy(TObject*) {
+    HRGN none = nullptr;
+    FreeWindowRegion(HandleAllocated() ? Handle() : nullptr, RgnCombined, RgnDisc, RgnText, none);
+    if (FTime == this)
+        FTime = nullptr;
+}
+
+void TFTime::ShowTime(const std::string& picture, const std::string& text) {
+    const bool square = imMsgpict->Width == imMsgpict->Height;
+    if (!square || Canvas.TextWidth(text) != LastTextWidth) {
+        NeedRegion = true;
+        ClearRegion();
+    }
+    if (!AnsiSameText(picture, PictureName) || !PictureName.empty() || !square) {
+        PictureName = picture;
+        imMsgpict->Width = imMsgpict->Height;
+        LoadWindowPicture(imMsgpict, picture);
+    }
+    lblMsgtext->Caption = text;
+    Font.Size = static_cast<int>(ClientHeight * 5 / 7.0);
+    const int textWidth = Canvas.TextWidth(text);
+    const int w = textWidth + imMsgpict->Width;
+    ClientWidth = w < Screen->Width() ? w : static_cast<int>(Screen->Width() * 0.95);
+    ApplyColours();
+    if (NeedRegion)
+        MakeRegion(false);
+    LastTextWidth = textWidth;
+    if (!Visible)
+        Show();
+}
+
+void TFTime::MakeRegion(bool force) {
+    if (force || Runtime.Regions) {
+        AlphaBlendValue = 255;
+        const int W = Width, H = Height;
+        HRGN none = nullptr;
+        FreeWindowRegion(Handle(), RgnCombined, RgnDisc, RgnText, none);
+        RgnCombined = CreateRectRgn(0, 0, W, H);
+        RgnDisc = CreateEllipticRgn(1, 1, H - 1, H - 1);
+        RgnText = CreateRoundRectRgn(H - 1, 1, W - 1, H - 1, H / 4, H / 4);
+        if (CombineRgn(RgnCombined, RgnDisc, RgnText, RGN_OR) != ERROR)
+            InstallRegion(Handle(), RgnCombined);
+        AlphaBlendValue = Runtime.Alpha ? (Runtime.Alphavalue & 0xFF) : 255;
+    }
+    NeedRegion = false;
+}
+
+void TFTime::ClearRegion() {
+    SetWindowRgn(Handle(), nullptr, TRUE);
+}

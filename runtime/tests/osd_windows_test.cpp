@@ -1,0 +1,156 @@
+// Tests of the info, bar and clock windows: size, position, colours, pictures and regions.
+#include "form_bar.h"
+#include "form_info.h"
+#include "form_time.h"
+#include "osd.h"
+#include "osd_fixture.h"
+
+#include <win32sim/regions.h>
+
+#include <toolkit.h>
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+class OsdWindowsTest : public OsdFixture {};
+
+TEST_F(OsdWindowsTest, TheInfoWindowIsAsWideAsItsTextAndPictureAndCentred) {
+    OsdShowText("Hello", "");
+    const int w = FInfo->Canvas.TextWidth("Hello") + FInfo->imMsgpict->Width;
+    EXPECT_EQ(FInfo->imMsgpict->Width, FInfo->imMsgpict->Height) << "the picture area is square";
+    EXPECT_EQ(FInfo->ClientWidth, w);
+    EXPECT_EQ(FInfo->Left, (1024 - FInfo->Width) / 2);
+    EXPECT_EQ(FInfo->Font.Size, FInfo->ClientHeight * 5 / 7);
+    EXPECT_EQ(FInfo->lblMsgtext->Caption(), "Hello");
+}
+
+TEST_F(OsdWindowsTest, ATextWiderThanTheScreenGivesNinetyFivePercentCentred) {
+    OsdShowText(std::string(60, 'W'), "");
+    EXPECT_EQ(FInfo->ClientWidth, 972);
+    EXPECT_EQ(FInfo->Left, 26);
+}
+
+TEST_F(OsdWindowsTest, AWindowWiderThanTheScreenEndsAtItsRightEdge) {
+    EXPECT_EQ(CentredLeft(1100), 1024 - 1100);
+    EXPECT_EQ(CentredLeft(24), 500);
+}
+
+TEST_F(OsdWindowsTest, TheBarIsAlwaysNinetyFivePercentAndCentred) {
+    OsdShowBar("x", 10, "");
+    EXPECT_EQ(FBar->ClientWidth, 972);
+    EXPECT_EQ(FBar->Left, 26);
+    EXPECT_EQ(FBar->cgBar->Height, FBar->ClientHeight / 2);
+    EXPECT_EQ(FBar->Font.Size, FBar->ClientHeight * 5 / 14);
+}
+
+TEST_F(OsdWindowsTest, TheClockNeverMovesByItself) {
+    PutFile(Prog("config.ini"), "[FTime]\r\nTop=11\r\nLeft=900\r\n");
+    OsdShowClock(false);
+    EXPECT_EQ(FTime->Left, 900);
+    EXPECT_EQ(FTime->Top, 11);
+    FTime->ShowTime("timer", std::string(40, '8'));
+    EXPECT_EQ(FTime->Left, 900);
+    EXPECT_EQ(LastTextWidth, FTime->Canvas.TextWidth(std::string(40, '8')));
+}
+
+TEST_F(OsdWindowsTest, TheBackgroundIsBlackAndTransparentOrTheComplementOfTheText) {
+    Runtime.Infobackground = 0;
+    OsdShowText("a", "");
+    EXPECT_EQ(FInfo->Color, 5310424);
+    EXPECT_FALSE(FInfo->TransparentColor);
+    Runtime.Infobackground = 1;
+    OsdShowText("a", "");
+    EXPECT_EQ(FInfo->Color, clBlack);
+    EXPECT_TRUE(FInfo->TransparentColor);
+    EXPECT_EQ(FInfo->TransparentColorValue, clBlack);
+}
+
+TEST_F(OsdWindowsTest, PicturesComeFromTheDataFolderAndAMissingOneKeepsTheLast) {
+    PutFile(Prog("Data\\Vol.bmp"), BitmapFile(3));
+    PutFile(Prog("Data\\Mute.bmp"), BitmapFile(5));
+    OsdShowBar("v", 1, "Vol");
+    EXPECT_EQ(FBar->imMsgpict->Picture.Width(), 3);
+    EXPECT_EQ(FBar->PictureName, "Vol");
+    OsdShowBar("v", 1, "Mute");
+    EXPECT_EQ(FBar->imMsgpict->Picture.Width(), 5);
+    OsdShowBar("v", 1, "");
+    EXPECT_EQ(FBar->imMsgpict->Picture.Width(), 5) << "an empty name loads nothing";
+    OsdShowBar("v", 1, "nosuch");
+    EXPECT_EQ(FBar->imMsgpict->Picture.Width(), 5) << "a missing file keeps the picture";
+
+    OsdShowText("i", "Vol");
+    EXPECT_EQ(FInfo->imMsgpict->Picture.Width(), 3);
+    OsdShowText("i", "");
+    EXPECT_EQ(FInfo->imMsgpict->Picture.Width(), 3);
+}
+
+TEST_F(OsdWindowsTest, RegionsAreBuiltOnlyWhenSwitchedOnOrForced) {
+    Runtime.Regions = 0;
+    OsdShowText("No region", "");
+    const HWND window = FInfo->Handle();
+    EXPECT_EQ(win32sim::WindowRegion(window), nullptr);
+    EXPECT_FALSE(FInfo->NeedRegion);
+
+    FInfo->MakeRegion(true);
+    const HRGN region = win32sim::WindowRegion(window);
+    ASSERT_NE(region, nullptr);
+    const RECT bounds = win32sim::RegionBounds(region);
+    EXPECT_EQ(bounds.right, FInfo->Width);
+    EXPECT_EQ(bounds.bottom, FInfo->Height);
+    EXPECT_FALSE(win32sim::RegionContains(region, 0, 0)) << "rounded corner";
+    EXPECT_TRUE(win32sim::RegionContains(region, FInfo->Width / 2, FInfo->Height / 2));
+
+    FInfo->ClearRegion();
+    EXPECT_EQ(win32sim::WindowRegion(window), nullptr);
+}
+
+TEST_F(OsdWindowsTest, EachWindowBuildsItsRegionWhenTheTextChanges) {
+    Runtime.Regions = 1;
+    Runtime.Alpha = 1;
+    Runtime.Alphavalue = 200;
+    OsdShowText("First", "");
+    OsdShowBar("Bar", 50, "");
+    OsdShowClock(false);
+    struct Case {
+        TForm* form;
+        int inset; // the clock's disc and text stay one pixel inside
+    };
+    for (const Case& c : {Case{FInfo, 0}, Case{FBar, 0}, Case{FTime, 1}}) {
+        SCOPED_TRACE(c.form->Name);
+        const HRGN region = win32sim::WindowRegion(c.form->Handle());
+        ASSERT_NE(region, nullptr);
+        const RECT bounds = win32sim::RegionBounds(region);
+        EXPECT_EQ(bounds.left, c.inset);
+        EXPECT_EQ(bounds.top, c.inset);
+        EXPECT_EQ(bounds.right, c.form->Width - c.inset);
+        EXPECT_EQ(bounds.bottom, c.form->Height - c.inset);
+    }
+    EXPECT_TRUE(FInfo->TransparentColor) << "colour key follows Alpha after the region";
+    EXPECT_EQ(FTime->AlphaBlendValue, 200);
+
+    const HRGN before = win32sim::WindowRegion(FInfo->Handle());
+    OsdShowText("First", "");
+    EXPECT_EQ(win32sim::WindowRegion(FInfo->Handle()), before) << "same text, same region";
+    OsdShowText("Second text", "");
+    const HRGN after = win32sim::WindowRegion(FInfo->Handle());
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(win32sim::RegionBounds(after).right, FInfo->Width);
+}
+
+TEST_F(OsdWindowsTest, NoRegionOutlivesItsWindow) {
+    Runtime.Regions = 1;
+    OsdShowText("a", "");
+    OsdShowText("bb", "");
+    OsdShowBar("c", 3, "");
+    OsdShowBar("dd", 3, "");
+    OsdShowClock(false);
+    toolkitsim::Reset();
+    EXPECT_EQ(FInfo, nullptr);
+    EXPECT_EQ(FBar, nullptr);
+    EXPECT_EQ(FTime, nullptr);
+    EXPECT_EQ(win32sim::HeldGdiObjectCount(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,30 @@
+// The scenario of a simulator run: one action per line, in the order and at the virtual time
+// they happen.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace simulator {
+
+struct Action {
+    int line = 0;                   // in the scenario file, for messages
+    unsigned at = 0;                // virtual milliseconds after the program started
+    std::string verb;               // "program", "window", "front", "press", "answer", "expect" ...
+    std::vector<std::string> words; // the words after the verb, quotes removed
+    std::string rest;               // the text after the verb as written (expect)
+};
+
+struct Scenario {
+    std::string folder; // "folder" line: the program folder, relative to the scenario's own
+    std::vector<Action> actions;
+    unsigned end = 0; // virtual time after the last action
+};
+
+// Reads a scenario; false with the line and the reason in *error when a line cannot be read.
+bool ParseScenario(const std::string& text, Scenario& scenario, std::string* error);
+
+// "500", "500ms", "2s", "1.5s" as milliseconds; false for anything else.
+bool ParseDuration(const std::string& text, unsigned& milliseconds);
+
+} // namespace simulator

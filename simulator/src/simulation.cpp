@@ -1,0 +1,523 @@
+// Running a scenario against the tray program, and watching what it does.
+#include "simulation.h"
+
+#include "main_form.h"
+#include "osd.h"
+#include "receiver_chain.h"
+#include "receiver_library_module.h"
+#include "runtime_state.h"
+
+#include "cp1251.h"
+#include "win32sim/desktop.h"
+#include "win32sim/machine.h"
+#include "win32sim/message_boxes.h"
+#include "win32sim/multimedia.h"
+#include "win32sim/objects.h"
+#include "win32sim/processes.h"
+#include "win32sim/system.h"
+
+#include <toolkit.h>
+#include <toolkitsim/control.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace simulator {
+
+std::string Utf8(const std::string& cp1251) {
+    std::string out;
+    for (const char c : cp1251) {
+        const char32_t u = cp1251::ToUnicode(static_cast<unsigned char>(c));
+        if (u < 0x80) {
+            out += static_cast<char>(u);
+        } else if (u < 0x800) {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (u >> 12));
+            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+namespace {
+
+constexpr char kProgramPath[] = "C:\\Tavrin RC\\Tavrin RC.exe";
+constexpr char kProgramFolder[] = "C:\\Tavrin RC\\";
+constexpr std::int64_t kToggleBit = 0x800;
+constexpr DWORD kTick = 100;
+
+std::string Hex(unsigned long long value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llX", value);
+    return text;
+}
+
+std::string Stamp() {
+    char text[32];
+    const DWORD now = GetTickCount();
+    std::snprintf(text, sizeof text, "[%4lu.%03lu] ", static_cast<unsigned long>(now / 1000),
+                  static_cast<unsigned long>(now % 1000));
+    return text;
+}
+
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(root, ignored)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[fs::relative(entry.path(), root).string()] =
+            std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    return files;
+}
+
+std::string WindowPath(const std::string& relative) {
+    std::string path = "C:\\" + relative;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::string AnswerName(int modalResult) {
+    switch (modalResult) {
+    case mrOk:
+        return "OK";
+    case mrCancel:
+        return "Cancel";
+    case mrYes:
+        return "Yes";
+    case mrNo:
+        return "No";
+    default:
+        return std::to_string(modalResult);
+    }
+}
+
+const char* const kKindNames[FormSlotCount] = {
+    "settings", "info", "command wizard", "function wizard", "bar", "clock", "list", "input"};
+
+// Watches the simulated machine and reports every change since it last looked.
+class Watcher {
+public:
+    Watcher(RunResult& result, std::ostream& out, fs::path root)
+        : result_(result), out_(out), root_(std::move(root)), files_(Snapshot(root_)) {
+        volume_ = win32sim::WaveOutVolume(0);
+    }
+
+    void Print(const std::string& line) {
+        result_.report.push_back(Stamp() + line);
+        out_ << Utf8(result_.report.back()) << std::endl;
+    }
+
+    void Look() {
+        Boxes();
+        Screen();
+        Input();
+        Messages();
+        Launches();
+        Volume();
+        Sounds();
+        Shutdowns();
+        Files();
+    }
+
+    std::size_t Lines() const { return result_.report.size(); }
+
+private:
+    void Boxes() {
+        const auto boxes = toolkitsim::Boxes();
+        for (; boxes_ < boxes.size(); ++boxes_) {
+            const auto& b = boxes[boxes_];
+            static const char* const kinds[] = {"message", "question", "message box", "error"};
+            const bool unanswered = b.answer == 0 && b.kind != toolkitsim::BoxKind::Message &&
+                                    b.kind != toolkitsim::BoxKind::Exception;
+            Print(std::string(kinds[static_cast<int>(b.kind)]) + " \"" + b.text + "\"" +
+                  (b.caption.empty() ? "" : " (" + b.caption + ")") +
+                  (unanswered ? " left without an answer" : " answered " + AnswerName(b.answer)));
+            if (unanswered)
+                result_.failures.push_back("a question came with no answer in the scenario: \"" +
+                                           b.text + "\"");
+        }
+        const auto shown = win32sim::MessageBoxLog();
+        for (; messageBoxes_ < shown.size(); ++messageBoxes_)
+            Print("message box \"" + shown[messageBoxes_].text + "\" (" +
+                  shown[messageBoxes_].caption + ")");
+    }
+
+    // The on-screen windows: what each shows while visible.
+    void Screen() {
+        for (int kind = 0; kind < FormSlotCount; ++kind) {
+            TForm* form = Runtime.FormSlots[static_cast<std::size_t>(kind)].Form;
+            std::string now;
+            if (form != nullptr && form->Visible) {
+                now = "shown";
+                // The clock's text changes every second; its appearance is what matters.
+                if (kind != KindTime)
+                    now += Contents(*form);
+            }
+            std::string& before = screen_[static_cast<std::size_t>(kind)];
+            if (now == before)
+                continue;
+            if (now.empty())
+                Print(std::string(kKindNames[kind]) + " window closed");
+            else
+                Print(std::string(kKindNames[kind]) + " window" + now.substr(5));
+            before = now;
+        }
+    }
+
+    static std::string Contents(TForm& form) {
+        std::string text;
+        for (int i = 0; i < form.ComponentCount(); ++i) {
+            TComponent* c = form.Components(i);
+            if (auto* label = dynamic_cast<TLabel*>(c)) {
+                const std::string caption = label->Caption;
+                if (label->Visible && !caption.empty())
+                    text += " \"" + caption + "\"";
+            } else if (auto* list = dynamic_cast<TListBox*>(c)) {
+                text += " list [";
+                for (int k = 0; k < list->Items.Count(); ++k)
+                    text += (k ? ", \"" : "\"") + list->Items[k] + "\"";
+                text += "]";
+            } else if (auto* gauge = dynamic_cast<TCGauge*>(c)) {
+                text += " bar " + std::to_string(static_cast<int>(gauge->Progress));
+            }
+        }
+        return text;
+    }
+
+    static std::string ClassOf(HWND window) {
+        if (window == HWND_BROADCAST)
+            return "all windows";
+        if (window == nullptr)
+            return "no window";
+        const auto info = win32sim::Window(window);
+        return info ? "\"" + info->className + "\""
+                    : "window " + Hex(reinterpret_cast<std::uintptr_t>(window));
+    }
+
+    void Input() {
+        const auto log = win32sim::InputLog();
+        for (; input_ < log.size(); ++input_) {
+            const auto& e = log[input_];
+            switch (e.kind) {
+            case win32sim::InputEvent::Kind::Key:
+                Print(std::string("key ") + ((e.flags & KEYEVENTF_KEYUP) ? "up" : "down") + " vk " +
+                      std::to_string(e.vk) + " to " + ClassOf(e.foreground));
+                break;
+            case win32sim::InputEvent::Kind::Mouse:
+                Print("mouse flags " + Hex(e.flags) + " dx " + std::to_string(e.dx) + " dy " +
+                      std::to_string(e.dy) + " data " + std::to_string(e.data) + ", cursor " +
+                      std::to_string(e.cursor.x) + "," + std::to_string(e.cursor.y));
+                break;
+            case win32sim::InputEvent::Kind::CursorPos:
+                Print("cursor set to " + std::to_string(e.cursor.x) + "," +
+                      std::to_string(e.cursor.y));
+                break;
+            }
+        }
+    }
+
+    void Messages() {
+        const auto log = win32sim::MessageLog();
+        for (; messages_ < log.size(); ++messages_) {
+            const auto& m = log[messages_];
+            Print(std::string(m.posted ? "message posted to " : "message sent to ") +
+                  ClassOf(m.window) + ": " + Hex(m.message) + " wParam " +
+                  std::to_string(m.wParam) + " lParam " + std::to_string(m.lParam));
+        }
+    }
+
+    void Launches() {
+        const auto log = win32sim::LaunchLog();
+        for (; launches_ < log.size(); ++launches_) {
+            const auto& l = log[launches_];
+            const std::string what = l.hasCommandLine ? l.commandLine : l.applicationName;
+            Print("program started by " + l.function + ": " + what +
+                  (l.started ? "" : " (not found)"));
+        }
+    }
+
+    void Volume() {
+        const DWORD volume = win32sim::WaveOutVolume(0);
+        if (volume == volume_)
+            return;
+        volume_ = volume;
+        Print("volume set: left " + Hex(volume & 0xFFFF) + " right " + Hex(volume >> 16));
+    }
+
+    void Sounds() {
+        const auto log = win32sim::SoundLog();
+        for (; sounds_ < log.size(); ++sounds_)
+            Print(log[sounds_].hasSound ? "sound " + log[sounds_].sound : "sound stopped");
+    }
+
+    void Shutdowns() {
+        const auto log = win32sim::ExitWindowsLog();
+        for (; shutdowns_ < log.size(); ++shutdowns_)
+            Print("shut-down asked, flags " + Hex(log[shutdowns_].flags));
+    }
+
+    void Files() {
+        auto now = Snapshot(root_);
+        for (const auto& [name, bytes] : now) {
+            const auto before = files_.find(name);
+            if (before == files_.end() || before->second != bytes)
+                Print("file written: " + WindowPath(name));
+        }
+        for (const auto& [name, bytes] : files_)
+            if (now.count(name) == 0)
+                Print("file deleted: " + WindowPath(name));
+        files_ = std::move(now);
+    }
+
+    RunResult& result_;
+    std::ostream& out_;
+    fs::path root_;
+    std::map<std::string, std::string> files_;
+    std::string screen_[FormSlotCount];
+    std::size_t boxes_ = 0, messageBoxes_ = 0, input_ = 0, messages_ = 0, launches_ = 0,
+                sounds_ = 0, shutdowns_ = 0;
+    DWORD volume_ = 0;
+};
+
+// One run: the machine, the chain and the scenario's actions on the message loop's clock.
+class Run {
+public:
+    Run(const Scenario& scenario, RunResult& result, std::ostream& out, fs::path root)
+        : scenario_(scenario), result_(result), watcher_(result, out, std::move(root)) {}
+
+    void Schedule() {
+        for (const Action& action : scenario_.actions) {
+            // Answers due at the start are there before the start-up asks.
+            if (action.at == 0 && action.verb == "answer")
+                Perform(action);
+            else
+                toolkitsim::At(action.at, [this, &action] { Perform(action); });
+        }
+        // What start-up did, then halfway between ticks, after what each tick did.
+        toolkitsim::At(0, [this] { watcher_.Look(); });
+        Watch(kTick / 2);
+        toolkitsim::At(scenario_.end + kTick, [this] {
+            watcher_.Look();
+            watcher_.Print("> exit from the tray menu");
+            if (FMain != nullptr)
+                toolkitsim::ClickItem(*FMain->NExit);
+        });
+    }
+
+    Watcher& Watch() { return watcher_; }
+
+    void Fail(const Action& action, const std::string& why) {
+        const std::string line = "line " + std::to_string(action.line) + ": " + why;
+        watcher_.Print("FAILED " + line);
+        result_.failures.push_back(line);
+    }
+
+private:
+    void Watch(DWORD delay) {
+        toolkitsim::At(delay, [this] {
+            watcher_.Look();
+            Watch(kTick);
+        });
+    }
+
+public:
+    // Actions that did not happen because the program ended first.
+    std::size_t Missed() const { return scenario_.actions.size() - performed_; }
+
+private:
+    void Perform(const Action& a) {
+        ++performed_;
+        watcher_.Look();
+        // An expectation looks at what happened since the last action that was not one.
+        if (!a.verb.starts_with("expect"))
+            mark_ = result_.report.size();
+        const auto& w = a.words;
+        if (a.verb == "program") {
+            win32sim::SimulatedProgram program;
+            program.idleAfter = 500;
+            win32sim::WindowSpec spec;
+            spec.className = w[1];
+            spec.caption = w.size() > 2 ? w[2] : "";
+            spec.activate = true;
+            program.windows.push_back(spec);
+            win32sim::RegisterProgram(w[0], program);
+            watcher_.Print("> program " + w[0] + " opens a window of class \"" + w[1] + "\"");
+        } else if (a.verb == "window") {
+            win32sim::WindowSpec spec;
+            spec.className = w[0];
+            spec.caption = w.size() > 2 ? w[2] : "";
+            spec.activate = true;
+            const DWORD process = nextProcess_;
+            nextProcess_ += 4;
+            win32sim::CreateForeignWindow(spec, process, process + 1);
+            watcher_.Print("> " + w[1] + " shows a window of class \"" + w[0] + "\" in front");
+        } else if (a.verb == "front") {
+            Front(a);
+        } else if (a.verb == "press") {
+            Press(a);
+        } else if (a.verb == "answer") {
+            const std::map<std::string, int> answers = {
+                {"yes", mrYes}, {"no", mrNo}, {"ok", mrOk}, {"cancel", mrCancel}};
+            toolkitsim::QueueAnswer(answers.at(w[0]));
+            watcher_.Print("> the next question is answered " + w[0]);
+        } else if (a.verb == "expect" || a.verb == "expect-not") {
+            Expect(a);
+        } else if (a.verb == "exit") {
+            watcher_.Print("> exit from the tray menu");
+            if (FMain != nullptr)
+                toolkitsim::ClickItem(*FMain->NExit);
+        }
+    }
+
+    void Front(const Action& a) {
+        if (a.words[0] == "desktop") {
+            win32sim::ClearForeground();
+            watcher_.Print("> the desktop is in front");
+            return;
+        }
+        for (const auto& info : win32sim::Windows()) {
+            if (!info.own && cp1251::EqualNoCase(info.className, a.words[0])) {
+                SetForegroundWindow(info.handle);
+                watcher_.Print("> \"" + info.className + "\" comes to the front");
+                return;
+            }
+        }
+        Fail(a, "no window of class \"" + a.words[0] + "\"");
+    }
+
+    void Press(const Action& a) {
+        const std::string& button = a.words[0];
+        std::int64_t code = -1;
+        char* end = nullptr;
+        const long long number = std::strtoll(button.c_str(), &end, 0);
+        if (!button.empty() && *end == '\0') {
+            code = number;
+        } else {
+            for (const TCodeEntry& e : Runtime.CodeTable)
+                if (cp1251::EqualNoCase(FieldText(e.Name), button)) {
+                    code = e.Code;
+                    break;
+                }
+        }
+        if (code < 2) {
+            Fail(a, "no button \"" + button + "\" in the code table");
+            return;
+        }
+        const int repeats = a.words.size() == 3 ? std::atoi(a.words[2].c_str()) : 1;
+        // A new press flips the toggle bit, as a remote does; a held button repeats it.
+        toggle_ ^= kToggleBit;
+        const std::int64_t sent = (code & ~kToggleBit) | toggle_;
+        watcher_.Print("> button " + button + " (" + Hex(static_cast<unsigned long long>(code)) +
+                       ")" +
+                       (repeats > 1 ? " held for " + std::to_string(repeats) + " ticks" : ""));
+        chain::ReceiverChain* receiver = chain_;
+        for (int i = 0; i < repeats; ++i)
+            toolkitsim::At(static_cast<DWORD>(i) * kTick,
+                           [receiver, sent] { receiver->Receiver().PressButton(sent); });
+    }
+
+    void Expect(const Action& a) {
+        const bool wanted = a.verb == "expect";
+        bool found = false;
+        for (std::size_t i = mark_; i < result_.report.size() && !found; ++i)
+            found = result_.report[i].find(a.rest) != std::string::npos;
+        if (found != wanted)
+            Fail(a, std::string(wanted ? "expected" : "did not expect") + " \"" + a.rest + "\"");
+        else
+            watcher_.Print(std::string("ok: ") + (wanted ? "" : "no ") + "\"" + a.rest + "\"");
+    }
+
+public:
+    chain::ReceiverChain* chain_ = nullptr;
+
+private:
+    const Scenario& scenario_;
+    RunResult& result_;
+    Watcher watcher_;
+    std::size_t mark_ = 0;
+    std::size_t performed_ = 0;
+    DWORD nextProcess_ = 4000;
+    std::int64_t toggle_ = kToggleBit;
+};
+
+} // namespace
+
+RunResult RunScenario(const Scenario& scenario, const std::string& programFolder,
+                      std::ostream& out) {
+    RunResult result;
+    std::error_code error;
+    std::string temp = (fs::temp_directory_path() / "tavrin-simulator-XXXXXX").string();
+    if (::mkdtemp(temp.data()) == nullptr) {
+        result.failures.push_back("cannot make a folder for the simulated drive");
+        result.exitCode = 2;
+        return result;
+    }
+    const fs::path drive = temp;
+    fs::copy(programFolder, drive / "Tavrin RC", fs::copy_options::recursive, error);
+    if (error) {
+        result.failures.push_back("cannot copy the program folder " + programFolder + ": " +
+                                  error.message());
+        result.exitCode = 2;
+        fs::remove_all(drive, error);
+        return result;
+    }
+
+    win32sim::ResetMachine();
+    win32sim::SetObjectNamespace(win32sim::NewObjectNamespace());
+    win32sim::MapDrive('C', drive.string());
+    win32sim::SetProgramPath(kProgramPath);
+    SetCurrentDirectoryA(kProgramFolder);
+    toolkitsim::Reset();
+    ResetRuntimeState();
+    win32sim::WaveOutDevice speakers;
+    speakers.volume = 0x80008000; // half way, so that both directions show
+    win32sim::SetWaveOutDevices({speakers});
+    {
+        chain::ReceiverChain chain;
+        RegisterReceiverLibraryModule();
+        Run run(scenario, result, out, drive);
+        run.chain_ = &chain;
+        win32sim::SetUnansweredMessageBoxHandler(
+            [](const win32sim::MessageBoxShown&) { return IDOK; });
+        run.Watch().Print("> Tavrin RC starts from " + std::string(kProgramFolder) +
+                          " with a receiver plugged in");
+        run.Schedule();
+        toolkitsim::SetRunBudget(scenario.end + 10 * kTick);
+        try {
+            WinMain(nullptr, nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
+        } catch (const std::exception& e) {
+            run.Watch().Print(std::string("the run stopped: ") + e.what());
+            result.failures.push_back(std::string("the run stopped: ") + e.what());
+        }
+        run.Watch().Look();
+        run.Watch().Print("> Tavrin RC has ended");
+        if (run.Missed() > 0)
+            result.failures.push_back("the program ended with " + std::to_string(run.Missed()) +
+                                      " action(s) of the scenario still to come");
+        toolkitsim::Reset();
+    }
+    ResetRuntimeState();
+    win32sim::ResetMachine();
+    fs::remove_all(drive, error);
+    result.exitCode = result.failures.empty() ? 0 : 1;
+    return result;
+}
+
+} // namespace simulator
