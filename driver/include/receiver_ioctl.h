@@ -66,8 +66,43 @@ struct TReceiverReply {
     unsigned char Data[8];
 };
 
+// Input of IOCTL_USB_VENDOR_REQUEST.
+struct VendorRequestParams {
+    unsigned char Request;
+    unsigned char Reserved;
+    unsigned short Value;
+    unsigned short Index;
+    unsigned short Length;   // of the data stage
+    unsigned char Direction; // nonzero: device-to-host
+    unsigned char DataByte;  // the data of a 1-byte host-to-device request
+};
+
+// Input of IOCTL_USB_CONTROL_REQUEST.
+struct ControlRequestParams {
+    unsigned char Direction;   // nonzero: device-to-host
+    unsigned char RequestType; // 1 class, 2 vendor
+    unsigned char Recipient;   // 0 device, 1 interface, 2 endpoint, 3 other
+    unsigned char Reserved;
+    unsigned char Request;
+    unsigned char Reserved2;
+    unsigned short Value;
+    unsigned short Index;
+};
+
+// Input of the isochronous codes.
+struct IsoTransferParams {
+    unsigned int PipeNum;
+    unsigned int PacketSize;
+    unsigned int PacketCount; // of the transfer; for a stream, packets the rings hold
+    unsigned int FramesPerBuffer;
+    unsigned int BufferCount;
+};
+
 #pragma pack(pop)
 
+static_assert(sizeof(VendorRequestParams) == 10, "VendorRequestParams is 10 bytes");
+static_assert(sizeof(ControlRequestParams) == 10, "ControlRequestParams is 10 bytes");
+static_assert(sizeof(IsoTransferParams) == 20, "IsoTransferParams is 20 bytes");
 static_assert(sizeof(TReceiverRequest) == 3, "TReceiverRequest is 3 bytes");
 static_assert(sizeof(TReceiverReply) == 8, "TReceiverReply is 8 bytes");
 

@@ -15,8 +15,16 @@
 #define MOXEL_MAX_INSTANCES 8
 #define MOXEL_LINK_NAME_LENGTH 26
 
-// A ring of the isochronous stream (defined with streaming).
-struct RingBuffer;
+// A ring of bytes: one writer side (InPtr) and one reader side (OutPtr); Count under SpinLock.
+// Invariant: 0 <= Count <= Size; InPtr and OutPtr lie in Buffer .. Buffer + Size - 1.
+struct RingBuffer {
+    PUCHAR InPtr;
+    PUCHAR OutPtr;
+    ULONG Size;
+    ULONG Count;
+    KSPIN_LOCK SpinLock;
+    PUCHAR Buffer;
+};
 
 typedef struct _ReceiverDeviceExtension {
     PDEVICE_OBJECT PhysicalDeviceObject;
@@ -35,7 +43,50 @@ typedef struct _ReceiverDeviceExtension {
     BOOLEAN StreamStop;
     struct RingBuffer* StreamDataRing;
     struct RingBuffer* StreamDescriptorRing;
+    // Guards the stream rings' registration against the stream's end, a second start and
+    // removal; a stream read holds it while it reads.
+    KSPIN_LOCK StreamLock;
 } ReceiverDeviceExtension, *PReceiverDeviceExtension;
+
+struct IsoStreamContext;
+
+// One transfer object: a request and its URB, kept in flight over and over.
+struct IsoTransferContext {
+    ULONG FirstPacket;
+    struct IsoStreamContext* Stream;
+    PURB Urb;
+    PIRP Irp;
+    KEVENT DoneEvent;
+};
+
+struct IsoStreamContext {
+    PDEVICE_OBJECT DeviceObject;
+    ULONG PacketSize;
+    ULONG PacketCount;
+    PUSBD_PIPE_INFORMATION PipeInfo; // points at Pipe: the interface may change meanwhile
+    PUCHAR TransferBuffer;
+    ULONG TransferBufferLength;
+    PUCHAR DescriptorArea;
+    ULONG FramesPerBuffer;
+    ULONG BufferCount;
+    LONG PendingTransfers;
+    struct RingBuffer* DataRing;
+    struct RingBuffer* DescriptorRing;
+    struct IsoTransferContext* TransferObjects;
+    USBD_PIPE_INFORMATION Pipe;
+    PIO_COMPLETION_ROUTINE Completion;
+    // Writers of the two rings take it for both writes, so that each object's descriptors and
+    // data stand at the same place in their rings.
+    KSPIN_LOCK WriteLock;
+};
+
+// The stream's stop flag is written by requests and read by completions on other processors.
+inline VOID SetStreamStop(PReceiverDeviceExtension extension, BOOLEAN stop) {
+    __atomic_store_n(&extension->StreamStop, stop, __ATOMIC_RELEASE);
+}
+inline BOOLEAN StreamStopped(PReceiverDeviceExtension extension) {
+    return __atomic_load_n(&extension->StreamStop, __ATOMIC_ACQUIRE);
+}
 
 extern "C" NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT DriverObject, PUNICODE_STRING RegistryPath);
 
@@ -69,7 +120,56 @@ NTSTATUS Moxel_StartDevice(PDEVICE_OBJECT DeviceObject);
 NTSTATUS Moxel_ConfigureDevice(PDEVICE_OBJECT DeviceObject);
 NTSTATUS Moxel_SelectInterfaces(PDEVICE_OBJECT DeviceObject,
                                 PUSB_CONFIGURATION_DESCRIPTOR ConfigurationDescriptor);
+PVOID Moxel_AllocatePool(SIZE_T size);
+
+// General requests.
+ULONG Moxel_GetDeviceDescriptor(PDEVICE_OBJECT DeviceObject, PVOID Buffer);
+ULONG Moxel_GetConfigDescriptor(PDEVICE_OBJECT DeviceObject, PVOID Buffer, ULONG Length);
+ULONG Moxel_GetStringDescriptor(PDEVICE_OBJECT DeviceObject, UCHAR Index, USHORT LanguageId,
+                                PVOID Buffer, ULONG Length);
+ULONG Moxel_VendorRequest(PDEVICE_OBJECT DeviceObject, VendorRequestParams* Params);
+NTSTATUS Moxel_VendorRequest2(PDEVICE_OBJECT DeviceObject, PIRP Irp);
+ULONG Moxel_GetCurrentFrameNumber(PDEVICE_OBJECT DeviceObject);
+NTSTATUS Moxel_ResetParentPort(PDEVICE_OBJECT DeviceObject);
+NTSTATUS Moxel_GeneralRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* Handled);
+
+// Pipes, interfaces, bulk and interrupt transfers.
+NTSTATUS Moxel_ResetPipe(PDEVICE_OBJECT DeviceObject, ULONG PipeIndex);
 NTSTATUS Moxel_AbortPipe(PDEVICE_OBJECT DeviceObject, USBD_PIPE_HANDLE PipeHandle);
+PUSB_CONFIGURATION_DESCRIPTOR GetConfigDescriptor(PDEVICE_OBJECT DeviceObject);
+NTSTATUS SetInterface(PDEVICE_OBJECT DeviceObject, UCHAR InterfaceNumber, UCHAR AlternateSetting);
+NTSTATUS Moxel_Read_Write(PDEVICE_OBJECT DeviceObject, PIRP Irp);
+NTSTATUS Moxel_PipeRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* Handled);
+// The pipe of that index in the selected interface: STATUS_UNSUCCESSFUL without an interface,
+// STATUS_INVALID_PARAMETER for an index beyond its pipes.
+NTSTATUS Moxel_FindPipe(PDEVICE_OBJECT DeviceObject, ULONG PipeIndex, PUSBD_PIPE_INFORMATION* Pipe);
+
+// Device memory downloads.
+VOID Moxel_LoadRamBlocks(PDEVICE_OBJECT DeviceObject, PUCHAR Data, ULONG Length);
+NTSTATUS Moxel_PeltonDownload(PDEVICE_OBJECT DeviceObject, USHORT StartAddress, PUCHAR Data,
+                              ULONG Length);
+NTSTATUS Moxel_DownloadRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* Handled);
+
+// Isochronous transfers and streams.
+NTSTATUS Moxel_IsoPipeChecks(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* Params,
+                             PUSBD_PIPE_INFORMATION* Pipe);
+NTSTATUS InitTransferObject(struct IsoStreamContext* Context, ULONG ObjectIndex);
+VOID Moxel_BuildIsoRequest(struct IsoTransferContext* Object);
+VOID Moxel_FreeTransferObjects(struct IsoStreamContext* Context);
+NTSTATUS NTAPI IsoTransferComplete(PDEVICE_OBJECT DeviceObject, PIRP Irp, PVOID Context);
+NTSTATUS NTAPI IsoStreamTransferComplete(PDEVICE_OBJECT DeviceObject, PIRP Irp, PVOID Context);
+NTSTATUS Moxel_StartIsoTransfer(PDEVICE_OBJECT DeviceObject, PIRP Irp);
+NTSTATUS Moxel_StartIsoStream(PDEVICE_OBJECT DeviceObject, PIRP Irp);
+NTSTATUS Moxel_ReadIsoStream(PDEVICE_OBJECT DeviceObject, PIRP Irp);
+NTSTATUS Moxel_IsoRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* Handled);
+
+// Ring buffers.
+struct RingBuffer* AllocRingBuffer(ULONG Size);
+VOID FreeRingBuffer(struct RingBuffer* Ring);
+ULONG ReadRingBuffer(struct RingBuffer* Ring, PUCHAR Destination, ULONG Length);
+ULONG WriteRingBuffer(struct RingBuffer* Ring, const UCHAR* Source, ULONG Length);
+// Bytes a write could add now; only a reader makes it grow meanwhile.
+ULONG RingBufferRoom(struct RingBuffer* Ring);
 
 // Device control.
 NTSTATUS NTAPI Moxel_ProcessIOCTL(PDEVICE_OBJECT DeviceObject, PIRP Irp);

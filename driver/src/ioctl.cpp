@@ -125,9 +125,21 @@ NTSTATUS NTAPI Moxel_ProcessIOCTL(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
         }
         ReceiverLegacy(DeviceObject, Irp, buffer, outputLength);
         break;
-    default:
-        Irp->IoStatus.Status = STATUS_INVALID_PARAMETER;
+    default: {
+        // The general codes; the handlers store their information themselves.
+        static NTSTATUS (*const handlers[])(PDEVICE_OBJECT, PIRP, BOOLEAN*) = {
+            Moxel_GeneralRequest, Moxel_PipeRequest, Moxel_DownloadRequest, Moxel_IsoRequest};
+        NTSTATUS status = STATUS_INVALID_PARAMETER;
+        for (auto* handler : handlers) {
+            BOOLEAN handled = FALSE;
+            status = handler(DeviceObject, Irp, &handled);
+            if (handled) {
+                break;
+            }
+        }
+        Irp->IoStatus.Status = status;
         break;
+    }
     }
 
     UnlockDevice(DeviceObject);

@@ -158,6 +158,10 @@ VOID Moxel_RemoveDevice(PDEVICE_OBJECT DeviceObject) {
 NTSTATUS Moxel_HandleRemoveDevice(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     auto* extension = static_cast<PReceiverDeviceExtension>(DeviceObject->DeviceExtension);
     extension->Removing = TRUE;
+    // A running stream ends with its current requests; removal waits for it like a request.
+    const KIRQL old = KfAcquireSpinLock(&extension->StreamLock);
+    SetStreamStop(extension, TRUE);
+    KfReleaseSpinLock(&extension->StreamLock, old);
     if (extension->InterfaceInfo != NULL) {
         for (ULONG i = 0; i < extension->InterfaceInfo->NumberOfPipes; ++i) {
             Moxel_AbortPipe(DeviceObject, extension->InterfaceInfo->Pipes[i].PipeHandle);

@@ -1,9 +1,7 @@
-// USB requests: synchronous URB submission, the device's configuration and pipe aborts.
+// USB requests: synchronous URB submission and the device's configuration.
 #include "driver.h"
 
-namespace {
-
-PVOID AllocatePool(SIZE_T size) {
+PVOID Moxel_AllocatePool(SIZE_T size) {
     PVOID block = ExAllocatePoolWithTag(NonPagedPool, size, MOXEL_POOL_TAG);
     if (block != NULL) {
         // Bytes a device leaves undelivered read as 0, never as stale pool.
@@ -11,8 +9,6 @@ PVOID AllocatePool(SIZE_T size) {
     }
     return block;
 }
-
-} // namespace
 
 NTSTATUS Moxel_CallUSBD(PDEVICE_OBJECT DeviceObject, PURB Urb) {
     auto* extension = static_cast<PReceiverDeviceExtension>(DeviceObject->DeviceExtension);
@@ -44,12 +40,12 @@ NTSTATUS Moxel_CallUSBD(PDEVICE_OBJECT DeviceObject, PURB Urb) {
 NTSTATUS Moxel_StartDevice(PDEVICE_OBJECT DeviceObject) {
     auto* extension = static_cast<PReceiverDeviceExtension>(DeviceObject->DeviceExtension);
     const ULONG urbSize = sizeof(struct _URB_CONTROL_DESCRIPTOR_REQUEST);
-    auto* urb = static_cast<PURB>(AllocatePool(urbSize));
+    auto* urb = static_cast<PURB>(Moxel_AllocatePool(urbSize));
     if (urb == NULL) {
         return STATUS_NO_MEMORY;
     }
     auto* descriptor =
-        static_cast<PUSB_DEVICE_DESCRIPTOR>(AllocatePool(sizeof(USB_DEVICE_DESCRIPTOR)));
+        static_cast<PUSB_DEVICE_DESCRIPTOR>(Moxel_AllocatePool(sizeof(USB_DEVICE_DESCRIPTOR)));
     if (descriptor == NULL) {
         ExFreePool(urb);
         return STATUS_NO_MEMORY;
@@ -74,12 +70,12 @@ NTSTATUS Moxel_StartDevice(PDEVICE_OBJECT DeviceObject) {
 
 NTSTATUS Moxel_ConfigureDevice(PDEVICE_OBJECT DeviceObject) {
     const ULONG urbSize = sizeof(struct _URB_CONTROL_DESCRIPTOR_REQUEST);
-    auto* urb = static_cast<PURB>(AllocatePool(urbSize));
+    auto* urb = static_cast<PURB>(Moxel_AllocatePool(urbSize));
     if (urb == NULL) {
         return STATUS_NO_MEMORY;
     }
     auto* head = static_cast<PUSB_CONFIGURATION_DESCRIPTOR>(
-        AllocatePool(sizeof(USB_CONFIGURATION_DESCRIPTOR)));
+        Moxel_AllocatePool(sizeof(USB_CONFIGURATION_DESCRIPTOR)));
     if (head == NULL) {
         ExFreePool(urb);
         return STATUS_NO_MEMORY;
@@ -101,7 +97,7 @@ NTSTATUS Moxel_ConfigureDevice(PDEVICE_OBJECT DeviceObject) {
     }
 
     const ULONG bufferLength = totalLength + 16;
-    auto* config = static_cast<PUSB_CONFIGURATION_DESCRIPTOR>(AllocatePool(bufferLength));
+    auto* config = static_cast<PUSB_CONFIGURATION_DESCRIPTOR>(Moxel_AllocatePool(bufferLength));
     if (config == NULL) {
         ExFreePool(urb);
         return STATUS_NO_MEMORY;
@@ -159,23 +155,6 @@ NTSTATUS Moxel_SelectInterfaces(PDEVICE_OBJECT DeviceObject,
             extension->InterfaceInfo = copy;
         }
     }
-    ExFreePool(urb);
-    return status;
-}
-
-NTSTATUS Moxel_AbortPipe(PDEVICE_OBJECT DeviceObject, USBD_PIPE_HANDLE PipeHandle) {
-    const ULONG size = sizeof(struct _URB_PIPE_REQUEST);
-    auto* urb = static_cast<PURB>(AllocatePool(size));
-    if (urb == NULL) {
-        return STATUS_INSUFFICIENT_RESOURCES;
-    }
-    USBD_VERSION_INFORMATION version;
-    USBD_GetUSBDIVersion(&version);
-    // Stacks before interface version 0x101 know the pipe request without its last field.
-    urb->UrbHeader.Length = static_cast<USHORT>(version.USBDI_Version < 0x101 ? size - 4 : size);
-    urb->UrbHeader.Function = URB_FUNCTION_ABORT_PIPE;
-    urb->UrbPipeRequest.PipeHandle = PipeHandle;
-    const NTSTATUS status = Moxel_CallUSBD(DeviceObject, urb);
     ExFreePool(urb);
     return status;
 }

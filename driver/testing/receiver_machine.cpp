@@ -9,7 +9,9 @@ extern "C" NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT DriverObject, PUNICODE_STRI
 
 namespace driversim {
 
-ReceiverMachine::ReceiverMachine() : driver_(kernelsim::LoadDriver(DriverEntry, "VarnPlug")) {}
+// Four workers: isochronous completions run on several threads at once.
+ReceiverMachine::ReceiverMachine()
+    : host_(4), driver_(kernelsim::LoadDriver(DriverEntry, "VarnPlug")) {}
 
 ReceiverMachine::~ReceiverMachine() {
     while (!plugged_.empty()) {

@@ -58,5 +58,49 @@ protected:
         return reply;
     }
 
+    // The bytes of a structure, as a request's input.
+    template <typename T>
+    static std::vector<UCHAR> Bytes(const T& value) {
+        const auto* at = reinterpret_cast<const UCHAR*>(&value);
+        return std::vector<UCHAR>(at, at + sizeof(T));
+    }
+
+    static std::size_t DriverPoolBlocks() {
+        return kernelsim::OutstandingPool(kernelsim::PoolTag("Wdm ")).size();
+    }
+
     std::unique_ptr<driversim::ReceiverMachine> machine;
+};
+
+// A started receiver, opened, with its log emptied.
+class OpenDriverTest : public DriverTest {
+protected:
+    void SetUp() override {
+        DriverTest::SetUp();
+        pdo = PlugInStarted();
+        file = Open();
+        ASSERT_NE(file, nullptr);
+        machine->receiver.ClearLog();
+    }
+    void TearDown() override {
+        file.reset();
+        DriverTest::TearDown();
+    }
+
+    Reply Control(DWORD code, std::vector<UCHAR> in, DWORD outLength = 0) {
+        return DriverTest::Control(*file, code, std::move(in), outLength);
+    }
+    // Control with the output given.
+    Reply ControlWith(DWORD code, std::vector<UCHAR> in, std::vector<UCHAR> out) {
+        Reply reply{FALSE, 0xFFFF, 0, std::move(out)};
+        reply.ok =
+            file->Control(code, in.empty() ? nullptr : in.data(), static_cast<DWORD>(in.size()),
+                          reply.data.empty() ? nullptr : reply.data.data(),
+                          static_cast<DWORD>(reply.data.size()), &reply.bytes, &reply.error);
+        return reply;
+    }
+    static std::vector<UCHAR> PipeIndex(ULONG index) { return Bytes(index); }
+
+    PDEVICE_OBJECT pdo = nullptr;
+    std::unique_ptr<win32sim::DeviceFile> file;
 };

@@ -12,6 +12,9 @@
 #ifndef ERROR_NOT_SUPPORTED
 #define ERROR_NOT_SUPPORTED 50L
 #endif
+#ifndef ERROR_BUSY
+#define ERROR_BUSY 170L
+#endif
 #ifndef ERROR_MORE_DATA
 #define ERROR_MORE_DATA 234L
 #endif
@@ -90,6 +93,7 @@ DWORD Win32ErrorFromStatus(LONG status) {
     } table[] = {
         {0x00000000, ERROR_SUCCESS},
         {0x80000005, ERROR_MORE_DATA},            // buffer overflow
+        {0x80000011, ERROR_BUSY},                 // device busy
         {0xC0000001, ERROR_GEN_FAILURE},          // unsuccessful
         {0xC0000002, ERROR_INVALID_FUNCTION},     // not implemented
         {0xC0000008, ERROR_INVALID_HANDLE},       // invalid handle

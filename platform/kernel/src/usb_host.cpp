@@ -8,6 +8,8 @@
 #include <usbdlib.h>
 #include <usbioctl.h>
 
+#include "win32/clock.h"
+
 #include <algorithm>
 #include <cstddef>
 
@@ -90,7 +92,30 @@ bool VendorOrClassRequestType(USHORT function, UCHAR* requestType) {
     }
 }
 
+// The data area of a transfer URB: its buffer, or the system address of its MDL.
+PUCHAR TransferData(PVOID buffer, PMDL mdl) {
+    if (buffer == nullptr && mdl != nullptr) {
+        return static_cast<PUCHAR>(MmGetSystemAddressForMdl(mdl));
+    }
+    return static_cast<PUCHAR>(buffer);
+}
+
+void CompleteAtDispatchLevel(PIRP irp, NTSTATUS status) {
+    const KIRQL old = KfRaiseIrql(DISPATCH_LEVEL);
+    irp->IoStatus.Status = status;
+    IoCompleteRequest(irp, IO_NO_INCREMENT);
+    KfLowerIrql(old);
+}
+
 } // namespace
+
+UsbTransferResult UsbDevice::DataTransfer(UCHAR, UCHAR*, ULONG) {
+    return {USBD_STATUS_STALL_PID, 0};
+}
+
+UsbTransferResult UsbDevice::IsoPacket(UCHAR, ULONG, UCHAR*, ULONG) {
+    return {USBD_STATUS_NOT_ACCESSED, 0};
+}
 
 UsbHostController::UsbHostController(unsigned workerThreads) {
     driver_ = LoadDriver(BusDriverEntry, "usbhost");
@@ -183,6 +208,47 @@ unsigned UsbHostController::UrbCount(PDEVICE_OBJECT physicalDeviceObject, USHORT
     return PortOf(physicalDeviceObject)->urbs[function];
 }
 
+unsigned UsbHostController::ResetCount(PDEVICE_OBJECT physicalDeviceObject, UCHAR endpointAddress) {
+    std::lock_guard lock(mutex_);
+    return PortOf(physicalDeviceObject)->resets[endpointAddress];
+}
+
+unsigned UsbHostController::PortResets(PDEVICE_OBJECT physicalDeviceObject) {
+    std::lock_guard lock(mutex_);
+    return PortOf(physicalDeviceObject)->portResets;
+}
+
+unsigned UsbHostController::WaitingOnPipes(PDEVICE_OBJECT physicalDeviceObject) {
+    std::lock_guard lock(mutex_);
+    return static_cast<unsigned>(PortOf(physicalDeviceObject)->waiting.size());
+}
+
+void UsbHostController::WaitForWaitingOnPipes(PDEVICE_OBJECT physicalDeviceObject, unsigned n) {
+    std::unique_lock lock(mutex_);
+    Port* port = PortOf(physicalDeviceObject);
+    changed_.wait(lock, [&] { return port->waiting.size() >= n; });
+}
+
+void UsbHostController::SetFrameBase(ULONG base) {
+    std::lock_guard lock(mutex_);
+    frameBase_ = base;
+}
+
+ULONG UsbHostController::CurrentFrame() {
+    std::lock_guard lock(mutex_);
+    return frameBase_ + GetTickCount();
+}
+
+bool UsbHostController::IsIsochronous(PIRP irp) {
+    PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(irp);
+    if (stack->MajorFunction != IRP_MJ_INTERNAL_DEVICE_CONTROL ||
+        stack->Parameters.DeviceIoControl.IoControlCode != IOCTL_INTERNAL_USB_SUBMIT_URB) {
+        return false;
+    }
+    auto* urb = static_cast<PURB>(stack->Parameters.Others.Argument1);
+    return urb != nullptr && urb->UrbHeader.Function == URB_FUNCTION_ISOCH_TRANSFER;
+}
+
 void UsbHostController::WaitForPending(unsigned n) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return queue_.size() + busy_ >= n; });
@@ -241,7 +307,8 @@ NTSTATUS UsbHostController::Dispatch(PDEVICE_OBJECT pdo, PIRP irp) {
     }
     {
         std::lock_guard lock(mutex_);
-        if (pend_) {
+        // Isochronous packets always complete later, on the controller's side.
+        if (pend_ || IsIsochronous(irp)) {
             IoMarkIrpPending(irp);
             queue_.emplace_back(pdo, irp);
             changed_.notify_all();
@@ -249,6 +316,9 @@ NTSTATUS UsbHostController::Dispatch(PDEVICE_OBJECT pdo, PIRP irp) {
         }
     }
     status = ServeRequest(pdo, irp);
+    if (status == STATUS_PENDING) {
+        return status; // waits on a pipe
+    }
     irp->IoStatus.Status = status;
     IoCompleteRequest(irp, IO_NO_INCREMENT);
     return status;
@@ -269,10 +339,9 @@ void UsbHostController::Worker() {
         }
         const NTSTATUS status = ServeRequest(work.first, work.second);
         // Completion comes from the controller's interrupt side, at dispatch level.
-        const KIRQL old = KfRaiseIrql(DISPATCH_LEVEL);
-        work.second->IoStatus.Status = status;
-        IoCompleteRequest(work.second, IO_NO_INCREMENT);
-        KfLowerIrql(old);
+        if (status != STATUS_PENDING) {
+            CompleteAtDispatchLevel(work.second, status);
+        }
         {
             std::lock_guard lock(mutex_);
             --busy_;
@@ -304,7 +373,10 @@ NTSTATUS UsbHostController::ServeInternalControl(Port& port, PIRP irp) {
         if (urb == nullptr) {
             return STATUS_INVALID_PARAMETER;
         }
-        const USBD_STATUS usbd = ServeUrb(port, urb);
+        const USBD_STATUS usbd = ServeUrb(port, urb, irp);
+        if (usbd == USBD_STATUS_PENDING) {
+            return STATUS_PENDING;
+        }
         urb->UrbHeader.Status = usbd;
         if (USBD_SUCCESS(usbd)) {
             return STATUS_SUCCESS;
@@ -312,8 +384,11 @@ NTSTATUS UsbHostController::ServeInternalControl(Port& port, PIRP irp) {
         std::lock_guard lock(mutex_);
         return urbErrorIrpStatus_;
     }
-    case IOCTL_INTERNAL_USB_RESET_PORT:
+    case IOCTL_INTERNAL_USB_RESET_PORT: {
+        std::lock_guard lock(mutex_);
+        ++port.portResets;
         return STATUS_SUCCESS;
+    }
     default:
         return STATUS_NOT_SUPPORTED;
     }
@@ -325,12 +400,14 @@ NTSTATUS UsbHostController::ServePnp(Port& port, PIRP irp) {
     case IRP_MN_START_DEVICE:
     case IRP_MN_STOP_DEVICE:
         return STATUS_SUCCESS;
-    case IRP_MN_REMOVE_DEVICE: {
-        std::lock_guard lock(mutex_);
-        port.configured = false;
-        port.pipes.clear();
+    case IRP_MN_REMOVE_DEVICE:
+        AbortPipe(port, nullptr);
+        {
+            std::lock_guard lock(mutex_);
+            port.configured = false;
+            port.pipes.clear();
+        }
         return STATUS_SUCCESS;
-    }
     case IRP_MN_QUERY_CAPABILITIES: {
         DEVICE_CAPABILITIES* caps = stack->Parameters.DeviceCapabilities.Capabilities;
         if (caps == nullptr || caps->Size < sizeof(DEVICE_CAPABILITIES)) {
@@ -360,7 +437,7 @@ UsbHostController::Pipe* UsbHostController::FindPipe(Port& port, USBD_PIPE_HANDL
     return nullptr;
 }
 
-USBD_STATUS UsbHostController::ServeUrb(Port& port, PURB urb) {
+USBD_STATUS UsbHostController::ServeUrb(Port& port, PURB urb, PIRP irp) {
     const USHORT function = urb->UrbHeader.Function;
     {
         std::lock_guard lock(mutex_);
@@ -385,15 +462,34 @@ USBD_STATUS UsbHostController::ServeUrb(Port& port, PURB urb) {
         return ControlTransfer(port, setup, request.TransferBuffer, request.TransferBufferMDL,
                                &request.TransferBufferLength, true);
     }
-    case URB_FUNCTION_ABORT_PIPE: {
+    case URB_FUNCTION_ABORT_PIPE:
+        if (urb->UrbHeader.Length < sizeof(_URB_PIPE_REQUEST) - sizeof(ULONG)) {
+            return USBD_STATUS_INVALID_PARAMETER;
+        }
+        return AbortPipe(port, urb->UrbPipeRequest.PipeHandle);
+    case URB_FUNCTION_SYNC_RESET_PIPE_AND_CLEAR_STALL: {
+        if (urb->UrbHeader.Length < sizeof(_URB_PIPE_REQUEST) - sizeof(ULONG)) {
+            return USBD_STATUS_INVALID_PARAMETER;
+        }
         std::lock_guard lock(mutex_);
         Pipe* pipe = FindPipe(port, urb->UrbPipeRequest.PipeHandle);
         if (pipe == nullptr) {
             return USBD_STATUS_INVALID_PIPE_HANDLE;
         }
-        ++port.aborts[pipe->endpointAddress];
+        ++port.resets[pipe->endpointAddress];
         return USBD_STATUS_SUCCESS;
     }
+    case URB_FUNCTION_GET_CURRENT_FRAME_NUMBER: {
+        std::lock_guard lock(mutex_);
+        urb->UrbGetCurrentFrameNumber.FrameNumber = frameBase_ + GetTickCount();
+        return USBD_STATUS_SUCCESS;
+    }
+    case URB_FUNCTION_SELECT_INTERFACE:
+        return SelectInterface(port, urb->UrbSelectInterface);
+    case URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER:
+        return DataTransfer(port, urb, irp);
+    case URB_FUNCTION_ISOCH_TRANSFER:
+        return IsochronousTransfer(port, urb);
     default:
         if (VendorOrClassRequestType(function, &requestType)) {
             auto& request = urb->UrbControlVendorClassRequest;
@@ -423,7 +519,8 @@ USBD_STATUS UsbHostController::ControlTransfer(Port& port, const UsbSetupPacket&
     }
     const bool in = (setup.bmRequestType & 0x80) != 0;
     // The device sees its own copy of the data stage: it can never reach past wLength.
-    std::vector<UCHAR> data(setup.wLength);
+    // Never an empty vector: a device may copy 0 bytes to or from it.
+    std::vector<UCHAR> data(std::max<ULONG>(setup.wLength, 1));
     if (!in && setup.wLength != 0) {
         RtlCopyMemory(data.data(), target, setup.wLength);
     }
@@ -439,6 +536,216 @@ USBD_STATUS UsbHostController::ControlTransfer(Port& port, const UsbSetupPacket&
     return result.status;
 }
 
+USBD_STATUS UsbHostController::AbortPipe(Port& port, USBD_PIPE_HANDLE handle) {
+    // Requests waiting on the pipe (every pipe for none) and isochronous requests not yet
+    // served end cancelled.
+    std::vector<PIRP> cancelled;
+    {
+        std::lock_guard lock(mutex_);
+        Pipe* pipe = nullptr;
+        if (handle != nullptr) {
+            pipe = FindPipe(port, handle);
+            if (pipe == nullptr) {
+                return USBD_STATUS_INVALID_PIPE_HANDLE;
+            }
+            ++port.aborts[pipe->endpointAddress];
+        }
+        std::erase_if(port.waiting, [&](const auto& entry) {
+            if (pipe != nullptr && entry.first != pipe) {
+                return false;
+            }
+            cancelled.push_back(entry.second);
+            return true;
+        });
+        std::erase_if(queue_, [&](const auto& entry) {
+            if (PortOf(entry.first) != &port || !IsIsochronous(entry.second)) {
+                return false;
+            }
+            auto* urb = static_cast<PURB>(
+                IoGetCurrentIrpStackLocation(entry.second)->Parameters.Others.Argument1);
+            if (pipe != nullptr && urb->UrbIsochronousTransfer.PipeHandle != pipe) {
+                return false;
+            }
+            cancelled.push_back(entry.second);
+            return true;
+        });
+    }
+    for (PIRP irp : cancelled) {
+        auto* urb =
+            static_cast<PURB>(IoGetCurrentIrpStackLocation(irp)->Parameters.Others.Argument1);
+        urb->UrbHeader.Status = USBD_STATUS_CANCELED;
+        irp->IoStatus.Information = 0;
+        CompleteAtDispatchLevel(irp, STATUS_CANCELLED);
+    }
+    changed_.notify_all();
+    return USBD_STATUS_SUCCESS;
+}
+
+USBD_STATUS UsbHostController::DataTransfer(Port& port, PURB urb, PIRP irp) {
+    auto& request = urb->UrbBulkOrInterruptTransfer;
+    Pipe* pipe;
+    {
+        std::lock_guard lock(mutex_);
+        pipe = FindPipe(port, request.PipeHandle);
+    }
+    if (pipe == nullptr) {
+        return USBD_STATUS_INVALID_PIPE_HANDLE;
+    }
+    if (pipe->type != UsbdPipeTypeBulk && pipe->type != UsbdPipeTypeInterrupt) {
+        return USBD_STATUS_INVALID_PARAMETER;
+    }
+    PUCHAR target = TransferData(request.TransferBuffer, request.TransferBufferMDL);
+    if (target == nullptr && request.TransferBufferLength != 0) {
+        request.TransferBufferLength = 0;
+        return USBD_STATUS_INVALID_PARAMETER;
+    }
+    const bool in = USB_ENDPOINT_DIRECTION_IN(pipe->endpointAddress) != 0;
+    // The device sees its own copy: it can never reach past the transfer length.
+    std::vector<UCHAR> data(std::max<ULONG>(request.TransferBufferLength, 1));
+    if (!in && request.TransferBufferLength != 0) {
+        RtlCopyMemory(data.data(), target, request.TransferBufferLength);
+    }
+    std::unique_lock lock(mutex_, std::defer_lock);
+    UsbTransferResult result =
+        port.device->DataTransfer(pipe->endpointAddress, data.data(), request.TransferBufferLength);
+    if (result.status == USBD_STATUS_PENDING) {
+        IoMarkIrpPending(irp);
+        lock.lock();
+        port.waiting.emplace_back(pipe, irp);
+        lock.unlock();
+        changed_.notify_all();
+        return USBD_STATUS_PENDING;
+    }
+    result.length = std::min<ULONG>(result.length, request.TransferBufferLength);
+    if (in && result.length != 0) {
+        RtlCopyMemory(target, data.data(), result.length);
+    }
+    request.TransferBufferLength = result.length;
+    return result.status;
+}
+
+USBD_STATUS UsbHostController::IsochronousTransfer(Port& port, PURB urb) {
+    auto& request = urb->UrbIsochronousTransfer;
+    Pipe* pipe;
+    ULONG frame;
+    {
+        std::lock_guard lock(mutex_);
+        pipe = FindPipe(port, request.PipeHandle);
+        frame = frameBase_ + GetTickCount();
+    }
+    if (pipe == nullptr) {
+        return USBD_STATUS_INVALID_PIPE_HANDLE;
+    }
+    const SIZE_T packetsAt = offsetof(_URB_ISOCH_TRANSFER, IsoPacket);
+    if (pipe->type != UsbdPipeTypeIsochronous || request.NumberOfPackets == 0 ||
+        urb->UrbHeader.Length < packetsAt ||
+        (urb->UrbHeader.Length - packetsAt) / sizeof(USBD_ISO_PACKET_DESCRIPTOR) <
+            request.NumberOfPackets) {
+        return USBD_STATUS_INVALID_PARAMETER;
+    }
+    PUCHAR target = TransferData(request.TransferBuffer, request.TransferBufferMDL);
+    if (target == nullptr) {
+        return USBD_STATUS_INVALID_PARAMETER;
+    }
+    request.StartFrame = frame;
+    request.ErrorCount = 0;
+    const bool in = USB_ENDPOINT_DIRECTION_IN(pipe->endpointAddress) != 0;
+    std::vector<UCHAR> data;
+    for (ULONG k = 0; k < request.NumberOfPackets; ++k) {
+        USBD_ISO_PACKET_DESCRIPTOR& packet = request.IsoPacket[k];
+        // An OUT packet's length is set by the driver; an IN packet's is the room it has.
+        const ULONG end = k + 1 < request.NumberOfPackets ? request.IsoPacket[k + 1].Offset
+                                                          : request.TransferBufferLength;
+        ULONG room = in ? (end > packet.Offset ? end - packet.Offset : 0) : packet.Length;
+        if (packet.Offset > request.TransferBufferLength ||
+            room > request.TransferBufferLength - packet.Offset) {
+            packet.Length = 0;
+            packet.Status = USBD_STATUS_BUFFER_OVERRUN;
+            ++request.ErrorCount;
+            continue;
+        }
+        data.assign(std::max<ULONG>(room, 1), 0);
+        if (!in && room != 0) {
+            RtlCopyMemory(data.data(), target + packet.Offset, room);
+        }
+        UsbTransferResult result =
+            port.device->IsoPacket(pipe->endpointAddress, frame + k, data.data(), room);
+        result.length = std::min(result.length, room);
+        if (in && result.length != 0) {
+            RtlCopyMemory(target + packet.Offset, data.data(), result.length);
+        }
+        packet.Length = result.length;
+        packet.Status = result.status;
+        if (USBD_ERROR(result.status)) {
+            ++request.ErrorCount;
+        }
+    }
+    // A request none of whose packets went through failed as a whole.
+    return request.ErrorCount == request.NumberOfPackets ? USBD_STATUS_ISOCH_REQUEST_FAILED
+                                                         : USBD_STATUS_SUCCESS;
+}
+
+USBD_STATUS UsbHostController::SelectInterface(Port& port, _URB_SELECT_INTERFACE& request) {
+    const SIZE_T head =
+        offsetof(_URB_SELECT_INTERFACE, Interface) + offsetof(USBD_INTERFACE_INFORMATION, Pipes);
+    USBD_INTERFACE_INFORMATION& info = request.Interface;
+    if (request.Hdr.Length < head || info.Length < offsetof(USBD_INTERFACE_INFORMATION, Pipes) ||
+        offsetof(_URB_SELECT_INTERFACE, Interface) + info.Length > request.Hdr.Length ||
+        request.ConfigurationHandle != &port) {
+        return USBD_STATUS_INVALID_PARAMETER;
+    }
+    // The configuration selected tells the setting's endpoints.
+    std::vector<UCHAR> config;
+    {
+        std::lock_guard lock(mutex_);
+        config = port.configuration;
+    }
+    if (config.size() < sizeof(USB_CONFIGURATION_DESCRIPTOR)) {
+        return USBD_STATUS_INVALID_PARAMETER;
+    }
+    ULONG length = 0;
+    auto* descriptor = reinterpret_cast<PUSB_CONFIGURATION_DESCRIPTOR>(config.data());
+    PUSB_INTERFACE_DESCRIPTOR interface = USBD_ParseConfigurationDescriptorEx(
+        descriptor, descriptor, info.InterfaceNumber, info.AlternateSetting, -1, -1, -1);
+    if (interface == nullptr) {
+        return USBD_STATUS_INVALID_PARAMETER;
+    }
+    const auto endpoints = EndpointsOf(descriptor, interface);
+    if (endpoints.size() > (info.Length - offsetof(USBD_INTERFACE_INFORMATION, Pipes)) /
+                               sizeof(USBD_PIPE_INFORMATION)) {
+        return USBD_STATUS_INVALID_PARAMETER;
+    }
+    const USBD_STATUS status = ControlTransfer(
+        port, {0x01, USB_REQUEST_SET_INTERFACE, info.AlternateSetting, info.InterfaceNumber, 0},
+        nullptr, nullptr, &length, true);
+    if (!USBD_SUCCESS(status)) {
+        return status;
+    }
+    // The old setting's pipes go: what waits on them ends cancelled.
+    AbortPipe(port, nullptr);
+    std::vector<std::unique_ptr<Pipe>> pipes;
+    info.Class = interface->bInterfaceClass;
+    info.SubClass = interface->bInterfaceSubClass;
+    info.Protocol = interface->bInterfaceProtocol;
+    info.InterfaceHandle = &info;
+    info.NumberOfPipes = static_cast<ULONG>(endpoints.size());
+    for (std::size_t i = 0; i < endpoints.size(); ++i) {
+        auto pipe = std::make_unique<Pipe>(
+            Pipe{endpoints[i]->bEndpointAddress, PipeTypeOf(endpoints[i]->bmAttributes),
+                 endpoints[i]->wMaxPacketSize, endpoints[i]->bInterval});
+        USBD_PIPE_INFORMATION& out = info.Pipes[i];
+        out.MaximumPacketSize = pipe->maximumPacketSize;
+        out.EndpointAddress = pipe->endpointAddress;
+        out.Interval = pipe->interval;
+        out.PipeType = pipe->type;
+        out.PipeHandle = pipe.get();
+        pipes.push_back(std::move(pipe));
+    }
+    std::lock_guard lock(mutex_);
+    port.pipes = std::move(pipes);
+    return USBD_STATUS_SUCCESS;
+}
+
 USBD_STATUS UsbHostController::SelectConfiguration(Port& port, _URB_SELECT_CONFIGURATION& request) {
     PUSB_CONFIGURATION_DESCRIPTOR config = request.ConfigurationDescriptor;
     UCHAR none = 0;
@@ -446,9 +753,11 @@ USBD_STATUS UsbHostController::SelectConfiguration(Port& port, _URB_SELECT_CONFI
         ULONG length = 0;
         ControlTransfer(port, {0x00, USB_REQUEST_SET_CONFIGURATION, 0, 0, 0}, &none, nullptr,
                         &length, true);
+        AbortPipe(port, nullptr);
         std::lock_guard lock(mutex_);
         port.configured = false;
         port.pipes.clear();
+        port.configuration.clear();
         return USBD_STATUS_SUCCESS;
     }
     if (config->bLength < sizeof(USB_CONFIGURATION_DESCRIPTOR) ||
@@ -500,7 +809,10 @@ USBD_STATUS UsbHostController::SelectConfiguration(Port& port, _URB_SELECT_CONFI
         return status;
     }
     request.ConfigurationHandle = &port;
+    AbortPipe(port, nullptr);
     std::lock_guard lock(mutex_);
+    port.configuration.assign(reinterpret_cast<PUCHAR>(config),
+                              reinterpret_cast<PUCHAR>(config) + config->wTotalLength);
     port.configured = true;
     port.pipes = std::move(pipes);
     return USBD_STATUS_SUCCESS;

@@ -68,6 +68,23 @@ std::vector<UCHAR> Receiver::ConfigurationDescriptor() {
     return out;
 }
 
+std::vector<UCHAR> Receiver::StringDescriptor(UCHAR index) {
+    if (index == 0) {
+        return {4, USB_STRING_DESCRIPTOR_TYPE, kLanguageId & 0xFF, kLanguageId >> 8};
+    }
+    const char* text = index == 1 ? "Moxel" : index == 2 ? "VarnPlug USB remote control" : nullptr;
+    if (text == nullptr) {
+        return {};
+    }
+    std::vector<UCHAR> out{0, USB_STRING_DESCRIPTOR_TYPE};
+    for (const char* c = text; *c != 0; ++c) {
+        out.push_back(static_cast<UCHAR>(*c));
+        out.push_back(0);
+    }
+    out[0] = static_cast<UCHAR>(out.size());
+    return out;
+}
+
 UsbTransferResult Receiver::ControlTransfer(const UsbSetupPacket& setup, UCHAR* data) {
     {
         std::lock_guard lock(mutex_);
@@ -76,8 +93,20 @@ UsbTransferResult Receiver::ControlTransfer(const UsbSetupPacket& setup, UCHAR* 
     switch (setup.bmRequestType & kTypeMask) {
     case kTypeStandard:
         return Standard(setup, data);
-    case kTypeVendor:
-        return Vendor(setup, data);
+    case kTypeVendor: {
+        const bool in = (setup.bmRequestType & 0x80) != 0;
+        WireRequest wire{setup, {}};
+        if (!in) {
+            wire.data.assign(data, data + setup.wLength);
+        }
+        const UsbTransferResult result = Vendor(setup, data);
+        if (in) {
+            wire.data.assign(data, data + result.length);
+        }
+        std::lock_guard lock(mutex_);
+        vendorRequests_.push_back(std::move(wire));
+        return result;
+    }
     default:
         return {USBD_STATUS_STALL_PID, 0};
     }
@@ -92,7 +121,11 @@ UsbTransferResult Receiver::Standard(const UsbSetupPacket& setup, UCHAR* data) {
             descriptor = DeviceDescriptor();
         } else if (type == USB_CONFIGURATION_DESCRIPTOR_TYPE && index == 0) {
             descriptor = ConfigurationDescriptor();
-        } else {
+        } else if (type == USB_STRING_DESCRIPTOR_TYPE &&
+                   (index == 0 || setup.wIndex == kLanguageId)) {
+            descriptor = StringDescriptor(index);
+        }
+        if (descriptor.empty()) {
             return {USBD_STATUS_STALL_PID, 0};
         }
         const ULONG length = std::min<ULONG>(setup.wLength, descriptor.size());
@@ -103,6 +136,13 @@ UsbTransferResult Receiver::Standard(const UsbSetupPacket& setup, UCHAR* data) {
         setup.wValue <= 1) {
         std::lock_guard lock(mutex_);
         configuration_ = static_cast<UCHAR>(setup.wValue);
+        alternateSetting_ = 0;
+        return {USBD_STATUS_SUCCESS, 0};
+    }
+    if (setup.bmRequestType == 0x01 && setup.bRequest == USB_REQUEST_SET_INTERFACE &&
+        setup.wIndex == 0 && setup.wValue <= 1) {
+        std::lock_guard lock(mutex_);
+        alternateSetting_ = static_cast<UCHAR>(setup.wValue);
         return {USBD_STATUS_SUCCESS, 0};
     }
     return {USBD_STATUS_STALL_PID, 0};
@@ -130,6 +170,15 @@ UsbTransferResult Receiver::Vendor(const UsbSetupPacket& setup, UCHAR* data) {
         return {USBD_STATUS_STALL_PID, 0};
     }
     if ((setup.bmRequestType & 0x80) == 0) {
+        if (setup.bRequest == kRamWriteRequest) {
+            if (failRamWrite_ != 0 && --failRamWrite_ == 0) {
+                return {USBD_STATUS_STALL_PID, 0};
+            }
+            ramWrites_.push_back({setup, std::vector<UCHAR>(data, data + setup.wLength)});
+            for (ULONG i = 0; i < setup.wLength; ++i) {
+                ram_[(setup.wValue + i) % kRamSize] = data[i];
+            }
+        }
         // Host-to-device data is taken as it comes.
         return {USBD_STATUS_SUCCESS, setup.wLength};
     }
@@ -319,6 +368,137 @@ UCHAR Receiver::BaudDivisor() {
     return baudDivisor_;
 }
 
+UsbTransferResult Receiver::DataTransfer(UCHAR endpointAddress, UCHAR* data, ULONG length) {
+    std::lock_guard lock(mutex_);
+    std::deque<std::vector<UCHAR>>* queue = nullptr;
+    switch (endpointAddress) {
+    case kBulkOutEndpoint:
+        bulkOut_.insert(bulkOut_.end(), data, data + length);
+        return {USBD_STATUS_SUCCESS, length};
+    case kBulkInEndpoint:
+        queue = &bulkIn_;
+        break;
+    case kInterruptInEndpoint:
+        queue = &interruptIn_;
+        break;
+    default:
+        return {USBD_STATUS_STALL_PID, 0};
+    }
+    if (queue->empty()) {
+        return {USBD_STATUS_PENDING, 0};
+    }
+    std::vector<UCHAR> answer = std::move(queue->front());
+    queue->pop_front();
+    const ULONG count = std::min<ULONG>(length, answer.size());
+    std::memcpy(data, answer.data(), count);
+    return {USBD_STATUS_SUCCESS, count};
+}
+
+UsbTransferResult Receiver::IsoPacket(UCHAR endpointAddress, ULONG, UCHAR* data, ULONG length) {
+    std::unique_lock lock(mutex_);
+    if (holdingIso_) {
+        ++heldIso_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !holdingIso_; });
+        --heldIso_;
+    }
+    if (endpointAddress == kIsoOutEndpoint) {
+        if (isoOut_.size() < 4096) {
+            isoOut_.emplace_back(data, data + length);
+        }
+        return {USBD_STATUS_SUCCESS, length};
+    }
+    if (endpointAddress != kIsoInEndpoint) {
+        return {USBD_STATUS_STALL_PID, 0};
+    }
+    IsoInPacket packet{length, USBD_STATUS_SUCCESS, static_cast<UCHAR>(isoInPackets_)};
+    if (!isoIn_.empty()) {
+        packet = isoIn_.front();
+        isoIn_.pop_front();
+    }
+    ++isoInPackets_;
+    const ULONG count = std::min(packet.length, length);
+    std::memset(data, packet.fill, count);
+    return {packet.status, USBD_SUCCESS(packet.status) ? count : 0};
+}
+
+UCHAR Receiver::AlternateSetting() {
+    std::lock_guard lock(mutex_);
+    return alternateSetting_;
+}
+
+std::vector<UCHAR> Receiver::Ram(ULONG address, ULONG length) {
+    std::lock_guard lock(mutex_);
+    std::vector<UCHAR> out(length);
+    for (ULONG i = 0; i < length; ++i) {
+        out[i] = ram_[(address + i) % kRamSize];
+    }
+    return out;
+}
+
+std::vector<WireRequest> Receiver::RamWrites() {
+    std::lock_guard lock(mutex_);
+    return ramWrites_;
+}
+
+void Receiver::FailRamWrite(unsigned nth) {
+    std::lock_guard lock(mutex_);
+    failRamWrite_ = nth;
+}
+
+std::vector<UCHAR> Receiver::BulkOut() {
+    std::lock_guard lock(mutex_);
+    return bulkOut_;
+}
+
+void Receiver::QueueBulkIn(const std::vector<UCHAR>& data) {
+    std::lock_guard lock(mutex_);
+    bulkIn_.push_back(data);
+}
+
+void Receiver::QueueInterruptIn(const std::vector<UCHAR>& data) {
+    std::lock_guard lock(mutex_);
+    interruptIn_.push_back(data);
+}
+
+void Receiver::QueueIsoIn(const std::vector<IsoInPacket>& packets) {
+    std::lock_guard lock(mutex_);
+    isoIn_.insert(isoIn_.end(), packets.begin(), packets.end());
+}
+
+unsigned Receiver::IsoInPackets() {
+    std::lock_guard lock(mutex_);
+    return isoInPackets_;
+}
+
+void Receiver::HoldIsochronous() {
+    std::lock_guard lock(mutex_);
+    holdingIso_ = true;
+}
+
+void Receiver::ReleaseIsochronous() {
+    {
+        std::lock_guard lock(mutex_);
+        holdingIso_ = false;
+    }
+    changed_.notify_all();
+}
+
+void Receiver::WaitUntilIsochronousHeld(unsigned requests) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return heldIso_ >= requests; });
+}
+
+std::vector<std::vector<UCHAR>> Receiver::IsoOut() {
+    std::lock_guard lock(mutex_);
+    return isoOut_;
+}
+
+std::vector<WireRequest> Receiver::VendorRequests() {
+    std::lock_guard lock(mutex_);
+    return vendorRequests_;
+}
+
 std::vector<UsbSetupPacket> Receiver::SetupLog() {
     std::lock_guard lock(mutex_);
     return log_;
@@ -336,6 +516,7 @@ std::vector<UsbSetupPacket> Receiver::VendorLog() {
 void Receiver::ClearLog() {
     std::lock_guard lock(mutex_);
     log_.clear();
+    vendorRequests_.clear();
 }
 
 void Receiver::SetNoAnswer(int count) {

@@ -43,6 +43,13 @@ public:
     // A control transfer on endpoint 0. data holds wLength bytes: the device fills at most that
     // many for an IN request and reads them for an OUT request.
     virtual UsbTransferResult ControlTransfer(const UsbSetupPacket& setup, UCHAR* data) = 0;
+    // A bulk or interrupt transfer on a data endpoint: for an IN endpoint the device fills at
+    // most length bytes, for an OUT endpoint it reads them. USBD_STATUS_PENDING: nothing to
+    // answer yet; the request waits on its pipe until the pipe is aborted.
+    virtual UsbTransferResult DataTransfer(UCHAR endpointAddress, UCHAR* data, ULONG length);
+    // One isochronous packet in the given frame, filled (IN) or read (OUT) like DataTransfer.
+    virtual UsbTransferResult IsoPacket(UCHAR endpointAddress, ULONG frame, UCHAR* data,
+                                        ULONG length);
 };
 
 class UsbHostController {
@@ -70,6 +77,15 @@ public:
     bool IsConfigured(PDEVICE_OBJECT physicalDeviceObject);
     unsigned AbortCount(PDEVICE_OBJECT physicalDeviceObject, UCHAR endpointAddress);
     unsigned UrbCount(PDEVICE_OBJECT physicalDeviceObject, USHORT function);
+    unsigned ResetCount(PDEVICE_OBJECT physicalDeviceObject, UCHAR endpointAddress);
+    unsigned PortResets(PDEVICE_OBJECT physicalDeviceObject);
+    // Requests waiting on a pipe for the device to answer.
+    unsigned WaitingOnPipes(PDEVICE_OBJECT physicalDeviceObject);
+    // Waits until n requests wait on the pipes of the port.
+    void WaitForWaitingOnPipes(PDEVICE_OBJECT physicalDeviceObject, unsigned n);
+    // The frame number is this base plus the virtual clock's milliseconds.
+    void SetFrameBase(ULONG base);
+    ULONG CurrentFrame();
     // Waits until n requests are waiting for a worker or being served by one.
     void WaitForPending(unsigned n);
 
@@ -87,6 +103,10 @@ private:
         std::vector<std::unique_ptr<Pipe>> pipes;
         std::map<UCHAR, unsigned> aborts;
         std::map<USHORT, unsigned> urbs;
+        std::map<UCHAR, unsigned> resets;
+        unsigned portResets = 0;
+        std::vector<UCHAR> configuration;            // the descriptor of the selected configuration
+        std::vector<std::pair<Pipe*, PIRP>> waiting; // requests waiting for the device
     };
     struct Fault {
         UCHAR major;
@@ -106,7 +126,13 @@ private:
     NTSTATUS ServeRequest(PDEVICE_OBJECT pdo, PIRP irp);
     NTSTATUS ServeInternalControl(Port& port, PIRP irp);
     NTSTATUS ServePnp(Port& port, PIRP irp);
-    USBD_STATUS ServeUrb(Port& port, PURB urb);
+    // STATUS_PENDING: the request waits on a pipe and is completed later.
+    USBD_STATUS ServeUrb(Port& port, PURB urb, PIRP irp);
+    USBD_STATUS DataTransfer(Port& port, PURB urb, PIRP irp);
+    USBD_STATUS IsochronousTransfer(Port& port, PURB urb);
+    USBD_STATUS SelectInterface(Port& port, _URB_SELECT_INTERFACE& request);
+    USBD_STATUS AbortPipe(Port& port, USBD_PIPE_HANDLE handle);
+    static bool IsIsochronous(PIRP irp);
     USBD_STATUS ControlTransfer(Port& port, const UsbSetupPacket& setup, PVOID buffer, PMDL mdl,
                                 ULONG* transferLength, bool shortOk);
     USBD_STATUS SelectConfiguration(Port& port, _URB_SELECT_CONFIGURATION& request);
@@ -121,6 +147,7 @@ private:
     std::vector<Fault> faults_;
     bool pend_ = false;
     NTSTATUS urbErrorIrpStatus_ = STATUS_UNSUCCESSFUL;
+    ULONG frameBase_ = 1000;
     std::deque<std::pair<PDEVICE_OBJECT, PIRP>> queue_;
     unsigned busy_ = 0;
     bool stopping_ = false;

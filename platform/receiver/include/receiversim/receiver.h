@@ -22,12 +22,63 @@ constexpr UCHAR kIsoOutEndpoint = 0x03;
 // The receiver's answers carry at most this many bytes.
 constexpr ULONG kReplyLength = 8;
 
+// The vendor request that writes the receiver's RAM: wValue is the address, the data stage the
+// bytes.
+constexpr UCHAR kRamWriteRequest = 0xA0;
+constexpr ULONG kRamSize = 0x10000;
+
+// String descriptors: 0 lists the languages, 1 and 2 name the maker and the product.
+constexpr USHORT kLanguageId = 0x0409;
+
+// A setup packet with its data stage as it went over the wire (sent or answered).
+struct WireRequest {
+    kernelsim::UsbSetupPacket setup;
+    std::vector<UCHAR> data;
+};
+
+// One isochronous IN packet as the receiver will answer it.
+struct IsoInPacket {
+    ULONG length;
+    USBD_STATUS status;
+    UCHAR fill;
+};
+
 class Receiver : public kernelsim::UsbDevice {
 public:
     Receiver();
 
     kernelsim::UsbTransferResult ControlTransfer(const kernelsim::UsbSetupPacket& setup,
                                                  UCHAR* data) override;
+    kernelsim::UsbTransferResult DataTransfer(UCHAR endpointAddress, UCHAR* data,
+                                              ULONG length) override;
+    kernelsim::UsbTransferResult IsoPacket(UCHAR endpointAddress, ULONG frame, UCHAR* data,
+                                           ULONG length) override;
+
+    static std::vector<UCHAR> StringDescriptor(UCHAR index);
+    // The alternate setting of interface 0 last selected.
+    UCHAR AlternateSetting();
+
+    // RAM written by vendor request 0xA0, and each write as it came.
+    std::vector<UCHAR> Ram(ULONG address, ULONG length);
+    std::vector<WireRequest> RamWrites();
+    // The nth RAM write from now (1 = the next) stalls; 0 cancels.
+    void FailRamWrite(unsigned nth);
+
+    // Bulk and interrupt pipes: bytes written to the bulk OUT pipe; answers queued for the bulk
+    // IN and interrupt IN pipes (a read finding none waits on its pipe).
+    std::vector<UCHAR> BulkOut();
+    void QueueBulkIn(const std::vector<UCHAR>& data);
+    void QueueInterruptIn(const std::vector<UCHAR>& data);
+
+    // Isochronous pipes: IN packets answer as queued, then whole packets whose bytes hold the
+    // packet's serial number (low byte); OUT packets are recorded (the first 4096).
+    void QueueIsoIn(const std::vector<IsoInPacket>& packets);
+    unsigned IsoInPackets();
+    // Isochronous packets wait inside the receiver until released (requests stay in flight).
+    void HoldIsochronous();
+    void ReleaseIsochronous();
+    void WaitUntilIsochronousHeld(unsigned requests);
+    std::vector<std::vector<UCHAR>> IsoOut();
 
     static std::vector<UCHAR> DeviceDescriptor();
     static std::vector<UCHAR> ConfigurationDescriptor();
@@ -59,6 +110,8 @@ public:
     // Every setup packet received, in order; only the vendor requests.
     std::vector<kernelsim::UsbSetupPacket> SetupLog();
     std::vector<kernelsim::UsbSetupPacket> VendorLog();
+    // The vendor requests with their data stages.
+    std::vector<WireRequest> VendorRequests();
     void ClearLog();
 
     // Faults on the vendor requests: count < 0 means every following one.
@@ -87,6 +140,19 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<kernelsim::UsbSetupPacket> log_;
+    std::vector<WireRequest> vendorRequests_;
+    UCHAR alternateSetting_ = 0;
+    std::vector<UCHAR> ram_ = std::vector<UCHAR>(kRamSize, 0);
+    std::vector<WireRequest> ramWrites_;
+    unsigned failRamWrite_ = 0;
+    std::vector<UCHAR> bulkOut_;
+    std::deque<std::vector<UCHAR>> bulkIn_;
+    std::deque<std::vector<UCHAR>> interruptIn_;
+    std::deque<IsoInPacket> isoIn_;
+    unsigned isoInPackets_ = 0;
+    std::vector<std::vector<UCHAR>> isoOut_;
+    bool holdingIso_ = false;
+    unsigned heldIso_ = 0;
     std::deque<Code> waiting_;
     Code current_{};
     bool holdsCode_ = false;
