@@ -163,12 +163,10 @@ std::int32_t ControlDevice(OpenDeviceFile* file, std::uint32_t code, const void*
 }
 
 void CloseDevice(OpenDeviceFile* file) {
-    if (DeviceAlive(file->device)) {
-        SimpleRequest(file, IRP_MJ_CLEANUP);
-    }
-    if (DeviceAlive(file->device)) {
-        SimpleRequest(file, IRP_MJ_CLOSE);
-    }
+    // The file's reference keeps the device object, deleted or not, so its driver always sees
+    // the cleanup and the close, as on Windows.
+    SimpleRequest(file, IRP_MJ_CLEANUP);
+    SimpleRequest(file, IRP_MJ_CLOSE);
     Dereference(file);
 }
 

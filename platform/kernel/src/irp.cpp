@@ -74,8 +74,9 @@ VOID NTAPI IoFreeIrp(PIRP Irp) {
 }
 
 NTSTATUS FASTCALL IofCallDriver(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
-    if (!DeviceAlive(DeviceObject)) {
-        // A request sent to a device object that was deleted: a use after free on Windows.
+    if (!DeviceReferenced(DeviceObject)) {
+        // A request sent to a device object that is gone: a use after free on Windows. A deleted
+        // device that open files still reference keeps receiving their requests.
         KeBugCheckEx(DRIVER_VERIFIER_DETECTED_VIOLATION, 0x1002,
                      reinterpret_cast<ULONG_PTR>(DeviceObject), reinterpret_cast<ULONG_PTR>(Irp),
                      0);

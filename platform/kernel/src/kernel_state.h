@@ -35,6 +35,9 @@ Objects& objects();
 void ReleaseDeviceLocked(PDEVICE_OBJECT device);
 // True while the device object exists and is not deleted.
 bool DeviceAlive(PDEVICE_OBJECT device);
+// True while the device object's memory exists: not deleted, or deleted but still referenced by
+// open files, which Windows keeps and may still send their requests to.
+bool DeviceReferenced(PDEVICE_OBJECT device);
 
 // Pool blocks of the kernel's own objects.
 constexpr ULONG kTagIrp = PoolTag("Irp ");

@@ -43,6 +43,11 @@ void ReleaseDeviceLocked(PDEVICE_OBJECT device) {
     }
 }
 
+bool DeviceReferenced(PDEVICE_OBJECT device) {
+    std::lock_guard lock(objects().mutex);
+    return objects().devices.count(device) != 0;
+}
+
 bool DeviceAlive(PDEVICE_OBJECT device) {
     std::lock_guard lock(objects().mutex);
     auto it = objects().devices.find(device);
