@@ -1,5 +1,6 @@
 // Tests of the code table and the application table: loaders, savers and their files.
 #include "code_appl_tables.h"
+#include "allocation_hooks.h"
 #include "records.h"
 #include "runtime_state.h"
 
@@ -7,72 +8,18 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
-
-// The replaced global new and delete below pair malloc with free; GCC cannot see that.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-// Allocations of at least this many bytes fail while it is not 0: how the tests meet record
-// counts too large for memory without files of that size.
-namespace {
-std::atomic<std::size_t> failAllocationsFrom{0};
-
-void* Allocate(std::size_t n) {
-    const std::size_t limit = failAllocationsFrom.load(std::memory_order_relaxed);
-    if (limit != 0 && n >= limit)
-        return nullptr;
-    return std::malloc(n == 0 ? 1 : n);
-}
-} // namespace
-
-void* operator new(std::size_t n) {
-    if (void* p = Allocate(n))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = Allocate(n))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    return Allocate(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    return Allocate(n);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
 
 namespace {
 
 // While it lives, allocations of at least the given size fail.
 class FailLargeAllocations {
 public:
-    explicit FailLargeAllocations(std::size_t from) { failAllocationsFrom = from; }
-    ~FailLargeAllocations() { failAllocationsFrom = 0; }
+    explicit FailLargeAllocations(std::size_t from) { allocation_hooks::FailFrom(from); }
+    ~FailLargeAllocations() { allocation_hooks::FailFrom(0); }
     FailLargeAllocations(const FailLargeAllocations&) = delete;
     FailLargeAllocations& operator=(const FailLargeAllocations&) = delete;
 };
