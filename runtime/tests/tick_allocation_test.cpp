@@ -63,7 +63,7 @@ TEST_F(TickAllocationTest, ATickRunningACachedBindingAllocatesNothing) {
     const std::size_t keysBefore = win32sim::InputLog().size();
 
     // The simulated EnumWindows copies the window list before it calls back (the real one
-    // does its work in the system): the tick may allocate that much, and not a byte more.
+    // does its work in the system): the tick may allocate that often, and not once more.
     std::size_t before = allocation_hooks::Count();
     EnumWindows(CountWindow, 0);
     const std::size_t enumeration = allocation_hooks::Count() - before;
