@@ -27,7 +27,7 @@ std::int32_t ApplOfClass(const char* className) {
         return -1;
     for (std::int32_t i = 0; i < rt.ApplCount && i < static_cast<std::int32_t>(rt.ApplTable.size());
          ++i)
-        if (AnsiSameText(FieldText(rt.ApplTable[i].ClassName), className))
+        if (AnsiSameText(FieldView(rt.ApplTable[i].ClassName), className))
             return i;
     return -1;
 }
@@ -51,7 +51,7 @@ void ResetCombination() {
 // "System".
 std::int16_t FindForCombination() {
     TRuntimeState& rt = Runtime;
-    const std::string combination = rt.ButtonCombination;
+    const std::string_view combination = FieldView(rt.ButtonCombination);
     if (!rt.ComboAppl.empty()) {
         const std::int16_t slot = FindButtonFunc(rt.ComboAppl, combination);
         if (slot != -1)
@@ -61,7 +61,7 @@ std::int16_t FindForCombination() {
          ++i) {
         if (rt.ApplTable[i].Wnd == 0)
             continue;
-        const std::int16_t slot = FindButtonFunc(FieldText(rt.ApplTable[i].Name), combination);
+        const std::int16_t slot = FindButtonFunc(FieldView(rt.ApplTable[i].Name), combination);
         if (slot != -1)
             return slot;
     }
@@ -79,7 +79,7 @@ void ProcessButtonCode(std::int64_t code) {
     for (std::int32_t i = 0; i < rt.CodeCount && i < static_cast<std::int32_t>(rt.CodeTable.size());
          ++i)
         if (rt.CodeTable[i].Code == code) {
-            SetField(rt.ButtonName, FieldText(rt.CodeTable[i].Name));
+            SetField(rt.ButtonName, FieldView(rt.CodeTable[i].Name));
             named = true;
             break;
         }
@@ -88,12 +88,20 @@ void ProcessButtonCode(std::int64_t code) {
 
     rt.ComboCountdown = rt.ComboTimeout;
     rt.ComboPrevCode = code;
-    std::string combination = rt.ButtonCombination;
-    if (!combination.empty())
-        combination += "+";
-    combination.append("\"").append(rt.ButtonName).append("\"");
-    // An expression longer than the buffer is cut; it can match no binding either way.
-    SetField(rt.ButtonCombination, combination);
+    // Built in place: the button road allocates nothing. An expression longer than the buffer is
+    // cut; it can match no binding either way.
+    char combination[sizeof rt.ButtonCombination + sizeof rt.ButtonName + 3];
+    const std::string_view before = FieldView(rt.ButtonCombination);
+    const std::string_view name = FieldView(rt.ButtonName);
+    std::size_t n = before.size();
+    std::memcpy(combination, before.data(), n);
+    if (n != 0)
+        combination[n++] = '+';
+    combination[n++] = '"';
+    std::memcpy(combination + n, name.data(), name.size());
+    n += name.size();
+    combination[n++] = '"';
+    SetField(rt.ButtonCombination, std::string_view(combination, n));
     ++rt.ComboCount;
 
     if (rt.ComboAppl.empty() || rt.ComboAppl == SystemApplName)
@@ -121,7 +129,7 @@ void ProcessButtonCode(std::int64_t code) {
     rt.TextBuffer[0] = 0;
 }
 
-std::string GetForegroundApplication() {
+std::string_view GetForegroundApplication() {
     TRuntimeState& rt = Runtime;
     rt.FoundAppl[0] = 0;
     // With no window in front nothing is matched here: the enumeration decides.
@@ -129,12 +137,12 @@ std::string GetForegroundApplication() {
         ReadClass(w, kForegroundClassRoom);
         const std::int32_t i = ApplOfClass(rt.ClassBuffer);
         if (i >= 0)
-            SetField(rt.FoundAppl, FieldText(rt.ApplTable[i].Name));
+            SetField(rt.FoundAppl, FieldView(rt.ApplTable[i].Name));
     }
     for (TApplEntry& e : rt.ApplTable)
         e.Wnd = 0;
     EnumWindows(EnumWindowsProc, 1);
-    return rt.FoundAppl;
+    return FieldView(rt.FoundAppl);
 }
 
 BOOL CALLBACK EnumWindowsProc(HWND window, LPARAM param) {
@@ -143,7 +151,7 @@ BOOL CALLBACK EnumWindowsProc(HWND window, LPARAM param) {
     const std::int32_t i = ApplOfClass(rt.ClassBuffer);
     if (i >= 0) {
         if (rt.FoundAppl[0] == 0)
-            SetField(rt.FoundAppl, FieldText(rt.ApplTable[i].Name));
+            SetField(rt.FoundAppl, FieldView(rt.ApplTable[i].Name));
         rt.ApplTable[i].Wnd = WndValue(window);
     }
     return param != 0;

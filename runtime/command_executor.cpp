@@ -130,14 +130,14 @@ void ExecuteFunction(std::int16_t& slot) {
     if (func.CmdSlot < 0 || func.CmdSlot >= kCmdSlots) {
         func.CmdSlot = -1;
         std::int32_t loadPos = 0;
-        const std::string appl = FieldText(func.ApplName);
-        const std::string name = FieldText(func.Func.CmdName);
+        const std::string_view appl = FieldView(func.ApplName);
+        const std::string_view name = FieldView(func.Func.CmdName);
         for (; loadPos < kCmdSlots; ++loadPos) {
             TCmdCacheSlot& c = rt.CmdCache[loadPos];
             if (IsFree(c))
                 break;
-            if (c.Step.Name[0] != 0 && AnsiSameText(FieldText(c.ApplName), appl) &&
-                AnsiSameText(FieldText(c.Step.Name), name)) {
+            if (c.Step.Name[0] != 0 && AnsiSameText(FieldView(c.ApplName), appl) &&
+                AnsiSameText(FieldView(c.Step.Name), name)) {
                 func.CmdSlot = loadPos;
                 c.FuncSlot = slot;
                 break;
@@ -163,10 +163,10 @@ void ExecuteFunction(std::int16_t& slot) {
     }
 
     rt.StepApplIndex = -1;
-    const std::string appl = FieldText(func.ApplName);
+    const std::string_view appl = FieldView(func.ApplName);
     for (std::int32_t i = 0; i < rt.ApplCount && i < static_cast<std::int32_t>(rt.ApplTable.size());
          ++i)
-        if (AnsiSameText(FieldText(rt.ApplTable[i].Name), appl)) {
+        if (AnsiSameText(FieldView(rt.ApplTable[i].Name), appl)) {
             rt.StepApplIndex = i;
             break;
         }

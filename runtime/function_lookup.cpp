@@ -13,14 +13,14 @@ namespace {
 
 constexpr int kFuncSlots = 20;
 
-bool Matches(const TFuncEntry& f, const std::string& expression) {
-    return f.Keys[0] != 0 && AnsiSameText(FieldText(f.Keys), expression) &&
+bool Matches(const TFuncEntry& f, std::string_view expression) {
+    return f.Keys[0] != 0 && AnsiSameText(FieldView(f.Keys), expression) &&
            RcModeMatches(f.RcMode, Runtime.RcMode);
 }
 
 // Pass 1 over the user file notes every command it names, so that pass 2 over the default
 // file skips all of that command's bindings.
-bool SearchFile(const std::string& path, bool userPass, const std::string& expression,
+bool SearchFile(const std::string& path, bool userPass, std::string_view expression,
                 TFuncEntry& found) {
     TRecordReader<TFuncEntry> file(path);
     if (!file.IsOpen())
@@ -48,13 +48,13 @@ bool RcModeMatches(std::int16_t bindingMode, std::int16_t currentMode) {
     return bindingMode == RcModeNoHold && currentMode >= 1 && currentMode <= 3;
 }
 
-std::int16_t FindButtonFunc(const std::string& applName, const std::string& expression) {
+std::int16_t FindButtonFunc(std::string_view applName, std::string_view expression) {
     TRuntimeState& rt = Runtime;
     for (int i = 0; i < kFuncSlots; ++i) {
         TFuncCacheSlot& slot = rt.FuncCache[i];
         if (slot.ApplName[0] == 0)
             break;
-        if (FieldText(slot.ApplName) == applName && Matches(slot.Func, expression)) {
+        if (FieldView(slot.ApplName) == applName && Matches(slot.Func, expression)) {
             ++slot.Hits;
             return static_cast<std::int16_t>(i);
         }
@@ -62,8 +62,10 @@ std::int16_t FindButtonFunc(const std::string& applName, const std::string& expr
 
     rt.WorkList.Clear();
     TFuncEntry found{};
-    if (!SearchFile(BinPath("userfunc" + applName + ".bin"), true, expression, found) &&
-        !SearchFile(BinPath("deffunc" + applName + ".bin"), false, expression, found))
+    if (!SearchFile(BinPath(std::string("userfunc").append(applName).append(".bin")), true,
+                    expression, found) &&
+        !SearchFile(BinPath(std::string("deffunc").append(applName).append(".bin")), false,
+                    expression, found))
         return -1;
 
     std::int32_t index = -1;

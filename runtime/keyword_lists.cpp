@@ -184,13 +184,6 @@ static_assert(ValuesAreIndices(BuiltinINPUTFORMAT));
 static_assert(ValuesAreIndices(BuiltinPLTYPE));
 static_assert(VKeyRowsAscend());
 
-// The field's text up to its NUL, never past the field.
-template <std::size_t N>
-std::string_view FieldView(const char (&field)[N]) {
-    const void* nul = std::memchr(field, 0, N);
-    return std::string_view(field, nul ? static_cast<const char*>(nul) - field : N);
-}
-
 struct TNamedList {
     const char* Name; // also the language file section of the texts
     TKeyword* Rows;

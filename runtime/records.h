@@ -84,12 +84,18 @@ void SetField(char (&field)[N], std::string_view text) {
     std::memset(field + n, 0, N - n);
 }
 
-// The field's text up to its first NUL, or the whole field when a file left it without one.
+// The field's text up to its first NUL, or the whole field when a file left it without one; a
+// view for the lookups of the button road, which must not allocate.
 template <std::size_t N>
-std::string FieldText(const char (&field)[N]) {
+std::string_view FieldView(const char (&field)[N]) {
     const void* nul = std::memchr(field, 0, N);
     const std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - field) : N;
-    return std::string(field, n);
+    return std::string_view(field, n);
+}
+
+template <std::size_t N>
+std::string FieldText(const char (&field)[N]) {
+    return std::string(FieldView(field));
 }
 
 // A record read from a file may fill a text field without a NUL; cutting every text to its

@@ -114,13 +114,22 @@ void Append(std::string& bytes, const T& record) {
     bytes.append(reinterpret_cast<const char*>(&record), sizeof record);
 }
 
+// Names longer than a short string keeps in place, so that a copy of one on the button road
+// shows as an allocation.
+inline std::string ButtonName(int button) {
+    return "Channel button number " + std::to_string(button);
+}
+inline std::string CommandName(int button) {
+    return "Keys command number " + std::to_string(button);
+}
+
 // The command bound to button i: five key events (a key down and up, twice, and one more down).
 inline std::vector<TCmdStep> KeyCommand(int button) {
     std::vector<TCmdStep> steps;
     for (int k = 0; k < kStepsPerCommand; ++k) {
         TCmdStep s{};
         if (k == 0)
-            SetField(s.Name, "Keys " + std::to_string(button));
+            SetField(s.Name, CommandName(button));
         s.Step = static_cast<std::int16_t>(k + 1);
         s.StepCount = kStepsPerCommand;
         s.CmdType = 7; // keybd
@@ -141,13 +150,13 @@ inline bool WriteProgramFiles(int buttons) {
     Append(appls, system);
     for (int i = 0; i < buttons; ++i) {
         TCodeEntry c{};
-        SetField(c.Name, "K" + std::to_string(i));
+        SetField(c.Name, ButtonName(i));
         c.Code = CodeOf(i);
         Append(codes, c);
         TFuncEntry f{};
-        SetField(f.CmdName, "Keys " + std::to_string(i));
+        SetField(f.CmdName, CommandName(i));
         f.RcMode = 4; // every mode but hold
-        SetField(f.Keys, "\"K" + std::to_string(i) + "\"");
+        SetField(f.Keys, "\"" + ButtonName(i) + "\"");
         Append(funcs, f);
         for (const TCmdStep& s : KeyCommand(i))
             Append(cmds, s);

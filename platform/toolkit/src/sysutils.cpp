@@ -173,11 +173,11 @@ bool ParseFloat(const std::string& s, char separator, double& out) {
 
 } // namespace
 
-int AnsiCompareText(const std::string& a, const std::string& b) {
+int AnsiCompareText(std::string_view a, std::string_view b) {
     return cp1251::CompareNoCase(a, b);
 }
 
-bool AnsiSameText(const std::string& a, const std::string& b) {
+bool AnsiSameText(std::string_view a, std::string_view b) {
     return cp1251::EqualNoCase(a, b);
 }
 

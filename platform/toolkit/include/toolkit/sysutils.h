@@ -2,10 +2,11 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Sign of the comparison without regard to case (code page 1251).
-int AnsiCompareText(const std::string& a, const std::string& b);
-bool AnsiSameText(const std::string& a, const std::string& b);
+int AnsiCompareText(std::string_view a, std::string_view b);
+bool AnsiSameText(std::string_view a, std::string_view b);
 std::string AnsiLowerCase(std::string s);
 std::string AnsiUpperCase(std::string s);
 // Removes the characters up to ' ' (controls and blanks) at both ends.
