@@ -22,25 +22,14 @@ TFBar::TFBar(TComponent* owner) : TOsdWindow(owner, KindBar) {
     panImage->Align = alLeft;
     panImage->Width = 81;
 
-    imMsgpict = new TImage(this);
-    imMsgpict->Name = "imMsgpict";
-    imMsgpict->Parent = panImage;
-    imMsgpict->Align = alClient;
-    imMsgpict->Center = true;
-    imMsgpict->Proportional = true;
-    imMsgpict->Stretch = true;
-    imMsgpict->Transparent = true;
+    imMsgpict = NewPicture(panImage, alClient);
 
     panTxt = new TPanel(this);
     panTxt->Name = "panTxt";
     panTxt->Parent = this;
     panTxt->Align = alClient;
 
-    lblMsgtext = new TLabel(this);
-    lblMsgtext->Name = "lblMsgtext";
-    lblMsgtext->Parent = panTxt;
-    lblMsgtext->Align = alClient;
-    lblMsgtext->AutoSize = false;
+    lblMsgtext = NewText(panTxt);
 
     cgBar = new TGauge(this);
     cgBar->Name = "cgBar";
@@ -51,11 +40,7 @@ TFBar::TFBar(TComponent* owner) : TOsdWindow(owner, KindBar) {
     cgBar->ForeColor = clBlue;
     cgBar->BackColor = clSkyBlue;
 
-    WireMouse(imMsgpict);
-    WireMouse(lblMsgtext);
-    auto dblClick = [this](TObject* s) { lblMsgtextDblClick(s); };
-    lblMsgtext->OnDblClick = dblClick;
-    imMsgpict->OnDblClick = dblClick;
+    WirePictureAndText(imMsgpict, lblMsgtext);
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnDestroy = [this](TObject* s) { FormDestroy(s); };
 }

@@ -15,27 +15,10 @@ TFTime::TFTime(TComponent* owner) : TOsdWindow(owner, KindTime) {
     Constraints.MinHeight = 12;
     Constraints.MaxHeight = 150;
 
-    imMsgpict = new TImage(this);
-    imMsgpict->Name = "imMsgpict";
-    imMsgpict->Parent = this;
-    imMsgpict->Align = alLeft;
+    imMsgpict = NewPicture(this, alLeft);
     imMsgpict->Width = 89;
-    imMsgpict->Center = true;
-    imMsgpict->Proportional = true;
-    imMsgpict->Stretch = true;
-    imMsgpict->Transparent = true;
-
-    lblMsgtext = new TLabel(this);
-    lblMsgtext->Name = "lblMsgtext";
-    lblMsgtext->Parent = this;
-    lblMsgtext->Align = alClient;
-    lblMsgtext->AutoSize = false;
-
-    WireMouse(imMsgpict);
-    WireMouse(lblMsgtext);
-    auto dblClick = [this](TObject* s) { lblMsgtextDblClick(s); };
-    lblMsgtext->OnDblClick = dblClick;
-    imMsgpict->OnDblClick = dblClick;
+    lblMsgtext = NewText(this);
+    WirePictureAndText(imMsgpict, lblMsgtext);
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnDestroy = [this](TObject* s) { FormDestroy(s); };
 }

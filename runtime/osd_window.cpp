@@ -65,6 +65,35 @@ void TOsdWindow::WireMouse(TControl* control) {
     control->OnMouseUp = up;
 }
 
+TImage* TOsdWindow::NewPicture(TWinControl* parent, TAlign align) {
+    auto* picture = new TImage(this);
+    picture->Name = "imMsgpict";
+    picture->Parent = parent;
+    picture->Align = align;
+    picture->Center = true;
+    picture->Proportional = true;
+    picture->Stretch = true;
+    picture->Transparent = true;
+    return picture;
+}
+
+TLabel* TOsdWindow::NewText(TWinControl* parent) {
+    auto* text = new TLabel(this);
+    text->Name = "lblMsgtext";
+    text->Parent = parent;
+    text->Align = alClient;
+    text->AutoSize = false;
+    return text;
+}
+
+void TOsdWindow::WirePictureAndText(TImage* picture, TLabel* text) {
+    WireMouse(picture);
+    WireMouse(text);
+    auto dblClick = [this](TObject* s) { lblMsgtextDblClick(s); };
+    text->OnDblClick = dblClick;
+    picture->OnDblClick = dblClick;
+}
+
 void TOsdWindow::ApplyColours() {
     if (Runtime.Infobackground)
         Color = clBlack;

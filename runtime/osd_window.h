@@ -39,6 +39,11 @@ protected:
     void SetUpWindow(int fontHeight, const char* fontName);
     // Wires the mouse handlers to the window and to one of its controls.
     void WireMouse(TControl* control);
+    // The picture and the text beside it that the info, bar and clock windows show; both drag
+    // the window and close it on a double click.
+    TImage* NewPicture(TWinControl* parent, TAlign align);
+    TLabel* NewText(TWinControl* parent);
+    void WirePictureAndText(TImage* picture, TLabel* text);
     // Background black and drawn transparent with Infobackground, else the text's complement.
     void ApplyColours();
     // Called for every drag move.
