@@ -16,34 +16,6 @@
 
 namespace {
 
-// CMDTYPE values of this file's steps.
-enum : std::int16_t {
-    kRunAppl = 0,
-    kShowTxt = 1,
-    kShowBar = 2,
-    kSetCurPos = 3,
-    kSendMsg = 4,
-    kBufSendMsg = 5,
-    kSendMsgBuf = 6,
-    kKeybEvent = 7,
-    kMousEvent = 8,
-    kChangeBuf = 9,
-    kTime = 10,
-    kMode = 11,
-    kSystemShutdown = 12,
-    kTimer = 13,
-    kShowTimer = 14,
-    kContinueIf = 15,
-    kNextIf = 16,
-    kShowFavorites = 17,
-    kShowFunction = 18,
-    kShowRuning = 19,
-    kShowTimerMode = 20,
-    kInputNumber = 21,
-    kSetVolume = 22,
-    kShowPlaylist = 23,
-};
-
 constexpr std::int32_t kCmdTypes = 24;
 constexpr float kMaxMouseAccel = 100.0f;
 

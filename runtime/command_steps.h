@@ -10,6 +10,34 @@ constexpr std::int16_t StepSuspend = 1; // wait for a list, an input or the slee
 constexpr std::int16_t StepSkip = 2;    // skip the following step
 constexpr std::int16_t StepStop = 3;    // end the command
 
+// The step types: values of the CMDTYPE keyword list, as the command files store them.
+enum : std::int16_t {
+    kRunAppl = 0,
+    kShowTxt = 1,
+    kShowBar = 2,
+    kSetCurPos = 3,
+    kSendMsg = 4,
+    kBufSendMsg = 5,
+    kSendMsgBuf = 6,
+    kKeybEvent = 7,
+    kMousEvent = 8,
+    kChangeBuf = 9,
+    kTime = 10,
+    kMode = 11,
+    kSystemShutdown = 12,
+    kTimer = 13,
+    kShowTimer = 14,
+    kContinueIf = 15,
+    kNextIf = 16,
+    kShowFavorites = 17,
+    kShowFunction = 18,
+    kShowRuning = 19,
+    kShowTimerMode = 20,
+    kInputNumber = 21,
+    kSetVolume = 22,
+    kShowPlaylist = 23,
+};
+
 // Runs one step of the running function's application (applIndex into ApplTable, -1 none).
 std::int16_t ExecuteCommand(std::int32_t& applIndex, std::int16_t type, const std::string& P1,
                             const std::string& P2, const std::string& P3, const std::string& P4);

@@ -21,34 +21,6 @@ namespace {
 
 using win32sim::InputEvent;
 
-// CMDTYPE values.
-enum : std::int16_t {
-    kRunAppl = 0,
-    kShowTxt = 1,
-    kShowBar = 2,
-    kSetCurPos = 3,
-    kSendMsg = 4,
-    kBufSendMsg = 5,
-    kSendMsgBuf = 6,
-    kKeybEvent = 7,
-    kMousEvent = 8,
-    kChangeBuf = 9,
-    kTime = 10,
-    kMode = 11,
-    kSystemShutdown = 12,
-    kTimer = 13,
-    kShowTimer = 14,
-    kContinueIf = 15,
-    kNextIf = 16,
-    kShowFavorites = 17,
-    kShowFunction = 18,
-    kShowRuning = 19,
-    kShowTimerMode = 20,
-    kInputNumber = 21,
-    kSetVolume = 22,
-    kShowPlaylist = 23,
-};
-
 TApplEntry Appl(const std::string& name, const std::string& cls, const std::string& path,
                 std::int32_t wnd = 0) {
     TApplEntry e{};

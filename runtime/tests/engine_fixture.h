@@ -3,6 +3,7 @@
 #pragma once
 
 #include "button_dispatch.h"
+#include "command_steps.h"
 #include "form_bar.h"
 #include "form_info.h"
 #include "form_input.h"
@@ -24,25 +25,6 @@
 #include <vector>
 
 namespace engine_test {
-
-// Step types as the command files hold them.
-enum : std::int16_t {
-    kRunAppl = 0,
-    kShowTxt = 1,
-    kShowBar = 2,
-    kKeybEvent = 7,
-    kChangeBuf = 9,
-    kTime = 10,
-    kMode = 11,
-    kSystemShutdown = 12,
-    kShowFavorites = 17,
-    kShowFunction = 18,
-    kShowRuning = 19,
-    kShowTimerMode = 20,
-    kInputNumber = 21,
-    kSetVolume = 22,
-    kShowPlaylist = 23,
-};
 
 // Codes of the remote's buttons A to D.
 constexpr std::int64_t kA = 10, kB = 11, kC = 12, kD = 13;
