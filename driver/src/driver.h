@@ -154,6 +154,12 @@ NTSTATUS Moxel_DownloadRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* H
 NTSTATUS Moxel_IsoPipeChecks(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* Params,
                              PUSBD_PIPE_INFORMATION* Pipe);
 NTSTATUS InitTransferObject(struct IsoStreamContext* Context, ULONG ObjectIndex);
+// A zeroed transfer or stream context for the parameters on a copy of the pipe; NULL when the
+// pool has no room.
+struct IsoStreamContext* Moxel_NewIsoContext(PDEVICE_OBJECT DeviceObject,
+                                             const IsoTransferParams* Params,
+                                             const USBD_PIPE_INFORMATION* Pipe,
+                                             PIO_COMPLETION_ROUTINE Completion);
 VOID Moxel_BuildIsoRequest(struct IsoTransferContext* Object);
 VOID Moxel_FreeTransferObjects(struct IsoStreamContext* Context);
 NTSTATUS NTAPI IsoTransferComplete(PDEVICE_OBJECT DeviceObject, PIRP Irp, PVOID Context);

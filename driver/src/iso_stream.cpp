@@ -108,19 +108,11 @@ NTSTATUS Moxel_StartIsoStream(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
         return STATUS_INVALID_PARAMETER;
     }
 
-    auto* context = static_cast<IsoStreamContext*>(Moxel_AllocatePool(sizeof(IsoStreamContext)));
+    auto* context = Moxel_NewIsoContext(DeviceObject, params, pipe, IsoStreamTransferComplete);
     if (context == NULL) {
         return STATUS_NO_MEMORY;
     }
-    context->DeviceObject = DeviceObject;
-    context->PacketSize = params->PacketSize;
-    context->PacketCount = params->PacketCount;
-    context->Pipe = *pipe;
-    context->PipeInfo = &context->Pipe;
-    context->FramesPerBuffer = params->FramesPerBuffer;
-    context->BufferCount = params->BufferCount;
     context->PendingTransfers = static_cast<LONG>(params->BufferCount);
-    context->Completion = IsoStreamTransferComplete;
     KeInitializeSpinLock(&context->WriteLock);
     context->TransferBufferLength =
         params->PacketSize * params->FramesPerBuffer * params->BufferCount;

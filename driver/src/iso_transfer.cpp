@@ -14,6 +14,24 @@ ULONG IsoUrbSize(ULONG FramesPerBuffer) {
 
 } // namespace
 
+IsoStreamContext* Moxel_NewIsoContext(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* Params,
+                                      const USBD_PIPE_INFORMATION* Pipe,
+                                      PIO_COMPLETION_ROUTINE Completion) {
+    auto* context = static_cast<IsoStreamContext*>(Moxel_AllocatePool(sizeof(IsoStreamContext)));
+    if (context != NULL) {
+        context->DeviceObject = DeviceObject;
+        context->PacketSize = Params->PacketSize;
+        context->PacketCount = Params->PacketCount;
+        // A copy: selecting another interface frees the pipe information the stream came from.
+        context->Pipe = *Pipe;
+        context->PipeInfo = &context->Pipe;
+        context->FramesPerBuffer = Params->FramesPerBuffer;
+        context->BufferCount = Params->BufferCount;
+        context->Completion = Completion;
+    }
+    return context;
+}
+
 NTSTATUS Moxel_IsoPipeChecks(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* Params,
                              PUSBD_PIPE_INFORMATION* Pipe) {
     const NTSTATUS status = Moxel_FindPipe(DeviceObject, Params->PipeNum, Pipe);
@@ -160,21 +178,13 @@ NTSTATUS Moxel_StartIsoTransfer(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     if (buffer == NULL) {
         return STATUS_INSUFFICIENT_RESOURCES;
     }
-    auto* context = static_cast<IsoStreamContext*>(Moxel_AllocatePool(sizeof(IsoStreamContext)));
+    auto* context = Moxel_NewIsoContext(DeviceObject, params, pipe, IsoTransferComplete);
     if (context == NULL) {
         return STATUS_NO_MEMORY;
     }
-    context->DeviceObject = DeviceObject;
-    context->PacketSize = params->PacketSize;
-    context->PacketCount = params->PacketCount;
-    context->Pipe = *pipe;
-    context->PipeInfo = &context->Pipe;
     context->TransferBuffer = buffer;
     context->TransferBufferLength = params->PacketCount * params->PacketSize;
     context->DescriptorArea = buffer + context->TransferBufferLength;
-    context->FramesPerBuffer = params->FramesPerBuffer;
-    context->BufferCount = params->BufferCount;
-    context->Completion = IsoTransferComplete;
     context->TransferObjects = static_cast<IsoTransferContext*>(
         Moxel_AllocatePool(sizeof(IsoTransferContext) * static_cast<SIZE_T>(params->BufferCount)));
     if (context->TransferObjects == NULL) {
