@@ -3,7 +3,7 @@
 #include "application_windows.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 #include "win32sim/desktop.h"
 #include "win32sim/processes.h"
 #include "win32sim/system.h"
@@ -39,17 +39,12 @@ TApplEntry Appl(const std::string& name, const std::string& cls, const std::stri
     return e;
 }
 
-class ApplicationWindowsTest : public SimMachineTest {
+class ApplicationWindowsTest : public RuntimeTest {
 protected:
     void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
+        RuntimeTest::SetUp();
         Runtime.ApplTable = {Appl("System", "", ""), Appl("Player", "PlayerMain", kPlayerPath)};
         Runtime.ApplCount = 2;
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
     }
     // A foreign window under the cursor (the middle of the screen).
     static HWND WindowUnderCursor(const std::string& cls) {

@@ -5,7 +5,7 @@
 #include "records.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 #include "win32sim/desktop.h"
 
 #include <gtest/gtest.h>
@@ -69,11 +69,10 @@ win32sim::WindowSpec Spec(const std::string& cls) {
     return s;
 }
 
-class ButtonDispatchTest : public SimMachineTest {
+class ButtonDispatchTest : public RuntimeTest {
 protected:
     void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
+        RuntimeTest::SetUp();
         Runtime.ApplTable = {Appl("System", ""), Appl("Player", "PlayerMain"),
                              Appl("Viewer", "ViewerMain")};
         Runtime.ApplCount = 3;
@@ -81,10 +80,6 @@ protected:
                              Code("a2", 10), Code("Same", 20), Code("Same", 21)};
         Runtime.CodeCount = 6;
         Runtime.showcmdtext = 0;
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
     }
     void Bindings(const std::string& appl, const std::vector<TFuncEntry>& funcs) {
         PutFile(Prog("Bin\\deffunc" + appl + ".bin"), Bytes(funcs));

@@ -3,7 +3,7 @@
 #include "records.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -76,16 +76,11 @@ const Rows kDefaultRows{
     {"Quit", "runappl", "C:\\q.exe", "", "", ""},
 };
 
-class CmdFuncTest : public SimMachineTest {
+class CmdFuncTest : public RuntimeTest {
 protected:
     void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
+        RuntimeTest::SetUp();
         MakeDir(Prog("Bin"));
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
     }
     template <class T>
     void PutRecords(const std::string& file, const std::vector<T>& records) {

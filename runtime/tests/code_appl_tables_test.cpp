@@ -4,7 +4,7 @@
 #include "records.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -88,16 +88,11 @@ std::vector<std::string> Lines(const TStringList& list) {
     return std::vector<std::string>(list.begin(), list.end());
 }
 
-class TablesTest : public SimMachineTest {
+class TablesTest : public RuntimeTest {
 protected:
     void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
+        RuntimeTest::SetUp();
         MakeDir(Prog("Bin"));
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
     }
     template <class T>
     void PutRecords(const std::string& relative, const std::vector<T>& records) {

@@ -4,7 +4,7 @@
 #include "records.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -58,21 +58,16 @@ std::vector<T> Join(std::vector<T> a, const std::vector<T>& b) {
     return a;
 }
 
-class CommandExecutorTest : public SimMachineTest {
+class CommandExecutorTest : public RuntimeTest {
 protected:
     void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
+        RuntimeTest::SetUp();
         TApplEntry system{};
         SetField(system.Name, "System");
         TApplEntry player{};
         SetField(player.Name, "Player");
         Runtime.ApplTable = {system, player};
         Runtime.ApplCount = 2;
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
     }
     void PutCmds(const std::string& file, const std::vector<TCmdStep>& steps) {
         PutFile(Prog("Bin\\" + file), Bytes(steps));

@@ -4,7 +4,7 @@
 #include "command_steps.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 #include "win32sim/desktop.h"
 #include "win32sim/multimedia.h"
 #include "win32sim/processes.h"
@@ -41,17 +41,12 @@ std::vector<std::string> Lines(const TStringList& list) {
     return std::vector<std::string>(list.begin(), list.end());
 }
 
-class CommandStepsTest : public SimMachineTest {
+class CommandStepsTest : public RuntimeTest {
 protected:
     void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
+        RuntimeTest::SetUp();
         Runtime.ApplTable = {Appl("System", "", ""), Appl("Player", "PlayerMain", kPlayer)};
         Runtime.ApplCount = 2;
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
     }
     static std::int16_t Run(std::int16_t type, const std::string& p1 = "",
                             const std::string& p2 = "", const std::string& p3 = "",

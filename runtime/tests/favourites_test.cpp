@@ -2,7 +2,7 @@
 #include "favourites.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <cp1251.h>
 #include <gtest/gtest.h>
@@ -12,17 +12,7 @@
 
 namespace {
 
-class FavouritesTest : public SimMachineTest {
-protected:
-    void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
-    }
-};
+class FavouritesTest : public RuntimeTest {};
 
 std::vector<std::string> Lines(const TStringList& list) {
     return std::vector<std::string>(list.begin(), list.end());

@@ -3,7 +3,7 @@
 #include "records.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -27,16 +27,8 @@ std::string Bytes(const std::vector<TFuncEntry>& records) {
     return s;
 }
 
-class FunctionLookupTest : public SimMachineTest {
+class FunctionLookupTest : public RuntimeTest {
 protected:
-    void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
-    }
     void PutFuncs(const std::string& file, const std::vector<TFuncEntry>& records) {
         PutFile(Prog("Bin\\" + file), Bytes(records));
     }

@@ -3,7 +3,7 @@
 #include "language.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <cp1251.h>
 #include <gtest/gtest.h>
@@ -13,16 +13,11 @@
 
 namespace {
 
-class KeywordListsTest : public SimMachineTest {
+class KeywordListsTest : public RuntimeTest {
 protected:
     void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
+        RuntimeTest::SetUp();
         Runtime.language = "Rus";
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
     }
 };
 

@@ -2,7 +2,7 @@
 #include "language.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <cp1251.h>
 #include <gtest/gtest.h>
@@ -12,16 +12,11 @@
 
 namespace {
 
-class LanguageTest : public SimMachineTest {
+class LanguageTest : public RuntimeTest {
 protected:
     void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
+        RuntimeTest::SetUp();
         Runtime.language = "Rus";
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
     }
 };
 

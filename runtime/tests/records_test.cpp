@@ -3,7 +3,7 @@
 #include "records.h"
 #include "runtime_state.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +13,7 @@
 
 namespace {
 
-class RecordFileTest : public SimMachineTest {
-protected:
-    void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
-    }
-};
+class RecordFileTest : public RuntimeTest {};
 
 template <class T>
 std::string Bytes(const T& record) {

@@ -3,7 +3,7 @@
 #include "runtime_state.h"
 #include "settings_file.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +13,7 @@
 
 namespace {
 
-class RuntimeStateTest : public SimMachineTest {
-protected:
-    void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
-    }
-};
+class RuntimeStateTest : public RuntimeTest {};
 
 template <typename T>
 bool AllZeroBytes(const T& object) {

@@ -2,7 +2,7 @@
 #include "runtime_state.h"
 #include "settings_file.h"
 
-#include "sim_fixture.h"
+#include "runtime_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -44,17 +44,8 @@ void ExpectDefaults(const TSettings& s) {
     EXPECT_EQ(s.timersound, 1);
 }
 
-class SettingsFileTest : public SimMachineTest {
+class SettingsFileTest : public RuntimeTest {
 protected:
-    void SetUp() override {
-        SimMachineTest::SetUp();
-        ResetRuntimeState();
-    }
-    void TearDown() override {
-        ResetRuntimeState();
-        SimMachineTest::TearDown();
-    }
-
     std::string ReadValue(const std::string& section, const std::string& key) {
         char buffer[256];
         const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "<none>", buffer,
