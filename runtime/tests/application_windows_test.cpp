@@ -31,14 +31,6 @@ WindowSpec Spec(const std::string& cls, bool visible = true, const std::string& 
     return s;
 }
 
-TApplEntry Appl(const std::string& name, const std::string& cls, const std::string& path) {
-    TApplEntry e{};
-    SetField(e.Name, name);
-    SetField(e.ClassName, cls);
-    SetField(e.Path, path);
-    return e;
-}
-
 class ApplicationWindowsTest : public RuntimeTest {
 protected:
     void SetUp() override {

@@ -19,28 +19,6 @@ namespace {
 
 constexpr std::int16_t kChangeBuf = 9;
 
-TApplEntry Appl(const std::string& name, const std::string& cls) {
-    TApplEntry e{};
-    SetField(e.Name, name);
-    SetField(e.ClassName, cls);
-    return e;
-}
-
-TCodeEntry Code(const std::string& name, std::int64_t code) {
-    TCodeEntry c{};
-    SetField(c.Name, name);
-    c.Code = code;
-    return c;
-}
-
-TFuncEntry Func(const std::string& name, int mode, const std::string& keys) {
-    TFuncEntry f{};
-    SetField(f.CmdName, name);
-    f.RcMode = static_cast<std::int16_t>(mode);
-    SetField(f.Keys, keys);
-    return f;
-}
-
 // A one-step command whose run leaves its mark in the number buffer before the dispatch
 // empties the buffers; the mark is kept in the cache's hit count instead.
 TCmdStep Command(const std::string& name) {
@@ -52,14 +30,6 @@ TCmdStep Command(const std::string& name) {
     SetField(s.Param1, "Txt");
     SetField(s.Param2, "Add");
     SetField(s.Param3, name);
-    return s;
-}
-
-template <class T>
-std::string Bytes(const std::vector<T>& records) {
-    std::string s;
-    for (const T& r : records)
-        s.append(reinterpret_cast<const char*>(&r), sizeof r);
     return s;
 }
 

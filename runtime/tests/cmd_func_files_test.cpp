@@ -23,36 +23,6 @@ constexpr std::int16_t kShowTxt = 1;
 constexpr std::int16_t kKeybEvent = 7;
 constexpr std::int16_t kMode = 11;
 
-TCmdStep Step(const std::string& name, int step, int count, int type, const std::string& p1 = "",
-              const std::string& p2 = "", const std::string& p3 = "", const std::string& p4 = "") {
-    TCmdStep s{};
-    SetField(s.Name, name);
-    s.Step = static_cast<std::int16_t>(step);
-    s.StepCount = static_cast<std::int16_t>(count);
-    s.CmdType = static_cast<std::int16_t>(type);
-    SetField(s.Param1, p1);
-    SetField(s.Param2, p2);
-    SetField(s.Param3, p3);
-    SetField(s.Param4, p4);
-    return s;
-}
-
-TFuncEntry Func(const std::string& name, int mode, const std::string& keys) {
-    TFuncEntry f{};
-    SetField(f.CmdName, name);
-    f.RcMode = static_cast<std::int16_t>(mode);
-    SetField(f.Keys, keys);
-    return f;
-}
-
-template <class T>
-std::string Bytes(const std::vector<T>& records) {
-    std::string s;
-    for (const T& r : records)
-        s.append(reinterpret_cast<const char*>(&r), sizeof r);
-    return s;
-}
-
 template <class T>
 std::vector<T> Join(std::vector<T> a, const std::vector<T>& b) {
     a.insert(a.end(), b.begin(), b.end());

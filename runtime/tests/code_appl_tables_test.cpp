@@ -29,31 +29,6 @@ const std::string kUserCode = "Bin\\usercode.bin";
 const std::string kDefAppl = "Bin\\defappl.bin";
 const std::string kUserAppl = "Bin\\userappl.bin";
 
-TCodeEntry Code(const std::string& name, std::int64_t code) {
-    TCodeEntry e{};
-    SetField(e.Name, name);
-    e.Code = code;
-    return e;
-}
-
-TApplEntry Appl(const std::string& name, const std::string& cls, const std::string& path,
-                std::int32_t wnd = 0) {
-    TApplEntry e{};
-    SetField(e.Name, name);
-    SetField(e.ClassName, cls);
-    e.Wnd = wnd;
-    SetField(e.Path, path);
-    return e;
-}
-
-template <class T>
-std::string Bytes(const std::vector<T>& records) {
-    std::string s;
-    for (const T& r : records)
-        s.append(reinterpret_cast<const char*>(&r), sizeof r);
-    return s;
-}
-
 using CodeRow = std::pair<std::string, std::int64_t>;
 
 std::vector<CodeRow> CodeRows() {

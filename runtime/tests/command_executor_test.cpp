@@ -19,19 +19,6 @@ constexpr std::int16_t kTimer = 13;
 constexpr std::int16_t kContinueIf = 15;
 constexpr std::int16_t kNextIf = 16;
 
-TCmdStep Step(const std::string& name, int step, int count, int type, const std::string& p1 = "",
-              const std::string& p2 = "", const std::string& p3 = "") {
-    TCmdStep s{};
-    SetField(s.Name, name);
-    s.Step = static_cast<std::int16_t>(step);
-    s.StepCount = static_cast<std::int16_t>(count);
-    s.CmdType = static_cast<std::int16_t>(type);
-    SetField(s.Param1, p1);
-    SetField(s.Param2, p2);
-    SetField(s.Param3, p3);
-    return s;
-}
-
 // A step that appends its mark to the text buffer, so that the buffer tells which steps ran.
 TCmdStep Mark(const std::string& name, int step, int count, const std::string& mark) {
     return Step(name, step, count, kChangeBuf, "Txt", "Add", mark);
@@ -43,13 +30,6 @@ std::vector<TCmdStep> Marks(const std::string& name, int count) {
     for (int i = 1; i <= count; ++i)
         steps.push_back(Mark(i == 1 ? name : "", i, count, std::to_string(i)));
     return steps;
-}
-
-std::string Bytes(const std::vector<TCmdStep>& records) {
-    std::string s;
-    for (const TCmdStep& r : records)
-        s.append(reinterpret_cast<const char*>(&r), sizeof r);
-    return s;
 }
 
 template <class T>

@@ -21,16 +21,6 @@ namespace {
 
 using win32sim::InputEvent;
 
-TApplEntry Appl(const std::string& name, const std::string& cls, const std::string& path,
-                std::int32_t wnd = 0) {
-    TApplEntry e{};
-    SetField(e.Name, name);
-    SetField(e.ClassName, cls);
-    SetField(e.Path, path);
-    e.Wnd = wnd;
-    return e;
-}
-
 win32sim::WindowSpec Spec(const std::string& cls) {
     win32sim::WindowSpec s;
     s.className = cls;

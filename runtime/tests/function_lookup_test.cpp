@@ -12,21 +12,6 @@
 
 namespace {
 
-TFuncEntry Func(const std::string& name, int mode, const std::string& keys) {
-    TFuncEntry f{};
-    SetField(f.CmdName, name);
-    f.RcMode = static_cast<std::int16_t>(mode);
-    SetField(f.Keys, keys);
-    return f;
-}
-
-std::string Bytes(const std::vector<TFuncEntry>& records) {
-    std::string s;
-    for (const TFuncEntry& r : records)
-        s.append(reinterpret_cast<const char*>(&r), sizeof r);
-    return s;
-}
-
 class FunctionLookupTest : public RuntimeTest {
 protected:
     void PutFuncs(const std::string& file, const std::vector<TFuncEntry>& records) {
@@ -156,8 +141,8 @@ TEST_F(FunctionLookupTest, MissingFilesOrNoMatchGiveMinusOne) {
 }
 
 TEST_F(FunctionLookupTest, TrailingPartialRecordIsIgnored) {
-    std::string bytes = Bytes({Func("Play", 1, "\"A\"")});
-    const std::string second = Bytes({Func("Stop", 1, "\"B\"")});
+    std::string bytes = Bytes(std::vector<TFuncEntry>{Func("Play", 1, "\"A\"")});
+    const std::string second = Bytes(std::vector<TFuncEntry>{Func("Stop", 1, "\"B\"")});
     bytes += second.substr(0, 60);
     PutFile(Prog("Bin\\deffuncPlayer.bin"), bytes);
     EXPECT_EQ(FindButtonFunc("Player", "\"B\""), -1);

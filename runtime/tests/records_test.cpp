@@ -20,13 +20,6 @@ std::string Bytes(const T& record) {
     return std::string(reinterpret_cast<const char*>(&record), sizeof record);
 }
 
-TCodeEntry Code(const std::string& name, std::int64_t code) {
-    TCodeEntry e{};
-    SetField(e.Name, name);
-    e.Code = code;
-    return e;
-}
-
 #pragma pack(push, 1)
 // A field between two guards, to see whether a write leaves its field.
 struct TGuarded {
