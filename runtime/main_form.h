@@ -47,4 +47,5 @@ void ReplayButtonSequence(const std::string& text);
 std::string LookupLearnedCode(std::int64_t code);
 
 // The program entry: 1 when another instance runs or the receiver library cannot be bound.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
+                              int showCommand);
