@@ -2,10 +2,7 @@
 // share.
 #pragma once
 
-#include <wdm.h>
-#include <usbdi.h>
-#include <usbdlib.h>
-#include <usbioctl.h>
+#include "kernel_api.h"
 
 #include "receiver_ioctl.h"
 

@@ -1,5 +1,6 @@
-// The shipped example program folder: its record files are those of their readable source, and
-// its language file is code page 1251 with every section and key the programs look up.
+// The shipped example program folder: its record files are those of their readable source, its
+// language file is code page 1251 with every section and key the programs look up, and its
+// pictures and sound are files the programs can use.
 #include "example_data.h"
 #include "keyword_lists.h"
 #include "language.h"
@@ -9,8 +10,11 @@
 
 #include "cp1251.h"
 
+#include <toolkit.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -175,6 +179,46 @@ TEST_F(ShippedLanguageTest, EveryKeywordListEntryHasADisplayText) {
             EXPECT_NE(FieldText(list.entries[i].Text), "");
         }
     }
+}
+
+class ShippedMediaTest : public SimMachineTest {};
+
+TEST_F(ShippedMediaTest, EveryPictureTheWindowsShowIsABitmap) {
+    // The picture names the runtime and the settings dialog's preview pass to the windows.
+    const char* const names[] = {"keylist", "rchold", "txtbuf", "runappl", "warning", "Vol",
+                                 "Mute",    "timer",  "bar",    "clock",   "size"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const std::string file = std::string(name) + ".bmp";
+        PutFile(Prog("Data\\" + file), Read(fs::path(EXAMPLE_FOLDER) / "Data" / file));
+        TBitmap bitmap;
+        ASSERT_NO_THROW(bitmap.LoadFromFile(Prog("Data\\" + file)));
+        EXPECT_EQ(bitmap.Width(), bitmap.Height());
+        EXPECT_GE(bitmap.Width(), 32);
+        EXPECT_EQ(bitmap.BitCount(), 24);
+    }
+}
+
+TEST(ShippedSoundTest, AlarmIsAPcmWave) {
+    const std::string wav = Read(fs::path(EXAMPLE_FOLDER) / "Data" / "alarm.wav");
+    auto u16 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(wav[at]) |
+                                          static_cast<unsigned char>(wav[at + 1]) << 8);
+    };
+    auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(u32(4), wav.size() - 8);
+    EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(u16(20), 1u); // PCM
+    const std::uint32_t channels = u16(22), rate = u32(24), bits = u16(34);
+    EXPECT_EQ(u32(28), rate * channels * bits / 8);
+    EXPECT_EQ(wav.substr(36, 4), "data");
+    const std::uint32_t bytes = u32(40);
+    EXPECT_EQ(bytes, wav.size() - 44);
+    // A short sound, not silence.
+    EXPECT_LT(bytes / u32(28), 3u);
+    EXPECT_NE(wav.find_first_not_of('\0', 44), std::string::npos);
 }
 
 } // namespace
