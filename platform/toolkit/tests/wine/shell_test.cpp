@@ -299,6 +299,58 @@ TEST_F(ShellTest, TrayCallbackMessagesReachTheModelAndRightReleasePopsTheMenu) {
     WaitUntilGone("#32768");
 }
 
+// Wine has no taskbar here: its Explorer shows the icons in a small window of its own, "Wine
+// System Tray", one child window per icon, and hands real mouse input on them to the callback.
+TEST_F(ShellTest, RealRightClickOnTheIconInWinesSystemTrayPicksFromTheMenu) {
+    std::string events;
+    TPopupMenu menu(nullptr);
+    menu.OnPopup = [&](TObject*) { events += "popup "; };
+    auto* help = new TMenuItem(&menu);
+    help->Caption = "Help";
+    help->OnClick = [&](TObject*) { events += "help "; };
+    auto* exit = new TMenuItem(&menu);
+    exit->Caption = "Exit";
+    exit->OnClick = [&](TObject*) { events += "exit "; };
+    menu.Items()->Add(help);
+    menu.Items()->Add(exit);
+    TTrayIcon icon(nullptr);
+    icon.Hint = "Tavrin RC";
+    icon.PopupMenu = &menu;
+    icon.PopupMenuOn = imRightClickUp;
+    icon.OnMouseUp = [&](TObject*, TMouseButton b, TShiftState, int, int) {
+        events += "up" + std::to_string(b) + " ";
+    };
+    icon.Visible = true;
+    ASSERT_TRUE(TrayIconStateOf(icon).shown);
+
+    HWND tray = WaitForWindow("__winex11_standalone_tray", "Wine System Tray");
+    ASSERT_NE(tray, nullptr) << "Wine's own tray window";
+    HWND button = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(FindWindowExA(tray, button, "__winex11_tray_icon", nullptr), nullptr)
+        << "one icon: ours";
+    RECT r;
+    GetWindowRect(button, &r);
+    helper = std::thread([&] {
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        mouse_event(MOUSEEVENTF_RIGHTDOWN, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_RIGHTUP, 0, 0, 0, 0);
+        if (HWND m = WaitForWindow("#32768", nullptr)) {
+            PostMessageA(m, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageA(m, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageA(m, WM_KEYDOWN, VK_RETURN, 0);
+        }
+    });
+    EXPECT_TRUE(toolkit_detail::RunUntil([&] { return events.find("exit") != std::string::npos; },
+                                         toolkit_detail::Now() + 10000));
+    helper.join();
+    EXPECT_EQ(events, "up1 popup exit ");
+
+    icon.Visible = false;
+    EXPECT_EQ(FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr), nullptr)
+        << "the icon left Wine's tray";
+}
+
 // ---- popup menus ----
 
 struct PopupCase {
@@ -533,12 +585,18 @@ TEST_F(ShellTest, ShowModalDisablesTheOtherFormsWhileItRunsAndReactivatesTheOwne
     auto* hidden = new TForm(nullptr);
     hidden->Caption = "Hidden";
     HWND hiddenWindow = hidden->Handle();
+    // Above the owner: what the system would activate when the modal form hides.
+    auto* bystander = new TForm(nullptr);
+    bystander->Caption = "Bystander";
+    bystander->SetBounds(300, 50, 200, 150);
+    bystander->Show();
+    ASSERT_EQ(GetActiveWindow(), owner->Handle());
 
     auto* modal = new TForm(nullptr);
     modal->Caption = "Modal";
     modal->SetBounds(100, 100, 200, 150);
     struct Seen {
-        BOOL owner = -1, application = -1, modal = -1, hidden = -1;
+        BOOL owner = -1, bystander = -1, application = -1, modal = -1, hidden = -1;
         bool active = false;
     } seen;
     TTimer timer(nullptr);
@@ -546,6 +604,7 @@ TEST_F(ShellTest, ShowModalDisablesTheOtherFormsWhileItRunsAndReactivatesTheOwne
     timer.OnTimer = [&](TObject*) {
         timer.Enabled = false;
         seen.owner = IsWindowEnabled(owner->Handle());
+        seen.bystander = IsWindowEnabled(bystander->Handle());
         seen.application = IsWindowEnabled(Application->Handle());
         seen.modal = IsWindowEnabled(modal->Handle());
         seen.hidden = IsWindowEnabled(hiddenWindow);
@@ -554,18 +613,21 @@ TEST_F(ShellTest, ShowModalDisablesTheOtherFormsWhileItRunsAndReactivatesTheOwne
     };
     EXPECT_EQ(modal->ShowModal(), mrOk);
     EXPECT_EQ(seen.owner, FALSE);
+    EXPECT_EQ(seen.bystander, FALSE);
     EXPECT_EQ(seen.application, FALSE);
     EXPECT_EQ(seen.modal, TRUE);
     EXPECT_EQ(seen.hidden, TRUE) << "a hidden form is left alone";
     EXPECT_TRUE(seen.active);
 
     EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+    EXPECT_TRUE(IsWindowEnabled(bystander->Handle()));
     EXPECT_TRUE(IsWindowEnabled(Application->Handle()));
     EXPECT_FALSE(IsWindowEnabled(disabled->Handle())) << "disabled before, disabled after";
     EXPECT_FALSE(IsWindowVisible(modal->Handle()));
     EXPECT_EQ(GetActiveWindow(), owner->Handle());
 
     delete modal;
+    delete bystander;
     delete hidden;
     delete disabled;
     delete owner;
