@@ -389,11 +389,13 @@ TEST_F(ShellTest, PopupMenuPickedByKeysClicksTheModelsItem) {
         clicked.clear();
         std::atomic<bool> seen{false};
         std::atomic<int> items{-1};
+        std::atomic<HWND> front{nullptr};
         helper = std::thread([&] {
             HWND m = WaitForWindow("#32768", nullptr);
             seen = m != nullptr;
             if (!m)
                 return;
+            front = GetForegroundWindow();
             HMENU shown = reinterpret_cast<HMENU>(SendMessageA(m, 0x01E1, 0, 0)); // MN_GETHMENU
             items = shown ? GetMenuItemCount(shown) : -2;
             for (WPARAM k : c.keys)
@@ -403,6 +405,7 @@ TEST_F(ShellTest, PopupMenuPickedByKeysClicksTheModelsItem) {
         helper.join();
         EXPECT_TRUE(seen);
         EXPECT_EQ(items, 4); // First, the separator, Second, Fourth
+        EXPECT_EQ(front, Application->Handle()) << "the application in front while it is open";
         EXPECT_EQ(clicked, c.clicked);
         WaitUntilGone("#32768");
     }
