@@ -13,6 +13,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <set>
@@ -29,12 +30,41 @@ void RunFor(DWORD milliseconds) {
     toolkit_detail::RunWithin([] { return false; }, milliseconds);
 }
 
-// From another thread: the visible top-level window of the class (and caption), waited for.
+// A top-level window of the class (and caption) of this program; other programs may run their
+// tests on the same display at the same time.
+HWND OwnWindow(const char* className, const char* caption, bool visibleOnly) {
+    struct Search {
+        const char* className;
+        const char* caption;
+        bool visibleOnly;
+        HWND found = nullptr;
+    } search{className, caption, visibleOnly};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            char name[256] = {};
+            char text[256] = {};
+            GetClassNameA(w, name, sizeof(name));
+            GetWindowTextA(w, text, sizeof(text));
+            if (pid == GetCurrentProcessId() && lstrcmpA(name, s->className) == 0 &&
+                (!s->caption || lstrcmpA(text, s->caption) == 0) &&
+                (!s->visibleOnly || IsWindowVisible(w))) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// From another thread: the program's visible window of the class (and caption), waited for.
 HWND WaitForWindow(const char* className, const char* caption, DWORD milliseconds = 5000) {
     const DWORD start = GetTickCount();
     do {
-        HWND w = FindWindowA(className, caption);
-        if (w && IsWindowVisible(w))
+        if (HWND w = OwnWindow(className, caption, true))
             return w;
         Sleep(20);
     } while (GetTickCount() - start < milliseconds);
@@ -43,12 +73,21 @@ HWND WaitForWindow(const char* className, const char* caption, DWORD millisecond
 
 void WaitUntilGone(const char* className, DWORD milliseconds = 5000) {
     const DWORD start = GetTickCount();
-    for (;;) {
-        HWND w = FindWindowA(className, nullptr);
-        if (!w || !IsWindowVisible(w) || GetTickCount() - start >= milliseconds)
-            return;
+    while (OwnWindow(className, nullptr, true) && GetTickCount() - start < milliseconds)
         Sleep(20);
-    }
+}
+
+HWND NotifyWindowOfProgram() {
+    return OwnWindow("TShellNotifyWindow", nullptr, false);
+}
+
+// The icon windows in Wine's own tray window (which Explorer owns).
+std::vector<HWND> WineTrayIcons(HWND tray) {
+    std::vector<HWND> icons;
+    for (HWND w = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr); w;
+         w = FindWindowExA(tray, w, "__winex11_tray_icon", nullptr))
+        icons.push_back(w);
+    return icons;
 }
 
 std::string TextOf(HWND window) {
@@ -127,7 +166,7 @@ TEST_F(ShellTest, TimersFireThroughTheHiddenNotifyWindow) {
     int ticks = 0;
     timer.Interval = 30;
     timer.OnTimer = [&](TObject*) { ++ticks; };
-    HWND notify = FindWindowA("TShellNotifyWindow", nullptr);
+    HWND notify = NotifyWindowOfProgram();
     ASSERT_NE(notify, nullptr);
     EXPECT_FALSE(IsWindowVisible(notify));
     EXPECT_EQ(GetParent(notify), nullptr);
@@ -169,7 +208,7 @@ TEST_F(ShellTest, TrayIconIsAddedWhileVisibleAndRemovedWhenHiddenOrFreed) {
     icon->Hint = "Tavrin RC";
     icon->Visible = true;
     auto state = TrayIconStateOf(*icon);
-    EXPECT_EQ(state.window, FindWindowA("TShellNotifyWindow", nullptr));
+    EXPECT_EQ(state.window, NotifyWindowOfProgram());
     EXPECT_NE(state.id, 0u);
     EXPECT_TRUE(state.lastResult) << "Shell_NotifyIconA(NIM_ADD)";
     EXPECT_TRUE(state.shown);
@@ -320,15 +359,23 @@ TEST_F(ShellTest, RealRightClickOnTheIconInWinesSystemTrayPicksFromTheMenu) {
     icon.OnMouseUp = [&](TObject*, TMouseButton b, TShiftState, int, int) {
         events += "up" + std::to_string(b) + " ";
     };
+    HWND tray = FindWindowA("__winex11_standalone_tray", "Wine System Tray");
+    const std::vector<HWND> before = tray ? WineTrayIcons(tray) : std::vector<HWND>{};
     icon.Visible = true;
     ASSERT_TRUE(TrayIconStateOf(icon).shown);
 
-    HWND tray = WaitForWindow("__winex11_standalone_tray", "Wine System Tray");
+    // Explorer shows the window once it holds an icon.
+    for (int i = 0; i < 100 && !(tray && IsWindowVisible(tray)); ++i) {
+        Sleep(20);
+        tray = FindWindowA("__winex11_standalone_tray", "Wine System Tray");
+    }
     ASSERT_NE(tray, nullptr) << "Wine's own tray window";
-    HWND button = FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr);
-    ASSERT_NE(button, nullptr);
-    EXPECT_EQ(FindWindowExA(tray, button, "__winex11_tray_icon", nullptr), nullptr)
-        << "one icon: ours";
+    ASSERT_TRUE(IsWindowVisible(tray));
+    HWND button = nullptr;
+    for (HWND w : WineTrayIcons(tray))
+        if (std::find(before.begin(), before.end(), w) == before.end())
+            button = w;
+    ASSERT_NE(button, nullptr) << "a window for our icon";
     RECT r;
     GetWindowRect(button, &r);
     helper = std::thread([&] {
@@ -347,7 +394,8 @@ TEST_F(ShellTest, RealRightClickOnTheIconInWinesSystemTrayPicksFromTheMenu) {
     EXPECT_EQ(events, "up1 popup exit ");
 
     icon.Visible = false;
-    EXPECT_EQ(FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr), nullptr)
+    const std::vector<HWND> after = WineTrayIcons(tray);
+    EXPECT_EQ(std::find(after.begin(), after.end(), button), after.end())
         << "the icon left Wine's tray";
 }
 
