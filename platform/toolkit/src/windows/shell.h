@@ -20,11 +20,12 @@ LRESULT OnTimerMessage(UINT_PTR id);
 LRESULT OnTrayCallback(UINT id, UINT mouseMessage);
 LRESULT OnTaskbarCreated();
 
-// An icon as the shell knows it: the window and id it was registered with, whether it stands in
-// the notification area, and what the last Shell_NotifyIconA call returned.
+// An icon as the shell knows it: the window and id it was registered with, the picture it shows,
+// whether it stands in the notification area, and what the last Shell_NotifyIconA call returned.
 struct TrayIconState {
     HWND window = nullptr;
     UINT id = 0;
+    HICON picture = nullptr;
     bool shown = false;
     BOOL lastResult = FALSE;
 };

@@ -54,7 +54,7 @@ NOTIFYICONDATAA Data(const TTrayIcon& icon, const shell::TrayIconState& state) {
     data.uID = state.id;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = shell::kTrayCallback;
-    data.hIcon = ProgramIcon();
+    data.hIcon = state.picture;
     const std::string tip = icon.Hint;
     std::strncpy(data.szTip, tip.c_str(), 63);
     data.szTip[63] = '\0';
@@ -107,6 +107,7 @@ void PresentTrayIcon(TTrayIcon& icon) {
         e.icon = &icon;
         e.state.window = shell::NotifyWindow();
         e.state.id = nextId++;
+        e.state.picture = ProgramIcon();
         Entries().push_back(e);
         entry = &Entries().back();
     }

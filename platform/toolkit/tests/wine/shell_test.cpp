@@ -210,6 +210,12 @@ TEST_F(ShellTest, TrayIconIsAddedWhileVisibleAndRemovedWhenHiddenOrFreed) {
     auto state = TrayIconStateOf(*icon);
     EXPECT_EQ(state.window, NotifyWindowOfProgram());
     EXPECT_NE(state.id, 0u);
+    // The program's icon resource 1, small: the very image a shared load of it gives.
+    EXPECT_NE(state.picture, nullptr);
+    EXPECT_EQ(state.picture,
+              LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
+                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                         LR_DEFAULTCOLOR | LR_SHARED));
     EXPECT_TRUE(state.lastResult) << "Shell_NotifyIconA(NIM_ADD)";
     EXPECT_TRUE(state.shown);
     EXPECT_TRUE(ShellHolds(*icon));
