@@ -381,6 +381,7 @@ TModalResult TCustomForm::ShowModal() {
     if (visible_)
         throw EInvalidOperation("Cannot make a visible window modal");
     modalResult_ = mrNone;
+    toolkit_detail::ModalStarting(*this);
     modal_ = true;
     SetVisible(true);
     toolkit_detail::ActivatePresented(Handle());
@@ -409,9 +410,11 @@ TModalResult TCustomForm::ShowModal() {
             limit);
     } catch (...) {
         modal_ = false;
+        toolkit_detail::ModalEnded(*this);
         throw;
     }
     modal_ = false;
+    toolkit_detail::ModalEnded(*this);
     if (!ended)
         throw toolkit_detail::Failure("the modal form " + Name + " (" + ClassName() +
                                       ") is still open at the end of the run");

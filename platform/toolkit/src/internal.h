@@ -107,3 +107,30 @@ void ModalStarted(TCustomForm& form);
 
 // Fires the application's activation events when the foreground moved to or from the program.
 void ToolkitCheckActivation();
+
+// ==== the shell: timers, the tray icon and modal loops ====
+// Host: src/host/shell.cpp (the loop's virtual clock, nothing to show); Windows:
+// src/windows/shell_*.cpp (SetTimer, Shell_NotifyIconA, disabled windows).
+
+class TTrayIcon;
+
+namespace toolkit_detail {
+
+// StartTimer and StopTimer hand the timer to the presentation, which either keeps it on the
+// loop's own clock (ScheduleTimer) or has the system fire it; either way FireTimer runs it.
+void PresentTimerStart(TTimer* timer, unsigned interval);
+void PresentTimerStop(TTimer* timer);
+void ScheduleTimer(TTimer* timer, unsigned interval);
+void UnscheduleTimer(TTimer* timer);
+void FireTimer(TTimer* timer);
+
+// Adds the icon to the notification area, or brings its tip up to date if it stands there.
+void PresentTrayIcon(TTrayIcon& icon);
+void RemoveTrayIcon(TTrayIcon& icon);
+
+// Before the modal form is shown (the window active now is its owner), and after its loop
+// ended, still shown; ModalStarted lies between the two.
+void ModalStarting(TCustomForm& form);
+void ModalEnded(TCustomForm& form);
+
+} // namespace toolkit_detail

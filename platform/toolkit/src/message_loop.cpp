@@ -135,7 +135,15 @@ std::uint64_t Now() {
 }
 
 void StartTimer(TTimer* timer, unsigned interval) {
-    StopTimer(timer);
+    PresentTimerStart(timer, interval);
+}
+
+void StopTimer(TTimer* timer) {
+    PresentTimerStop(timer);
+}
+
+void ScheduleTimer(TTimer* timer, unsigned interval) {
+    UnscheduleTimer(timer);
     auto& s = State();
     Scheduled t;
     t.due = Now() + interval;
@@ -145,11 +153,15 @@ void StartTimer(TTimer* timer, unsigned interval) {
     s.timers.push_back(std::move(t));
 }
 
-void StopTimer(TTimer* timer) {
+void UnscheduleTimer(TTimer* timer) {
     auto& t = State().timers;
     t.erase(
         std::remove_if(t.begin(), t.end(), [&](const Scheduled& x) { return x.timer == timer; }),
         t.end());
+}
+
+void FireTimer(TTimer* timer) {
+    TimerAccess::Fire(timer);
 }
 
 void ScheduleAction(std::uint64_t delay, std::function<void()> action) {

@@ -6,6 +6,8 @@
 
 #include "internal.h"
 
+#include <utility>
+
 namespace {
 
 bool Matches(TTrayIconAction on, TMouseButton button, TTrayMouse action) {
@@ -34,8 +36,31 @@ bool Matches(TTrayIconAction on, TMouseButton button, TTrayMouse action) {
 
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {}
 
+TTrayIcon::~TTrayIcon() {
+    if (visible_)
+        toolkit_detail::RemoveTrayIcon(*this);
+}
+
+void TTrayIcon::SetVisible(bool v) {
+    if (v == visible_)
+        return;
+    visible_ = v;
+    if (v)
+        toolkit_detail::PresentTrayIcon(*this);
+    else
+        toolkit_detail::RemoveTrayIcon(*this);
+}
+
+void TTrayIcon::SetHint(std::string v) {
+    if (v == hint_)
+        return;
+    hint_ = std::move(v);
+    if (visible_)
+        toolkit_detail::PresentTrayIcon(*this);
+}
+
 void TTrayIcon::MouseAction(TMouseButton button, TTrayMouse action) {
-    if (!Visible)
+    if (!visible_)
         return;
     POINT p{0, 0};
     GetCursorPos(&p);

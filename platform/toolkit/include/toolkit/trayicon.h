@@ -26,9 +26,12 @@ enum TTrayMouse { tmDown, tmUp, tmDblClick };
 class TTrayIcon : public TComponent {
 public:
     explicit TTrayIcon(TComponent* owner);
+    ~TTrayIcon() override;
 
-    bool Visible = false;
-    std::string Hint;
+    // A visible icon stands in the notification area; hiding or freeing it takes it away.
+    Property<bool, TTrayIcon> Visible{this, &TTrayIcon::GetVisible, &TTrayIcon::SetVisible};
+    // The icon's tip.
+    Property<std::string, TTrayIcon> Hint{this, &TTrayIcon::GetHint, &TTrayIcon::SetHint};
     TImageList* Icons = nullptr;
     int IconIndex = 0;
     bool Animate = false;
@@ -48,5 +51,14 @@ public:
     // Shows the main form in front and makes it the foreground window.
     void Restore();
 
+    bool GetVisible() const { return visible_; }
+    void SetVisible(bool v);
+    std::string GetHint() const { return hint_; }
+    void SetHint(std::string v);
+
     const char* ClassName() const override;
+
+private:
+    bool visible_ = false;
+    std::string hint_;
 };

@@ -2,8 +2,6 @@
 // boxes and popup menus, the message queue's wait.
 #include "../internal.h"
 
-#include "toolkit/menus.h"
-
 #include <map>
 #include <memory>
 
@@ -45,28 +43,6 @@ void RegisterFormClass(const std::string& name) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = name.c_str();
     RegisterClassA(&wc);
-}
-
-void AppendItems(HMENU menu, TMenuItem* parent, std::map<UINT, TMenuItem*>& ids) {
-    for (int i = 0; i < parent->Count(); ++i) {
-        TMenuItem* item = parent->Items(i);
-        if (!item->Visible)
-            continue;
-        if (item->IsLine()) {
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        } else if (item->Count() > 0) {
-            HMENU sub = CreatePopupMenu();
-            AppendItems(sub, item, ids);
-            AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), item->Caption.c_str());
-        } else {
-            const UINT id = static_cast<UINT>(ids.size() + 1);
-            ids[id] = item;
-            AppendMenuA(menu, MF_STRING | (item->Enabled ? 0 : MF_GRAYED), id,
-                        item->Caption.c_str());
-            if (item->Default)
-                SetMenuDefaultItem(menu, id, FALSE);
-        }
-    }
 }
 
 } // namespace
@@ -125,20 +101,6 @@ void SetPresentedLayered(HWND window, bool layered, COLORREF key, BYTE alpha, DW
     SetLayeredWindowAttributes(window, key, alpha, flags);
 }
 
-bool NextMessage(MSG& msg) {
-    return PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0;
-}
-
-void DispatchNextMessage(const MSG& msg) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-}
-
-void WaitForEvents(std::uint64_t milliseconds) {
-    const DWORD wait = milliseconds >= INFINITE ? INFINITE : static_cast<DWORD>(milliseconds);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
-}
-
 int ScreenWidth() {
     return GetSystemMetrics(SM_CXSCREEN);
 }
@@ -158,41 +120,5 @@ int SystemPixelsPerInch() {
 std::int32_t SystemColor(int index) {
     return static_cast<std::int32_t>(GetSysColor(index));
 }
-
-int PresentBox(const BoxRequest& box) {
-    UINT flags = MB_OK;
-    switch (box.kind) {
-    case BoxKind::MessageBox:
-        flags = static_cast<UINT>(box.buttons);
-        break;
-    case BoxKind::Exception:
-        flags = MB_OK | MB_ICONSTOP;
-        break;
-    case BoxKind::Dialog:
-        if (box.choice)
-            flags = MB_YESNO | MB_ICONQUESTION;
-        break;
-    case BoxKind::Message:
-        break;
-    }
-    HWND owner = GetActiveWindow();
-    return MessageBoxA(owner, box.text.c_str(), box.caption.c_str(), flags);
-}
-
-void PresentPopup(TPopupMenu& menu, int x, int y) {
-    HMENU popup = CreatePopupMenu();
-    std::map<UINT, TMenuItem*> ids;
-    AppendItems(popup, menu.Items(), ids);
-    HWND owner = Application ? Application->Handle() : nullptr;
-    SetForegroundWindow(owner);
-    const UINT chosen = static_cast<UINT>(TrackPopupMenu(
-        popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr));
-    DestroyMenu(popup);
-    const auto it = ids.find(chosen);
-    if (it != ids.end())
-        it->second->Click();
-}
-
-void ModalStarted(TCustomForm&) {}
 
 } // namespace toolkit_detail
