@@ -38,6 +38,7 @@ bool WaitInTray(const TTrayProgram& program) {
 
 TEST(TrayStart, StartsIntoTheTrayAndSetsUpTheReceiver) {
     TProgramFolder folder(TReceiver::Test);
+    ASSERT_TRUE(folder.Made());
     TReceiverFeed feed;
     TTrayProgram program(folder);
     ASSERT_TRUE(program.Started());
@@ -63,6 +64,7 @@ TEST(TrayStart, StartsIntoTheTrayAndSetsUpTheReceiver) {
 
 TEST(TrayStart, SecondInstanceExitsWithOneAndShowsNothing) {
     TProgramFolder folder(TReceiver::Test);
+    ASSERT_TRUE(folder.Made());
     TReceiverFeed feed;
     TTrayProgram first(folder);
     ASSERT_TRUE(first.Started());
@@ -98,6 +100,7 @@ class BindingFailure : public ::testing::TestWithParam<TBindingCase> {};
 TEST_P(BindingFailure, ShowsItsMessageAndExitsWithOne) {
     const TBindingCase& c = GetParam();
     TProgramFolder folder(c.receiver);
+    ASSERT_TRUE(folder.Made());
     const std::string expected = folder.LanguageText("Msg", c.messageKey);
     ASSERT_FALSE(expected.empty()) << c.messageKey << " missing in LANG\\Rus.ini";
     TTrayProgram program(folder);
@@ -180,6 +183,8 @@ protected:
     bool StartInTray() {
         const TInfoCase& c = GetParam();
         folder_ = std::make_unique<TProgramFolder>(TReceiver::Test);
+        if (!folder_->Made())
+            return false;
         folder_->SetConfig("Interface", "Regions", c.regions ? "1" : "0");
         folder_->SetConfig("Interface", "Alpha", c.alpha ? "1" : "0");
         folder_->SetConfig("Interface", "Alphavalue", std::to_string(c.alphaValue));

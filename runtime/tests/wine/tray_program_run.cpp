@@ -73,13 +73,15 @@ TProgramFolder::TProgramFolder(TReceiver receiver) {
     path_ = std::string(temp) + "tavrin_e2e_" + std::to_string(GetCurrentProcessId()) + "_" +
             std::to_string(++made) + "\\";
     RemoveTree(WithoutTrailingSeparator(path_));
-    CopyTree(WinePath(EXAMPLE_DATA_DIR), WithoutTrailingSeparator(path_));
-    CopyFileA(WinePath(TAVRIN_RC_EXE).c_str(), ProgramPath().c_str(), FALSE);
+    made_ = CopyTree(WinePath(EXAMPLE_DATA_DIR), WithoutTrailingSeparator(path_)) &&
+            CopyFileA(WinePath(TAVRIN_RC_EXE).c_str(), ProgramPath().c_str(), FALSE);
     const std::string library = path_ + "VarnUSB.dll";
     if (receiver == TReceiver::Test)
-        CopyFileA(WinePath(TEST_RECEIVER_DLL).c_str(), library.c_str(), FALSE);
+        made_ = CopyFileA(WinePath(TEST_RECEIVER_DLL).c_str(), library.c_str(), FALSE) && made_;
     else if (receiver == TReceiver::MissingExport)
-        CopyFileA(WinePath(TEST_RECEIVER_DLL_MISSING_EXPORT).c_str(), library.c_str(), FALSE);
+        made_ =
+            CopyFileA(WinePath(TEST_RECEIVER_DLL_MISSING_EXPORT).c_str(), library.c_str(), FALSE) &&
+            made_;
     // The search for applications has run: no question at start.
     SetConfig("Tuning", "passed", "1");
 }

@@ -45,6 +45,8 @@ public:
     TProgramFolder(const TProgramFolder&) = delete;
     TProgramFolder& operator=(const TProgramFolder&) = delete;
 
+    // True when every file was copied.
+    bool Made() const { return made_; }
     // With its trailing backslash.
     const std::string& Path() const { return path_; }
     std::string ProgramPath() const { return path_ + "Tavrin RC.exe"; }
@@ -57,6 +59,7 @@ public:
 
 private:
     std::string path_;
+    bool made_ = false;
 };
 
 // The feed of codes into the test receiver library; made before the program starts.
