@@ -1,6 +1,8 @@
 // Conformance tables of the directory search: FindFirstFileA, FindNextFileA and FindClose.
 #include "conformance_fixture.h"
 
+#include "cp1251.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -44,6 +46,8 @@ struct Found {
 
 class FindConformance : public ConformanceTest {
 protected:
+    const std::string photo{cp1251::Literal("Фото.jpg")};
+
     void SetUp() override {
         ConformanceTest::SetUp();
         PutFile("alpha.txt", "12345");
@@ -52,6 +56,7 @@ protected:
         PutFile("readme", "abc");
         PutFile("a.b.c", "1234567");
         PutFile("x.txt", "xx");
+        PutFile(photo, "p");
         MakeFolder("Sub");
         PutFile("Sub\\inner.txt", "i");
     }
@@ -88,9 +93,11 @@ protected:
 
 TEST_F(FindConformance, WildcardsMatchAsWindowsMatches) {
     const std::vector<std::string> all = {
-        ".", "..", "a.b.c", "alpha.txt", "Beta.TXT", "gamma.txt.bak", "readme", "Sub", "x.txt"};
+        ".",      "..",  "a.b.c", "alpha.txt", "Beta.TXT", "gamma.txt.bak",
+        "readme", "Sub", "x.txt", photo};
+    const std::string upperPhoto(cp1251::Literal("ФОТО.JPG"));
     const struct {
-        const char* pattern;
+        std::string pattern;
         std::vector<std::string> names; // empty: the search fails
         DWORD error;
         Differs differs;
@@ -112,6 +119,8 @@ TEST_F(FindConformance, WildcardsMatchAsWindowsMatches) {
         {"*.c", {"a.b.c"}, ERROR_SUCCESS, {}},
         {"*.bak", {"gamma.txt.bak"}, ERROR_SUCCESS, {}},
         {"sub", {"Sub"}, ERROR_SUCCESS, {}},
+        {"*.jpg", {photo}, ERROR_SUCCESS, {}},
+        {upperPhoto, {photo}, ERROR_SUCCESS, {}},
         {"Sub\\*.txt", {"inner.txt"}, ERROR_SUCCESS, {}},
         {"nomatch*", {}, ERROR_FILE_NOT_FOUND, {}},
         {"absent.txt", {}, ERROR_FILE_NOT_FOUND, {}},
@@ -119,7 +128,7 @@ TEST_F(FindConformance, WildcardsMatchAsWindowsMatches) {
         {"", {}, ERROR_FILE_NOT_FOUND, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("pattern \"") + c.pattern + "\"");
+        SCOPED_TRACE("pattern \"" + c.pattern + "\"");
         if (Skipped(c.differs))
             continue;
         DWORD error = kStaleError;

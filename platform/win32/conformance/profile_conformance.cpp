@@ -59,6 +59,9 @@ TEST_F(ProfileConformance, ValuesDefaultsBlanksQuotesAndTruncation) {
                         "Empty=\r\n"
                         "Equals=a=b\r\n"
                         "Digits=0123456789\r\n"
+                        "; Commented=1\r\n"
+                        "[NoClose=1\r\n"
+                        "=nameless\r\n"
                         "Dup=first\r\n"
                         "dup=second\r\n"
                         "\t[ Spaced ] tail\r\n"
@@ -86,6 +89,9 @@ TEST_F(ProfileConformance, ValuesDefaultsBlanksQuotesAndTruncation) {
         {"Values", "Empty", "dflt", 64, "\0"s, 0, {}},
         {"Values", "Equals", "dflt", 64, "a=b\0"s, 3, {}},
         {"Values", "Dup", "dflt", 64, "first\0"s, 5, {}},
+        {"Values", "; Commented", "dflt", 64, "1\0"s, 1, {}},
+        {"Values", "[NoClose", "dflt", 64, "1\0"s, 1, {}},
+        {"Values", "", "dflt", 64, "nameless\0"s, 8, {}},
         {"Values", "Hidden", "dflt", 64, "dflt\0"s, 4, {}},
         {"Values", "stray", "dflt", 64, "dflt\0"s, 4, {}},
         {"Spaced", "key", "dflt", 64, "spaced\0"s, 6, {}},
@@ -116,8 +122,10 @@ TEST_F(ProfileConformance, ValuesDefaultsBlanksQuotesAndTruncation) {
 }
 
 TEST_F(ProfileConformance, SectionAndKeyListsAreCutToTheBuffer) {
-    PutFile("test.ini", "stray=1\r\n[One]\r\n  Alpha = 1\r\nBeta\r\n\r\nalpha=dup\r\nGamma=\r\n"
-                        "[Two]\r\nDelta=4\r\n  [ Three ] trailing text\r\n[one]\r\nHidden=1\r\n");
+    PutFile("test.ini",
+            "stray=1\r\n[One]\r\n  Alpha = 1\r\nBeta\r\n; Comment=1\r\n\r\nalpha=dup\r\nGamma=\r\n"
+            "[Two]\r\nDelta=4\r\n  [ Three ] trailing text\r\n[]\r\nempty=1\r\n[one]\r\n"
+            "Hidden=1\r\n");
     const struct {
         const char* section; // null: the section names
         DWORD size;

@@ -32,10 +32,6 @@ ProfileLine ParseLine(std::string_view content, std::size_t begin) {
         ++i;
     if (i == content.size())
         return line;
-    if (content[i] == ';') {
-        line.kind = ProfileLine::Kind::Comment;
-        return line;
-    }
     if (content[i] == '[') {
         const std::size_t close = content.find(']', i + 1);
         if (close != std::string_view::npos) {
@@ -111,7 +107,8 @@ std::vector<std::string_view> ProfileText::KeyNames(std::string_view section) co
     if (header == kNone)
         return names;
     for (std::size_t i = header + 1, end = SectionEnd(header); i < end; ++i)
-        if (lines_[i].kind == ProfileLine::Kind::Key && !lines_[i].name.empty())
+        if (lines_[i].kind == ProfileLine::Kind::Key && !lines_[i].name.empty() &&
+            lines_[i].name.front() != ';')
             names.push_back(lines_[i].name);
     return names;
 }

@@ -161,7 +161,7 @@ TEST_F(ProfileTest, ValuesDefaultsTrimmingQuotesAndTruncation) {
         {"Values", "Empty", "dflt", 64, "\0"s, 0},
         {"Values", "Equals", "dflt", 64, "a=b\0"s, 3},
         {"Values", "[NoClose", "dflt", 64, "dflt\0"s, 4},
-        {"Values", "; Commented", "dflt", 64, "dflt\0"s, 4},
+        {"Values", "; Commented", "dflt", 64, "1\0"s, 1}, // comments are only left out of lists
         {"Values", "Dup", "dflt", 64, "first\0"s, 5},
         {"Values", "Hidden", "dflt", 64, "dflt\0"s, 4},
         {"Values", "stray", "dflt", 64, "dflt\0"s, 4},
