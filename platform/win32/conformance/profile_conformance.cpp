@@ -121,6 +121,28 @@ TEST_F(ProfileConformance, ValuesDefaultsBlanksQuotesAndTruncation) {
     }
 }
 
+TEST_F(ProfileConformance, LongValueIsCutOnlyByTheBuffer) {
+    std::string value(3000, 'x');
+    value[2046] = 'L'; // the last character that fits a 2048-byte buffer
+    PutFile("test.ini", "[Long]\r\nvalue=" + value + "\r\n");
+    const struct {
+        DWORD size;
+        std::string written;
+        DWORD result;
+    } cases[] = {
+        {2048, value.substr(0, 2047) + '\0', 2047},
+        {3001, value + '\0', 3000},
+        {3100, value + '\0', 3000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("nSize " + std::to_string(c.size));
+        std::vector<char> buffer(3200, kSentinel);
+        EXPECT_EQ(GetPrivateProfileStringA("Long", "value", "", buffer.data(), c.size, ini.c_str()),
+                  c.result);
+        ExpectBuffer(buffer, c.written);
+    }
+}
+
 TEST_F(ProfileConformance, SectionAndKeyListsAreCutToTheBuffer) {
     PutFile("test.ini",
             "stray=1\r\n[One]\r\n  Alpha = 1\r\nBeta\r\n; Comment=1\r\n\r\nalpha=dup\r\nGamma=\r\n"

@@ -229,6 +229,34 @@ TEST_F(RegionsConformance, CombineRgnWithAnUnknownMode) {
     EXPECT_TRUE(DeleteObject(result));
 }
 
+TEST_F(RegionsConformance, ARegionThatIsDeleted) {
+    const HRGN gone = CreateRectRgn(0, 0, 10, 10);
+    const HRGN other = CreateRectRgn(0, 0, 5, 5);
+    ASSERT_TRUE(DeleteObject(gone));
+    EXPECT_FALSE(DeleteObject(gone));
+    RECT box = kSentinelRect;
+    EXPECT_EQ(GetRgnBox(gone, &box), ERROR);
+    EXPECT_FALSE(PtInRegion(gone, 1, 1));
+    const struct {
+        const char* label;
+        HRGN dst;
+        HRGN first;
+        HRGN second;
+    } cases[] = {
+        {"deleted destination", gone, other, other},
+        {"deleted first source", other, gone, other},
+        {"deleted second source", other, other, gone},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.label);
+        EXPECT_EQ(CombineRgn(k.dst, k.first, k.second, RGN_OR), ERROR);
+    }
+    box = kSentinelRect;
+    EXPECT_EQ(GetRgnBox(other, &box), SIMPLEREGION);
+    EXPECT_EQ(Text(box), Text({0, 0, 5, 5}));
+    EXPECT_TRUE(DeleteObject(other));
+}
+
 // The window keeps (and owns) the region it is given; GetWindowRgn copies it out.
 TEST_F(RegionsConformance, WindowRegions) {
     const HWND w = MakeWindow({.bounds = {100, 100, 300, 200}});
