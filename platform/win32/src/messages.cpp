@@ -138,6 +138,10 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 // (0, 0: all).
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
                          UINT wRemoveMsg) {
+    if (lpMsg == nullptr) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
     std::lock_guard lock(DesktopMutex());
     auto& queues = TheDesktop().queues;
     const auto queue = queues.find(GetCurrentThreadId());
