@@ -76,7 +76,8 @@ TEST_F(ListInputTest, ElevenItemsLeaveTheScrollBarOutsideTheRegion) {
         OsdShowList(Numbered(c.items));
         const HRGN region = win32sim::WindowRegion(FList->Handle());
         ASSERT_NE(region, nullptr);
-        EXPECT_EQ(win32sim::RegionBounds(region).right, FList->Width - c.cut);
+        // A rounded shape leaves out the last column of its box, as on Windows.
+        EXPECT_EQ(win32sim::RegionBounds(region).right, FList->Width - c.cut - 1);
         Ticks(DisplayTime * 10 + 1);
     }
 }

@@ -124,8 +124,9 @@ TEST_F(OsdWindowsTest, RegionsAreBuiltOnlyWhenSwitchedOnOrForced) {
     const HRGN region = win32sim::WindowRegion(window);
     ASSERT_NE(region, nullptr);
     const RECT bounds = win32sim::RegionBounds(region);
-    EXPECT_EQ(bounds.right, FInfo->Width);
-    EXPECT_EQ(bounds.bottom, FInfo->Height);
+    // A rounded shape leaves out the last column and row of its box, as on Windows.
+    EXPECT_EQ(bounds.right, FInfo->Width - 1);
+    EXPECT_EQ(bounds.bottom, FInfo->Height - 1);
     EXPECT_FALSE(win32sim::RegionContains(region, 0, 0)) << "rounded corner";
     EXPECT_TRUE(win32sim::RegionContains(region, FInfo->Width / 2, FInfo->Height / 2));
 
@@ -140,19 +141,23 @@ TEST_F(OsdWindowsTest, EachWindowBuildsItsRegionWhenTheTextChanges) {
     OsdShowText("First", "");
     OsdShowBar("Bar", 50, "");
     OsdShowClock(false);
+    // The clock's disc and text stay one pixel inside; rounded shapes leave out the last column
+    // and row of their box (the bar's picture is a plain rectangle down to the bottom).
     struct Case {
         TForm* form;
-        int inset; // the clock's disc and text stay one pixel inside
+        int inset;
+        int rightCut;
+        int bottomCut;
     };
-    for (const Case& c : {Case{FInfo, 0}, Case{FBar, 0}, Case{FTime, 1}}) {
+    for (const Case& c : {Case{FInfo, 0, 1, 1}, Case{FBar, 0, 1, 0}, Case{FTime, 1, 2, 2}}) {
         SCOPED_TRACE(c.form->Name);
         const HRGN region = win32sim::WindowRegion(c.form->Handle());
         ASSERT_NE(region, nullptr);
         const RECT bounds = win32sim::RegionBounds(region);
         EXPECT_EQ(bounds.left, c.inset);
         EXPECT_EQ(bounds.top, c.inset);
-        EXPECT_EQ(bounds.right, c.form->Width - c.inset);
-        EXPECT_EQ(bounds.bottom, c.form->Height - c.inset);
+        EXPECT_EQ(bounds.right, c.form->Width - c.rightCut);
+        EXPECT_EQ(bounds.bottom, c.form->Height - c.bottomCut);
     }
     EXPECT_TRUE(FInfo->TransparentColor) << "colour key follows Alpha after the region";
     EXPECT_EQ(FTime->AlphaBlendValue, 200);
@@ -163,7 +168,7 @@ TEST_F(OsdWindowsTest, EachWindowBuildsItsRegionWhenTheTextChanges) {
     OsdShowText("Second text", "");
     const HRGN after = win32sim::WindowRegion(FInfo->Handle());
     ASSERT_NE(after, nullptr);
-    EXPECT_EQ(win32sim::RegionBounds(after).right, FInfo->Width);
+    EXPECT_EQ(win32sim::RegionBounds(after).right, FInfo->Width - 1);
 }
 
 TEST_F(OsdWindowsTest, NoRegionOutlivesItsWindow) {

@@ -327,14 +327,13 @@ HWND WINAPI GetActiveWindow(void) {
 }
 
 int WINAPI GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount) {
+    // No room at all: nothing is written and the last error stays.
+    if (nMaxCount <= 0)
+        return 0;
     std::lock_guard lock(DesktopMutex());
     const auto* w = FindDesktopWindow(hWnd);
     if (w == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    if (nMaxCount <= 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
     if (lpClassName == nullptr) {

@@ -45,11 +45,38 @@ BOOL WINAPI SetLayeredWindowAttributes(HWND hwnd, COLORREF crKey, BYTE bAlpha, D
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    if ((w->exStyle & WS_EX_LAYERED) == 0 || (dwFlags & ~DWORD{LWA_COLORKEY | LWA_ALPHA}) != 0) {
+    // A window without WS_EX_LAYERED has no attributes to set, as if it were no window.
+    if ((w->exStyle & WS_EX_LAYERED) == 0) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if ((dwFlags & ~DWORD{LWA_COLORKEY | LWA_ALPHA}) != 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    w->layered = win32sim::LayeredAttributes{crKey, bAlpha, dwFlags};
+    // The alpha changes only with LWA_ALPHA; it starts at 0.
+    const BYTE alpha = (dwFlags & LWA_ALPHA) != 0 ? bAlpha : w->layered ? w->layered->alpha : 0;
+    w->layered = win32sim::LayeredAttributes{crKey, alpha, dwFlags};
+    return TRUE;
+}
+
+// Fails until SetLayeredWindowAttributes set the attributes of the layered window.
+BOOL WINAPI GetLayeredWindowAttributes(HWND hwnd, COLORREF* pcrKey, BYTE* pbAlpha,
+                                       DWORD* pdwFlags) {
+    std::lock_guard lock(DesktopMutex());
+    const auto* w = FindDesktopWindow(hwnd);
+    if (w == nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (!w->layered)
+        return FALSE;
+    if (pcrKey != nullptr)
+        *pcrKey = w->layered->colorKey;
+    if (pbAlpha != nullptr)
+        *pbAlpha = w->layered->alpha;
+    if (pdwFlags != nullptr)
+        *pdwFlags = w->layered->flags;
     return TRUE;
 }
 

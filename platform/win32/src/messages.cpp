@@ -133,6 +133,39 @@ BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
+// The oldest posted message of the calling thread that passes the filters: a window (with its
+// thread messages left out), or (HWND)-1 for thread messages only, and a range of messages
+// (0, 0: all).
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                         UINT wRemoveMsg) {
+    if (lpMsg == nullptr) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    std::lock_guard lock(DesktopMutex());
+    auto& queues = TheDesktop().queues;
+    const auto queue = queues.find(GetCurrentThreadId());
+    if (queue == queues.end())
+        return FALSE;
+    const bool anyMessage = wMsgFilterMin == 0 && wMsgFilterMax == 0;
+    const HWND threadOnly = reinterpret_cast<HWND>(-1);
+    for (auto it = queue->second.begin(); it != queue->second.end(); ++it) {
+        if (hWnd == threadOnly ? it->hwnd != nullptr : hWnd != nullptr && it->hwnd != hWnd)
+            continue;
+        if (!anyMessage && (it->message < wMsgFilterMin || it->message > wMsgFilterMax))
+            continue;
+        *lpMsg = *it;
+        if ((wRemoveMsg & PM_REMOVE) != 0)
+            queue->second.erase(it);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
+    return lpMsg == nullptr ? 0 : win32sim::DispatchPostedMessage(*lpMsg);
+}
+
 namespace win32sim {
 
 std::vector<MessageRecord> MessageLog() {

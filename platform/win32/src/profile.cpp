@@ -133,20 +133,27 @@ bool WriteWholeFile(const std::string& hostPath, std::string_view bytes, DWORD& 
 }
 
 // The bytes of a profile file for reading: a file that is missing or unreadable reads as empty.
+// A missing file is the last error, as Windows reports it; the call goes on with the default.
 std::string ReadProfile(LPCSTR lpFileName) {
     std::string bytes;
     DWORD ignored = 0;
-    if (ReadWholeFile(HostFile(lpFileName), bytes, ignored) != ReadResult::Ok)
+    const std::string host = HostFile(lpFileName);
+    const ReadResult read = ReadWholeFile(host, bytes, ignored);
+    if (read == ReadResult::Missing)
+        SetLastError(!host.empty() && HostFolderExists(host) ? ERROR_FILE_NOT_FOUND
+                                                             : ERROR_PATH_NOT_FOUND);
+    if (read != ReadResult::Ok)
         bytes.clear();
     return bytes;
 }
 
-// A list of NUL-terminated names closed by one more NUL; cut to fit as Windows cuts it.
+// A list of NUL-terminated names closed by one more NUL; cut to fit as Windows cuts it. Windows
+// wants one byte more than the list takes: a buffer that fits it exactly gets it cut.
 DWORD CopyList(const std::vector<std::string_view>& names, LPSTR buffer, DWORD nSize) {
     std::string list;
     for (const auto name : names)
         list.append(name).push_back('\0');
-    if (list.size() < nSize) {
+    if (list.size() + 1 < nSize) {
         std::memcpy(buffer, list.data(), list.size());
         buffer[list.size()] = '\0';
         return static_cast<DWORD>(list.size());
@@ -185,13 +192,18 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
         return SectionNames(lpReturnedString, nSize, lpFileName);
     const std::string bytes = ReadProfile(lpFileName);
     const ProfileText text(bytes);
-    if (lpKeyName == nullptr)
-        return CopyList(text.KeyNames(lpAppName), lpReturnedString, nSize);
+    // Trailing blanks of the default are cut, down to its first character.
+    std::string_view fallback = lpDefault == nullptr ? "" : lpDefault;
+    while (fallback.size() > 1 && fallback.back() == ' ')
+        fallback.remove_suffix(1);
+    if (lpKeyName == nullptr) {
+        // A section without keys (or none at all) gives the default instead of an empty list.
+        const auto keys = text.KeyNames(lpAppName);
+        return keys.empty() ? CopyText(fallback, lpReturnedString, nSize)
+                            : CopyList(keys, lpReturnedString, nSize);
+    }
     if (const auto value = text.Value(lpAppName, lpKeyName))
         return CopyText(*value, lpReturnedString, nSize);
-    std::string_view fallback = lpDefault == nullptr ? "" : lpDefault;
-    while (!fallback.empty() && (fallback.back() == ' ' || fallback.back() == '\t'))
-        fallback.remove_suffix(1);
     return CopyText(fallback, lpReturnedString, nSize);
 }
 
@@ -199,8 +211,12 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
 // as it does on Windows. Deleting what is not there succeeds without creating the file.
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,
                                        LPCSTR lpFileName) {
-    if (lpAppName == nullptr || lpFileName == nullptr) {
+    if (lpFileName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (lpAppName == nullptr) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
     std::lock_guard lock(profileLock);

@@ -3,8 +3,6 @@
 
 #include "cp1251.h"
 
-#include <unordered_set>
-
 namespace win32sim::detail {
 namespace {
 
@@ -27,13 +25,6 @@ std::string_view Unquote(std::string_view value) {
     return value;
 }
 
-std::string Folded(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = cp1251::ToLower(c);
-    return out;
-}
-
 ProfileLine ParseLine(std::string_view content, std::size_t begin) {
     ProfileLine line{ProfileLine::Kind::Blank, begin, begin + content.size(), 0, {}, {}};
     std::size_t i = 0;
@@ -41,10 +32,6 @@ ProfileLine ParseLine(std::string_view content, std::size_t begin) {
         ++i;
     if (i == content.size())
         return line;
-    if (content[i] == ';') {
-        line.kind = ProfileLine::Kind::Comment;
-        return line;
-    }
     if (content[i] == '[') {
         const std::size_t close = content.find(']', i + 1);
         if (close != std::string_view::npos) {
@@ -52,16 +39,16 @@ ProfileLine ParseLine(std::string_view content, std::size_t begin) {
             line.name = Trim(content.substr(i + 1, close - i - 1));
             return line;
         }
-        // Without its ']' the line is no header; like any other line it reads as a key.
+        // Without its ']' the line is no header; like any other line it may be a key.
     }
-    line.kind = ProfileLine::Kind::Key;
     const std::size_t eq = content.find('=');
     if (eq == std::string_view::npos) {
-        line.name = Trim(content);
-    } else {
-        line.name = Trim(content.substr(0, eq));
-        line.value = Trim(content.substr(eq + 1));
+        line.kind = ProfileLine::Kind::Other;
+        return line;
     }
+    line.kind = ProfileLine::Kind::Key;
+    line.name = Trim(content.substr(0, eq));
+    line.value = Trim(content.substr(eq + 1));
     return line;
 }
 
@@ -108,10 +95,8 @@ std::size_t ProfileText::FindKey(std::string_view key, std::size_t from, std::si
 
 std::vector<std::string_view> ProfileText::SectionNames() const {
     std::vector<std::string_view> names;
-    std::unordered_set<std::string> seen;
     for (const auto& line : lines_)
-        if (line.kind == ProfileLine::Kind::Section && !line.name.empty() &&
-            seen.insert(Folded(line.name)).second)
+        if (line.kind == ProfileLine::Kind::Section && !line.name.empty())
             names.push_back(line.name);
     return names;
 }
@@ -121,10 +106,9 @@ std::vector<std::string_view> ProfileText::KeyNames(std::string_view section) co
     const std::size_t header = FindSection(section);
     if (header == kNone)
         return names;
-    std::unordered_set<std::string> seen;
     for (std::size_t i = header + 1, end = SectionEnd(header); i < end; ++i)
         if (lines_[i].kind == ProfileLine::Kind::Key && !lines_[i].name.empty() &&
-            seen.insert(Folded(lines_[i].name)).second)
+            lines_[i].name.front() != ';')
             names.push_back(lines_[i].name);
     return names;
 }

@@ -11,7 +11,9 @@ namespace win32sim::detail {
 
 // One line of a profile text, as offsets into it.
 struct ProfileLine {
-    enum class Kind { Blank, Comment, Section, Key };
+    // Other: a line that is neither header nor key (no '='), ignored as Windows ignores it. A
+    // comment (';') is no kind of its own: it is only left out of the lists of keys.
+    enum class Kind { Blank, Other, Section, Key };
     Kind kind;
     std::size_t begin; // first byte of the line
     std::size_t end;   // end of its content, before the line break
@@ -21,13 +23,14 @@ struct ProfileLine {
 };
 
 // A parsed view of a profile text; the text must outlive it. Names compare without regard to
-// case (code page 1251); where a section or key occurs twice, the first one counts.
+// case (code page 1251); where a section or key occurs twice, the first one counts for reading.
 class ProfileText {
 public:
     explicit ProfileText(std::string_view text);
 
-    // Names of the sections and of the keys of one section, each listed once, in file order.
-    // Empty names are left out: they cannot be told from the end of a NUL-separated list.
+    // Names of the sections and of the keys of one section (comments left out), in file order,
+    // each occurrence listed as Windows lists it. Empty names are left out: they cannot be told
+    // from the end of a NUL-separated list.
     std::vector<std::string_view> SectionNames() const;
     std::vector<std::string_view> KeyNames(std::string_view section) const;
 

@@ -4,7 +4,8 @@
 #include "win32sim/regions.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -44,47 +45,75 @@ void AddBand(std::vector<Band>& bands, int top, int bottom, Spans spans) {
     bands.push_back({top, bottom, std::move(spans)});
 }
 
-// The shape of an ellipse inside the box, one row: the pixels whose centres lie inside it.
-std::pair<int, int> EllipseRow(double cx, double cy, double rx, double ry, int y) {
-    const double dy = (y + 0.5 - cy) / ry;
-    if (dy * dy > 1.0)
-        return {0, 0};
-    const double half = rx * std::sqrt(1.0 - dy * dy);
-    const int left = static_cast<int>(std::ceil(cx - half - 0.5));
-    const int right = static_cast<int>(std::floor(cx + half - 0.5)) + 1;
-    return {left, std::max(left, right)};
-}
-
-// A rectangle with corners rounded by an ellipse of the given width and height (0: square).
-Region MakeShape(int x1, int y1, int x2, int y2, int w, int h) {
+Region MakeRect(int x1, int y1, int x2, int y2) {
     x1 = Clamp(x1), y1 = Clamp(y1), x2 = Clamp(x2), y2 = Clamp(y2);
     if (x1 > x2)
         std::swap(x1, x2);
     if (y1 > y2)
         std::swap(y1, y2);
-    w = std::clamp(std::abs(w), 0, x2 - x1);
-    h = std::clamp(std::abs(h), 0, y2 - y1);
     Region r;
-    if (w < 2 || h < 2) {
+    if (x1 < x2)
         AddBand(r.bands, y1, y2, {{x1, x2}});
-        return r;
-    }
-    const double rx = w / 2.0, ry = h / 2.0;
-    for (int y = y1; y < y2; ++y) {
-        int left = x1, right = x2;
-        // Rows within a corner's height follow the corner ellipse.
-        const bool upper = y < y1 + ry, lower = y >= y2 - ry;
-        if (upper || lower) {
-            const double cy = upper ? y1 + ry : y2 - ry;
-            const auto l = EllipseRow(x1 + rx, cy, rx, ry, y);
-            const auto rr = EllipseRow(x2 - rx, cy, rx, ry, y);
-            if (l.first >= l.second)
-                continue;
-            left = l.first;
-            right = rr.second;
+    return r;
+}
+
+// How far each row of a w x h corner ellipse starts inside its box, from the integer walk of
+// the ellipse (Zingl's algorithm) that Windows' rounded shapes follow: from the middle row down
+// to the last, the upper rows mirroring the lower ones.
+std::vector<int> CornerInsets(int w, int h) {
+    std::vector<int> inset(static_cast<std::size_t>(h), 0);
+    const std::int64_t a = w - 1, b = h - 1;
+    std::int64_t dx = 4 * b * b * (1 - a);
+    std::int64_t dy = 4 * a * a * (1 + b % 2);
+    std::int64_t err = dx + dy + a * a * (b % 2);
+    for (int x = 0, y = h / 2; x <= w / 2;) {
+        const std::int64_t e2 = 2 * err;
+        if (e2 >= dx) {
+            ++x;
+            dx += 8 * b * b;
+            err += dx;
         }
-        AddBand(r.bands, y, y + 1, {{left, right}});
+        if (e2 <= dy) {
+            ++y;
+            dy += 8 * a * a;
+            err += dy;
+            if (y < h)
+                inset[static_cast<std::size_t>(y)] = x;
+        }
     }
+    for (int i = 0; i < h / 2; ++i)
+        inset[static_cast<std::size_t>(i)] = inset[static_cast<std::size_t>(b - i)];
+    return inset;
+}
+
+// A rectangle with corners rounded by an ellipse of the given width and height, as Windows
+// makes it: the shape leaves out the box's last column and row, and a corner ellipse narrower
+// or lower than 2 leaves the corners square.
+Region MakeRounded(int x1, int y1, int x2, int y2, int w, int h) {
+    x1 = Clamp(x1), y1 = Clamp(y1), x2 = Clamp(x2), y2 = Clamp(y2);
+    if (x1 > x2)
+        std::swap(x1, x2);
+    if (y1 > y2)
+        std::swap(y1, y2);
+    --x2;
+    --y2;
+    w = std::min(x2 - x1, std::abs(w));
+    h = std::min(y2 - y1, std::abs(h));
+    if (w < 2 || h < 2)
+        return MakeRect(x1, y1, x2, y2);
+    const std::vector<int> inset = CornerInsets(w, h);
+    const auto row = [&](int i) -> Spans {
+        const int l = x1 + inset[static_cast<std::size_t>(i)];
+        const int r = x2 - inset[static_cast<std::size_t>(i)];
+        return l < r ? Spans{{l, r}} : Spans{};
+    };
+    Region r;
+    for (int i = 0; i < h / 2; ++i)
+        AddBand(r.bands, y1 + i, y1 + i + 1, row(i));
+    // The middle row of the corner ellipse stretches over the straight part of the sides.
+    AddBand(r.bands, y1 + h / 2, y2 - h + h / 2 + 1, {{x1, x2}});
+    for (int i = h / 2 + 1; i < h; ++i)
+        AddBand(r.bands, y2 - h + i, y2 - h + i + 1, row(i));
     return r;
 }
 
@@ -172,15 +201,15 @@ HRGN Insert(Region region) {
 } // namespace
 
 HRGN WINAPI CreateRectRgn(int x1, int y1, int x2, int y2) {
-    return Insert(MakeShape(x1, y1, x2, y2, 0, 0));
+    return Insert(MakeRect(x1, y1, x2, y2));
 }
 
 HRGN WINAPI CreateRoundRectRgn(int x1, int y1, int x2, int y2, int w, int h) {
-    return Insert(MakeShape(x1, y1, x2, y2, w, h));
+    return Insert(MakeRounded(x1, y1, x2, y2, w, h));
 }
 
 HRGN WINAPI CreateEllipticRgn(int x1, int y1, int x2, int y2) {
-    return Insert(MakeShape(x1, y1, x2, y2, std::abs(x2 - x1), std::abs(y2 - y1)));
+    return Insert(MakeRounded(x1, y1, x2, y2, std::abs(x2 - x1), std::abs(y2 - y1)));
 }
 
 int WINAPI CombineRgn(HRGN hrgnDst, HRGN hrgnSrc1, HRGN hrgnSrc2, int iMode) {
@@ -240,6 +269,37 @@ int WINAPI SetWindowRgn(HWND hWnd, HRGN hRgn, BOOL bRedraw) {
         DeleteRegionLocked(w->region);
     w->region = hRgn;
     return 1;
+}
+
+int WINAPI GetRgnBox(HRGN hrgn, LPRECT lprc) {
+    if (lprc == nullptr)
+        return ERROR;
+    std::lock_guard lock(win32sim::detail::DesktopMutex());
+    const Region* r = Find(hrgn);
+    if (r == nullptr)
+        return ERROR;
+    *lprc = win32sim::RegionBounds(hrgn);
+    return Complexity(*r);
+}
+
+BOOL WINAPI PtInRegion(HRGN hrgn, int x, int y) {
+    return win32sim::RegionContains(hrgn, x, y) ? TRUE : FALSE;
+}
+
+// A copy of the window's region, in window coordinates, into a region of the caller's.
+int WINAPI GetWindowRgn(HWND hWnd, HRGN hRgn) {
+    using namespace win32sim::detail;
+    std::lock_guard lock(DesktopMutex());
+    const auto* w = FindDesktopWindow(hWnd);
+    if (w == nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return ERROR;
+    }
+    Region* dst = Find(hRgn);
+    if (w->region == nullptr || dst == nullptr)
+        return ERROR;
+    dst->bands = Find(w->region)->bands;
+    return Complexity(*dst);
 }
 
 namespace win32sim {

@@ -50,7 +50,8 @@ protected:
     }
 };
 
-TEST_F(ProfileTest, SectionNamesAreListedOnceAndCutToTheBuffer) {
+// Every header counts, duplicates too; a buffer must have a byte to spare for the list to fit.
+TEST_F(ProfileTest, SectionNamesAreListedInFileOrderAndCutToTheBuffer) {
     PutFile(ini,
             "; comment\r\nstray=1\r\n[One]\r\na=1\r\n[Two]\r\n\r\n  [ Three ] trailing text\r\n"
             "[]\r\nempty=1\r\n[one]\r\nb=2\r\n");
@@ -59,8 +60,10 @@ TEST_F(ProfileTest, SectionNamesAreListedOnceAndCutToTheBuffer) {
         std::string written;
         DWORD result;
     } cases[] = {
-        {64, "One\0Two\0Three\0\0"s, 14},
-        {15, "One\0Two\0Three\0\0"s, 14},
+        {64, "One\0Two\0Three\0one\0\0"s, 18},
+        {20, "One\0Two\0Three\0one\0\0"s, 18},
+        {19, "One\0Two\0Three\0one\0\0"s, 17},
+        {15, "One\0Two\0Three\0\0"s, 13},
         {14, "One\0Two\0Thre\0\0"s, 12},
         {9, "One\0Two\0\0"s, 7},
         {8, "One\0Tw\0\0"s, 6},
@@ -85,7 +88,8 @@ TEST_F(ProfileTest, SectionNamesAreListedOnceAndCutToTheBuffer) {
     }
 }
 
-TEST_F(ProfileTest, KeyNamesAreListedOnceAndCutToTheBuffer) {
+// Only lines with '=' are keys; a section without keys gives the default.
+TEST_F(ProfileTest, KeyNamesAreListedInFileOrderAndCutToTheBuffer) {
     PutFile(ini, "[Keys]\r\n  Alpha = 1\r\nBeta\r\n; Comment=1\r\n\r\nalpha=dup\r\nGamma=\r\n"
                  "=nameless\r\n[Other]\r\nDelta=4\r\n[Keys]\r\nHidden=1\r\n");
     const struct {
@@ -94,15 +98,16 @@ TEST_F(ProfileTest, KeyNamesAreListedOnceAndCutToTheBuffer) {
         std::string written;
         DWORD result;
     } cases[] = {
-        {"Keys", 64, "Alpha\0Beta\0Gamma\0\0"s, 17},
-        {"KEYS", 18, "Alpha\0Beta\0Gamma\0\0"s, 17},
-        {"keys", 17, "Alpha\0Beta\0Gamm\0\0"s, 15},
+        {"Keys", 64, "Alpha\0alpha\0Gamma\0\0"s, 18},
+        {"KEYS", 20, "Alpha\0alpha\0Gamma\0\0"s, 18},
+        {"keys", 19, "Alpha\0alpha\0Gamma\0\0"s, 17},
+        {"Keys", 17, "Alpha\0alpha\0Gam\0\0"s, 15},
         {"Keys", 7, "Alpha\0\0"s, 5},
         {"Keys", 3, "A\0\0"s, 1},
         {"Keys", 1, "\0"s, 0},
         {"Keys", 0, "", 0},
         {"Other", 64, "Delta\0\0"s, 6},
-        {"Nowhere", 64, "\0"s, 0},
+        {"Nowhere", 64, "dflt\0"s, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.section) + " nSize " + std::to_string(c.size));
@@ -152,20 +157,21 @@ TEST_F(ProfileTest, ValuesDefaultsTrimmingQuotesAndTruncation) {
         {"Values", "LoneQuote", "dflt", 64, "\"\0"s, 1},
         {"Values", "EmptyQ", "dflt", 64, "\0"s, 0},
         {"Values", "InnerQ", "dflt", 64, "a\"b\0"s, 3},
-        {"Values", "Bare", "dflt", 64, "\0"s, 0},
+        {"Values", "Bare", "dflt", 64, "dflt\0"s, 4},
         {"Values", "Empty", "dflt", 64, "\0"s, 0},
         {"Values", "Equals", "dflt", 64, "a=b\0"s, 3},
-        {"Values", "[NoClose", "dflt", 64, "\0"s, 0},
-        {"Values", "; Commented", "dflt", 64, "dflt\0"s, 4},
+        {"Values", "[NoClose", "dflt", 64, "dflt\0"s, 4},
+        {"Values", "; Commented", "dflt", 64, "1\0"s, 1}, // comments are only left out of lists
         {"Values", "Dup", "dflt", 64, "first\0"s, 5},
         {"Values", "Hidden", "dflt", 64, "dflt\0"s, 4},
         {"Values", "stray", "dflt", 64, "dflt\0"s, 4},
         {"Spaced", "key", "dflt", 64, "spaced\0"s, 6},
         {"Nowhere", "Trimmed", "dflt", 64, "dflt\0"s, 4},
         {"Values", "Missing", nullptr, 64, "\0"s, 0},
-        {"Values", "Missing", "dflt  \t ", 64, "dflt\0"s, 4},
+        {"Values", "Missing", "dflt  ", 64, "dflt\0"s, 4},
+        {"Values", "Missing", "dflt  \t ", 64, "dflt  \t\0"s, 7},
         {"Values", "Missing", "  lead", 64, "  lead\0"s, 6},
-        {"Values", "Missing", "   ", 64, "\0"s, 0},
+        {"Values", "Missing", "   ", 64, " \0"s, 1},
         {"Values", "Missing", "defaultvalue", 4, "def\0"s, 3},
         {"Values", "Digits", "dflt", 11, "0123456789\0"s, 10},
         {"Values", "Digits", "dflt", 10, "012345678\0"s, 9},
@@ -239,25 +245,41 @@ TEST_F(ProfileTest, LongValueIsCutOnlyByTheBuffer) {
     ExpectBuffer(big, value + '\0');
 }
 
+// A missing file reads as empty and is the last error; a folder just reads as empty.
 TEST_F(ProfileTest, MissingFileReadsAsEmpty) {
-    const std::string paths[] = {Prog("absent.ini"), Prog("NoFolder\\absent.ini"), "D:\\absent.ini",
-                                 kProgramFolder};
-    for (const auto& path : paths) {
-        SCOPED_TRACE(path);
+    const struct {
+        std::string path;
+        DWORD error;
+    } cases[] = {
+        {Prog("absent.ini"), ERROR_FILE_NOT_FOUND},
+        {Prog("NoFolder\\absent.ini"), ERROR_PATH_NOT_FOUND},
+        {"D:\\absent.ini", ERROR_PATH_NOT_FOUND},
+        {kProgramFolder, kStaleError},
+    };
+    for (const auto& c : cases) {
+        const char* path = c.path.c_str();
+        SCOPED_TRACE(c.path);
         std::vector<char> buffer(16, kSentinel);
-        EXPECT_EQ(GetPrivateProfileStringA("A", "k", "dflt ", buffer.data(), 16, path.c_str()), 4u);
+        SetLastError(kStaleError);
+        EXPECT_EQ(GetPrivateProfileStringA("A", "k", "dflt ", buffer.data(), 16, path), 4u);
+        EXPECT_EQ(GetLastError(), c.error);
         ExpectBuffer(buffer, "dflt\0"s);
 
         buffer.assign(16, kSentinel);
-        EXPECT_EQ(GetPrivateProfileStringA("A", nullptr, "dflt", buffer.data(), 16, path.c_str()),
-                  0u);
-        ExpectBuffer(buffer, "\0"s);
+        SetLastError(kStaleError);
+        EXPECT_EQ(GetPrivateProfileStringA("A", nullptr, "dflt", buffer.data(), 16, path), 4u);
+        EXPECT_EQ(GetLastError(), c.error);
+        ExpectBuffer(buffer, "dflt\0"s);
 
         buffer.assign(16, kSentinel);
-        EXPECT_EQ(GetPrivateProfileSectionNamesA(buffer.data(), 16, path.c_str()), 0u);
+        SetLastError(kStaleError);
+        EXPECT_EQ(GetPrivateProfileSectionNamesA(buffer.data(), 16, path), 0u);
+        EXPECT_EQ(GetLastError(), c.error);
         ExpectBuffer(buffer, "\0"s);
 
-        EXPECT_EQ(GetPrivateProfileIntA("A", "k", 42, path.c_str()), 42u);
+        SetLastError(kStaleError);
+        EXPECT_EQ(GetPrivateProfileIntA("A", "k", 42, path), 42u);
+        EXPECT_EQ(GetLastError(), c.error);
     }
     EXPECT_FALSE(Exists(Prog("absent.ini")));
     EXPECT_FALSE(Exists(Prog("NoFolder")));
@@ -370,7 +392,7 @@ TEST_F(ProfileTest, WritesEditOnlyTheirLines) {
         EXPECT_EQ(WritePrivateProfileStringA(c.section, c.key, c.value, ini.c_str()), TRUE);
         EXPECT_EQ(GetFile(ini), c.expected);
         if (c.key == nullptr)
-            EXPECT_EQ(Read(c.section, nullptr), "");
+            EXPECT_EQ(Read(c.section, nullptr, "gone"), "gone");
         else
             EXPECT_EQ(Read(c.section, c.key, "gone"), c.readBack ? c.readBack : "gone");
     }

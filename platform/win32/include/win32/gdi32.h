@@ -39,4 +39,6 @@ HRGN WINAPI CreateRectRgn(int x1, int y1, int x2, int y2);
 HRGN WINAPI CreateRoundRectRgn(int x1, int y1, int x2, int y2, int w, int h);
 HRGN WINAPI CreateEllipticRgn(int x1, int y1, int x2, int y2);
 int WINAPI CombineRgn(HRGN hrgnDst, HRGN hrgnSrc1, HRGN hrgnSrc2, int iMode);
+int WINAPI GetRgnBox(HRGN hrgn, LPRECT lprc);
+BOOL WINAPI PtInRegion(HRGN hrgn, int x, int y);
 BOOL WINAPI DeleteObject(HGDIOBJ ho);
