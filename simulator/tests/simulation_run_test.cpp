@@ -81,4 +81,18 @@ TEST(SimulationRunTest, HeldButtonPassesTheRepeatFilterEveryOtherTick) {
     EXPECT_EQ(shown, 2) << "shown, closed by the second accepted press";
 }
 
+TEST(SimulationRunTest, ABurstOfPressesDoesNotDelayALaterPress) {
+    // The receiver keeps one code: the burst leaves its last press, not a queue of 400.
+    std::string text;
+    for (int i = 0; i < 400; ++i)
+        text += "press Up\n";
+    const auto run = RunText(text + "wait 1s\npress Play\nwait 300\nexpect key down vk 13\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    const auto moves = std::count_if(run.report.begin(), run.report.end(), [](const auto& l) {
+        return l.find("mouse flags 0x1") != std::string::npos;
+    });
+    EXPECT_GE(moves, 1);
+    EXPECT_LE(moves, 2) << "the presses of the burst replaced one another";
+}
+
 } // namespace
