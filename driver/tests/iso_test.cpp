@@ -376,8 +376,10 @@ TEST_F(IsoTest, ReadersStopsAndRestartsRaceTheCompletions) {
     std::atomic<bool> done{false};
     std::atomic<unsigned> badReads{0};
     std::atomic<unsigned> packetsRead{0};
+    std::atomic<unsigned> readersOpen{0};
     auto reader = [&] {
         auto own = Open();
+        ++readersOpen;
         while (!done) {
             Reply reply = DriverTest::Control(*own, IOCTL_USB_READ_ISO_STREAM, Bytes(p),
                                               (packetSize + kDescriptorSize) * 32);
@@ -402,6 +404,10 @@ TEST_F(IsoTest, ReadersStopsAndRestartsRaceTheCompletions) {
         }
     };
     std::thread a(reader), b(reader);
+    // Cycles without a reader yet would prove nothing about reads racing completions.
+    while (readersOpen < 2) {
+        std::this_thread::yield();
+    }
     for (int cycle = 0; cycle < 8; ++cycle) {
         SCOPED_TRACE(cycle);
         Reply started;
