@@ -164,6 +164,10 @@ std::string LongTimeText(int hours, int minutes, int seconds) {
 
 } // namespace
 
+unsigned OsdShowCount(std::int16_t kind) {
+    return kind >= 0 && kind < FormSlotCount ? ShowCount[kind] : 0;
+}
+
 bool ShowForm(std::int16_t kind) {
     if (kind < 0 || kind >= FormSlotCount)
         return false;
