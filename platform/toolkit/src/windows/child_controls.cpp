@@ -148,11 +148,21 @@ public:
         PlaceWindow();
     }
 
+    void ApplyFont() {
+        Widget::ApplyFont();
+        // Borderless, the edit is as wide as its text: no margins inside.
+        if (edit_.BorderStyle == bsNone)
+            SendMessageA(window_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+    }
+
     void Changed(Aspect what) override {
         switch (what) {
         case Aspect::Text:
         case Aspect::Selection:
             Show();
+            break;
+        case Aspect::Font:
+            ApplyFont();
             break;
         default:
             Widget::Changed(what);
