@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 using wine_test::Pump;
@@ -214,6 +215,66 @@ TEST(Lifetime, ControlsAddedRemovedAndDeletedWhileTheFormIsShown) {
     EXPECT_FALSE(IsWindow(panelWindow));
     form.reset();
     EXPECT_FALSE(IsWindow(window));
+}
+
+// Input as the user makes it: through the system's input queue to the window under the mouse
+// and to the window with the keyboard focus.
+TEST(SystemInput, ARealClickAndRealTypingReachTheLabelAndTheEdit) {
+    auto form = std::make_unique<TForm>(nullptr);
+    form->BorderStyle = bsNone;
+    form->FormStyle = fsStayOnTop;
+    form->SetBounds(200, 200, 300, 100);
+    auto* label = new TLabel(form.get());
+    label->Parent = form.get();
+    label->AutoSize = false;
+    label->SetBounds(50, 20, 100, 40);
+    auto* edit = new TMaskEdit(form.get());
+    edit->Parent = form.get();
+    edit->SetBounds(180, 20, 100, 30);
+    std::vector<std::string> events;
+    label->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+        events.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+    };
+    label->OnClick = [&](TObject*) { events.push_back("click"); };
+    form->Show();
+    HWND window = form->Handle();
+    SetForegroundWindow(window);
+    Pump();
+
+    const auto mouse = [](DWORD flags, int x, int y) {
+        INPUT in = {};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        SendInput(1, &in, sizeof in);
+    };
+    mouse(0, 260, 230);
+    mouse(MOUSEEVENTF_LEFTDOWN, 260, 230);
+    mouse(MOUSEEVENTF_LEFTUP, 260, 230);
+    Pump(200);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1], "click");
+    // The point lies 60, 30 into the form: 10, 10 into the label (the scaling may round by one).
+    int x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(events[0].c_str(), "down %d,%d", &x, &y), 2);
+    EXPECT_NEAR(x, 10, 1);
+    EXPECT_NEAR(y, 10, 1);
+
+    edit->SetFocus();
+    Pump();
+    for (WORD key : {WORD{'4'}, WORD{'2'}}) {
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[1].ki.wVk = key;
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof in[0]);
+    }
+    Pump(200);
+    EXPECT_EQ(edit->Text, "42");
+    char text[16] = {};
+    GetWindowTextA(wine_test::ChildOf(window, "EDIT"), text, sizeof text);
+    EXPECT_STREQ(text, "42");
 }
 
 } // namespace
