@@ -7,7 +7,10 @@
 #include "form_list.h"
 #include "form_time.h"
 #include "osd.h"
+#include "program_folder.h"
 #include "runtime_state.h"
+
+#include <presentation_support.h>
 
 #include <gtest/gtest.h>
 
@@ -16,35 +19,11 @@
 
 namespace {
 
+using wine_test::Pixels;
+using wine_test::Pump;
+
 constexpr COLORREF kText = DefaultWindowColor;
 constexpr COLORREF kComplement = 5310424;
-
-void Pump() {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    } while (GetTickCount() - start < 50);
-}
-
-// How many pixels of the window's client area (child windows included) have the colour.
-int CountColour(HWND window, COLORREF color, RECT* area = nullptr) {
-    RECT client;
-    GetClientRect(window, &client);
-    const RECT r = area ? *area : client;
-    HDC dc = GetDC(window);
-    int n = 0;
-    for (int y = r.top; y < r.bottom; y += 1)
-        for (int x = r.left; x < r.right; x += 1)
-            if (GetPixel(dc, x, y) == color)
-                ++n;
-    ReleaseDC(window, dc);
-    return n;
-}
 
 class OsdWindows : public ::testing::Test {
 protected:
@@ -88,12 +67,12 @@ TEST_F(OsdWindows, TheInfoWindowPaintsItsTextOnTheComplementOfTheTextColour) {
     RECT client;
     GetClientRect(window, &client);
     const int all = client.right * client.bottom;
-    const int text = CountColour(window, kText);
-    const int back = CountColour(window, kComplement);
+    const int text = Pixels(window).Count(kText);
+    const int back = Pixels(window).Count(kComplement);
     EXPECT_GT(text, all / 50) << "the text in the configured colour";
     EXPECT_GT(back, all / 2) << "on the complement";
     RECT picture{0, 0, FInfo->imMsgpict->Width, client.bottom};
-    EXPECT_EQ(CountColour(window, kText, &picture), 0) << "no text over the picture area";
+    EXPECT_EQ(Pixels(window).Count(kText, picture), 0) << "no text over the picture area";
 }
 
 TEST_F(OsdWindows, WithInfobackgroundTheBackgroundIsBlackAndTheColourKey) {
@@ -108,9 +87,9 @@ TEST_F(OsdWindows, WithInfobackgroundTheBackgroundIsBlackAndTheColourKey) {
     ASSERT_TRUE(GetLayeredWindowAttributes(window, &key, &alpha, &flags));
     EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA | LWA_COLORKEY));
     EXPECT_EQ(key, RGB(0, 0, 0));
-    EXPECT_GT(CountColour(window, kText), 100);
-    EXPECT_EQ(CountColour(window, kComplement), 0);
-    EXPECT_GT(CountColour(window, RGB(0, 0, 0)), 1000);
+    EXPECT_GT(Pixels(window).Count(kText), 100);
+    EXPECT_EQ(Pixels(window).Count(kComplement), 0);
+    EXPECT_GT(Pixels(window).Count(RGB(0, 0, 0)), 1000);
 }
 
 TEST_F(OsdWindows, TheRegionOfTheInfoWindowIsItsRoundedShape) {
@@ -129,9 +108,18 @@ TEST_F(OsdWindows, TheRegionOfTheInfoWindowIsItsRoundedShape) {
     DeleteObject(region);
 }
 
-TEST_F(OsdWindows, TheClockWindowsRegionIsTheDiscAndTheRoundedText) {
+TEST_F(OsdWindows, TheClockWindowShowsItsPictureInTheDiscAndTheTimeBeside) {
+    // The clock picture: a red disc on white, the white (its bottom-left colour) transparent.
+    const std::string data = ProgramFolder() + "Data\\";
+    CreateDirectoryA(data.c_str(), nullptr);
+    wine_test::WriteBitmap(data + "clock.bmp", 32, 32, [](int x, int y) {
+        return (x - 16) * (x - 16) + (y - 16) * (y - 16) < 14 * 14 ? RGB(255, 0, 0)
+                                                                   : RGB(255, 255, 255);
+    });
     Runtime.Regions = 1;
     OsdShowClock(false);
+    DeleteFileA((data + "clock.bmp").c_str());
+    RemoveDirectoryA(data.c_str());
     ASSERT_NE(FTime, nullptr);
     Pump();
     HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -142,7 +130,11 @@ TEST_F(OsdWindows, TheClockWindowsRegionIsTheDiscAndTheRoundedText) {
     EXPECT_FALSE(PtInRegion(region, h / 2, 0));
     EXPECT_TRUE(PtInRegion(region, h + 10, h / 2)) << "the text part";
     DeleteObject(region);
-    EXPECT_GT(CountColour(FTime->Handle(), kText), 100) << "the time in the text colour";
+    const Pixels p(FTime->Handle());
+    const RECT disc{0, 0, FTime->imMsgpict->Width, h};
+    EXPECT_GT(p.Count(RGB(255, 0, 0), disc), h * h / 3) << "the picture stretched over the disc";
+    EXPECT_EQ(p.Count(RGB(255, 255, 255), disc), 0) << "its white is transparent";
+    EXPECT_GT(p.Count(kText), 100) << "the time in the text colour";
 }
 
 TEST_F(OsdWindows, TheBarWindowPaintsItsGaugeShare) {
@@ -162,11 +154,11 @@ TEST_F(OsdWindows, TheBarWindowPaintsItsGaugeShare) {
     ASSERT_NE(gaugePanel, nullptr);
     RECT gauge{FBar->cgBar->Left, FBar->cgBar->Top, FBar->cgBar->Left + FBar->cgBar->Width,
                FBar->cgBar->Top + FBar->cgBar->Height};
-    const int blue = CountColour(gaugePanel, RGB(0, 0, 255), &gauge);
+    const int blue = Pixels(gaugePanel).Count(RGB(0, 0, 255), gauge);
     const int area = FBar->cgBar->Width * FBar->cgBar->Height;
     EXPECT_NEAR(static_cast<double>(blue) / area, 0.40, 0.05) << "40 of 100 in the fore colour";
-    EXPECT_GT(CountColour(gaugePanel, kText), 20) << "the text above the gauge";
-    EXPECT_GT(CountColour(gaugePanel, kComplement), 100) << "the panels take the window's colour";
+    EXPECT_GT(Pixels(gaugePanel).Count(kText), 20) << "the text above the gauge";
+    EXPECT_GT(Pixels(gaugePanel).Count(kComplement), 100) << "the panels take the window's colour";
 }
 
 TEST_F(OsdWindows, TheListChooserIsARealListBoxOfTheItems) {
@@ -200,7 +192,7 @@ TEST_F(OsdWindows, TheInputWindowIsARealEditFilteredByTheRuntime) {
     GetWindowTextA(edit, text, sizeof text);
     EXPECT_STREQ(text, "17:20") << "3 refused as the first hour digit";
     Pump();
-    EXPECT_GT(CountColour(edit, kText), 20);
+    EXPECT_GT(Pixels(edit).Count(kText), 20);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // List boxes and masked edits as real LISTBOX and EDIT windows: the model's state on the window,
 // the window's messages through the model's events and typing rules.
-#include "presentation_support.h"
+#include <presentation_support.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Forms as real windows: class, styles of the border styles, client size, stay-on-top, layered
 // attributes, bounds both ways, background colour.
-#include "presentation_support.h"
+#include <presentation_support.h>
 
 #include <gtest/gtest.h>
 

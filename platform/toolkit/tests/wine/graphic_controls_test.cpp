@@ -1,6 +1,6 @@
 // Graphic controls painted by their parent window: labels, images from .bmp files, gauges, and
 // panels as child windows that paint themselves and the graphic controls on them.
-#include "presentation_support.h"
+#include <presentation_support.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Real mouse and key messages on a form reach the models' events as the toolkit's control
 // interface delivers them: to the graphic control under the mouse, in its own coordinates.
-#include "presentation_support.h"
+#include <presentation_support.h>
 
 #include <gtest/gtest.h>
 
