@@ -293,9 +293,17 @@ void ControlChanged(TControl& control, Aspect what) {
         widget->Changed(what);
         return;
     }
-    if (!windowed)
-        if (HWND window = win::PaintedIn(control))
-            InvalidateRect(window, nullptr, FALSE);
+    if (windowed)
+        return;
+    if (what == Aspect::Parent) {
+        // Where it was painted before is not known: every container draws again.
+        for (const auto& [c, widget] : win::Widgets())
+            if (widget->Container())
+                InvalidateRect(widget->Window(), nullptr, FALSE);
+        return;
+    }
+    if (HWND window = win::PaintedIn(control))
+        InvalidateRect(window, nullptr, FALSE);
 }
 
 void ControlGone(TControl& control) {

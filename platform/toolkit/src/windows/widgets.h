@@ -1,5 +1,7 @@
 // What the Windows presentation's units share: a widget per windowed control, the painting of
 // graphic controls, fonts, and the way real mouse and key messages reach the models.
+// A new windowed control is a Widget subclass (child_controls.cpp) and one line in MakeWidget; a
+// new graphic control is one painter in paint.cpp. The models stay as they are.
 #pragma once
 
 #include "../internal.h"
@@ -12,8 +14,7 @@ namespace toolkit_detail::win {
 class FormWidget;
 
 // The real window of one windowed control: it follows the model's changes and turns the
-// window's messages into the model's events. A new windowed control is a Widget subclass and one
-// line in MakeWidget.
+// window's messages into the model's events.
 class Widget {
 public:
     Widget(TWinControl& control, Widget* parent);

@@ -280,4 +280,32 @@ TEST(GraphicControls, ARaisedPanelDrawsItsBevel) {
     EXPECT_EQ(p.At(50, 25), static_cast<COLORREF>(clTeal));
 }
 
+TEST(GraphicControls, AGraphicControlMovedToAnotherParentIsPaintedThereOnly) {
+    auto form = NewForm(clBlack);
+    auto* panel = new TPanel(form.get());
+    panel->Parent = form.get();
+    panel->SetBounds(200, 0, 200, 200);
+    panel->BevelOuter = bvNone;
+    panel->Color = clNavy;
+    auto* bar = new TCGauge(form.get());
+    bar->Parent = panel;
+    bar->SetBounds(0, 0, 100, 20);
+    bar->BorderStyle = bsNone;
+    bar->ShowText = false;
+    bar->ForeColor = clRed;
+    bar->Progress = 100;
+    form->Show();
+    Pump();
+    HWND child = wine_test::ChildOf(form->Handle(), "TPanel");
+    EXPECT_EQ(Pixels(child).Count(static_cast<COLORREF>(clRed)), 100 * 20);
+    bar->Parent = form.get();
+    Pump();
+    EXPECT_EQ(Pixels(child).Count(static_cast<COLORREF>(clRed)), 0);
+    EXPECT_EQ(Pixels(form->Handle()).Count(static_cast<COLORREF>(clRed), RECT{0, 0, 100, 20}),
+              100 * 20);
+    delete bar;
+    Pump();
+    EXPECT_EQ(Pixels(form->Handle()).Count(static_cast<COLORREF>(clRed)), 0);
+}
+
 } // namespace
