@@ -242,6 +242,25 @@ TEST(MaskEditWindow, TextAndCaretSetOnTheWindowReachTheModel) {
     EXPECT_EQ(f.edit->SelStart, 4);
 }
 
+TEST(MaskEditWindow, AClickPlacesTheCaretInTheModel) {
+    EditFixture f;
+    std::vector<std::string> events;
+    f.edit->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int) {
+        events.push_back("down " + std::to_string(x));
+    };
+    f.edit->OnClick = [&](TObject*) { events.push_back("click"); };
+    f.edit->SelStart = 3;
+    SendMessageA(f.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(190, 10));
+    SendMessageA(f.window, WM_LBUTTONUP, 0, MAKELPARAM(190, 10));
+    EXPECT_EQ(f.edit->SelStart, 5) << "past the text: at its end";
+    SendMessageA(f.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 10));
+    SendMessageA(f.window, WM_LBUTTONUP, 0, MAKELPARAM(0, 10));
+    EXPECT_EQ(f.edit->SelStart, 0);
+    EXPECT_EQ(Caret(f.window), 0);
+    const std::vector<std::string> expected = {"down 190", "click", "down 0", "click"};
+    EXPECT_EQ(events, expected);
+}
+
 TEST(MaskEditWindow, AnEditWithoutAMaskTypesFreely) {
     auto form = NewForm();
     auto* edit = new TMaskEdit(form.get());

@@ -91,6 +91,42 @@ TEST(GraphicControls, LabelAlignmentTransparencyAndWordWrap) {
         << "transparent: the form shows through";
 }
 
+TEST(GraphicControls, LabelLayoutPlacesTheTextVertically) {
+    struct Case {
+        const char* label;
+        TTextLayout layout;
+        int top; // the text's rows lie within top .. bottom
+        int bottom;
+    };
+    const Case cases[] = {
+        {"top", tlTop, 0, 70},
+        {"centre", tlCenter, 65, 135},
+        {"bottom", tlBottom, 130, 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto form = NewForm(clBlack);
+        TLabel* label = NewLabel(*form, "Ab", 0, 0, 400, 200);
+        label->Layout = c.layout;
+        form->Show();
+        Pump();
+        const Pixels p(form->Handle());
+        EXPECT_GT(p.Count(kText, RECT{0, c.top, 400, c.bottom}), 100);
+        EXPECT_EQ(p.Count(kText), p.Count(kText, RECT{0, c.top, 400, c.bottom}));
+    }
+}
+
+TEST(GraphicControls, ADisabledLabelIsGrey) {
+    auto form = NewForm(clBlack);
+    TLabel* label = NewLabel(*form, "Ab", 0, 0, 400, 60);
+    label->Enabled = false;
+    form->Show();
+    Pump();
+    const Pixels p(form->Handle());
+    EXPECT_EQ(p.Count(kText), 0);
+    EXPECT_GT(p.Count(GetSysColor(COLOR_GRAYTEXT)), 50);
+}
+
 TEST(GraphicControls, AnAutoSizedLabelTakesTheRealExtentOfItsText) {
     auto form = NewForm(clBlack);
     auto* label = new TLabel(form.get());
