@@ -10,11 +10,6 @@
 namespace toolkit_detail::win {
 namespace {
 
-struct Styles {
-    DWORD style = 0;
-    DWORD exStyle = 0;
-};
-
 Styles ChildStyles(DWORD style, TBorderStyle border, bool ctl3d) {
     Styles s{WS_CHILD | WS_CLIPSIBLINGS | style, 0};
     if (border == bsSingle) {

@@ -6,11 +6,6 @@ namespace toolkit_detail {
 namespace win {
 namespace {
 
-struct Styles {
-    DWORD style = 0;
-    DWORD exStyle = 0;
-};
-
 Styles StylesOf(const TCustomForm& form) {
     Styles s;
     s.style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;

@@ -13,6 +13,12 @@ namespace toolkit_detail::win {
 
 class FormWidget;
 
+// The styles a window is created with.
+struct Styles {
+    DWORD style = 0;
+    DWORD exStyle = 0;
+};
+
 // The real window of one windowed control: it follows the model's changes and turns the
 // window's messages into the model's events.
 class Widget {
