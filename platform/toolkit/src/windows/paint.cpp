@@ -174,7 +174,8 @@ void PaintImage(HDC dc, TImage& image) {
     HGDIOBJ old = SelectObject(source, canvas);
     StretchDIBits(source, 0, 0, w, h, 0, 0, w, h, pixels.data(), bmi, DIB_RGB_COLORS, SRCCOPY);
     const COLORREF key = GetPixel(source, 0, h - 1);
-    TransparentBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0, w, h, key);
+    GdiTransparentBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0, w, h,
+                      key);
     SelectObject(source, old);
     DeleteObject(canvas);
     DeleteDC(source);
