@@ -139,12 +139,14 @@ struct Extent {
 };
 
 // The form's window, created with its border style, border icons and stay-on-top; the procedure
-// gets the messages the model handles itself (close, keys, mouse on the form).
+// gets the messages the model handles itself (close and keys; on the host the mouse too, which on
+// Windows the presentation hands to the control under it).
 HWND CreateFormWindow(TCustomForm& form, const WindowSpec& spec, WindowProcedure procedure);
 // The form's window and the windows of its controls go.
 void DestroyFormWindow(TCustomForm& form, HWND window);
 // How much wider and higher than its client area a form of that border style is.
 Extent FormFrame(const TCustomForm& form);
+// The model changed: its window follows (the host has nothing to follow).
 void ControlChanged(TControl& control, Aspect what);
 // The control is about to be deleted.
 void ControlGone(TControl& control);
