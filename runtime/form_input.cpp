@@ -30,6 +30,7 @@ TFInput::TFInput(TComponent* owner) : TOsdWindow(owner, KindInput) {
     mEdit->BevelKind = bkNone;
     mEdit->AutoSize = false;
     mEdit->AutoSelect = false;
+    mEdit->ParentColor = true;
     mEdit->EditMask = "!90:00;1;_";
     mEdit->MaxLength = 5;
     mEdit->Text = "00:00";
