@@ -62,10 +62,13 @@ TCustomForm& FormWidget::FormControl() const {
 HWND FormWidget::CreateWindowFor(const WindowSpec& spec) {
     RegisterWidgetClass(spec.className.c_str());
     const Styles s = StylesOf(FormControl());
+    // Owned by the application's window, as the classic library does: that window alone stands
+    // for the program on the task bar, so hiding it leaves no button of any form there.
+    HWND owner = Application ? Application->Handle() : nullptr;
     HWND hwnd = CreateWindowExA(
         s.exStyle, spec.className.c_str(), spec.caption.c_str(), s.style, spec.bounds.left,
         spec.bounds.top, spec.bounds.right - spec.bounds.left, spec.bounds.bottom - spec.bounds.top,
-        nullptr, nullptr, GetModuleHandleA(nullptr), this);
+        owner, nullptr, GetModuleHandleA(nullptr), this);
     if (!hwnd)
         return nullptr;
     Attach(hwnd);
