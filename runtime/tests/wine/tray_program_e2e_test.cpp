@@ -22,12 +22,14 @@ std::string Joined(const std::vector<std::string>& texts) {
     return all;
 }
 
-// In the tray: the main form exists and the first tick hid it.
+// In the tray: the main form exists and the first tick hid it and the application's window.
+// (The main form's window exists, hidden, for a moment before it is first shown, so its being
+// hidden alone does not tell that the first tick ran.)
 bool WaitInTray(const TTrayProgram& program) {
     return WaitFor(
         [&] {
             HWND main = program.FindWindowOfClass("TFMain");
-            return main != nullptr && !IsWindowVisible(main);
+            return main != nullptr && !IsWindowVisible(main) && program.VisibleWindows().empty();
         },
         kStartTimeout);
 }
@@ -41,6 +43,8 @@ TEST(TrayStart, StartsIntoTheTrayAndSetsUpTheReceiver) {
 
     ASSERT_TRUE(WaitInTray(program)) << "no hidden main form of class TFMain";
     EXPECT_TRUE(program.Running());
+    // A few ticks later nothing has come back.
+    Sleep(500);
     std::vector<std::string> visible;
     for (HWND window : program.VisibleWindows())
         visible.push_back(WindowClass(window));
