@@ -106,6 +106,32 @@ void KeepIsoSizesSmall(std::string& in) {
     std::memcpy(in.data(), &p, sizeof p);
 }
 
+// A bulk or interrupt transfer may wait on its pipe for the device, as on real hardware (even a
+// write to an IN pipe waits for data there): then the pipe is aborted, or the device removed,
+// while the request waits.
+BOOL PipeTransfer(FuzzInput& in, Session& s, DWORD code, std::string input, DWORD outLength) {
+    std::atomic<bool> done{false};
+    BOOL ok = FALSE;
+    const std::string pipe = input.substr(0, 4);
+    std::thread caller([&] {
+        ok = Control(*s.file, code, std::move(input), outLength);
+        done = true;
+    });
+    while (!done && s.machine.Host().WaitingOnPipes(s.pdo) == 0)
+        std::this_thread::yield();
+    if (!done && !in.Flag())
+        Control(*s.file, IOCTL_USB_ABORT_PIPE, pipe, 0);
+    // Removal aborts every pipe; also when the abort itself failed.
+    if (!done && s.machine.Host().WaitingOnPipes(s.pdo) != 0) {
+        kernelsim::FailAllocation(0);
+        s.machine.Unplug(s.pdo);
+        s.pdo = nullptr;
+        s.streaming = false;
+    }
+    caller.join();
+    return ok;
+}
+
 void Request(FuzzInput& in, Session& s) {
     const std::uint8_t pick = in.Byte();
     const DWORD code = pick < std::size(kCodes) ? kCodes[pick] : in.U32();
@@ -120,13 +146,10 @@ void Request(FuzzInput& in, Session& s) {
     // the pipes the stream still uses.
     if (code == IOCTL_USB_SELECT_INTERFACE && s.streaming)
         return;
-    // A read of an IN pipe waits for the device: there is always something to answer. (Known
-    // fault, not ours to mend here: an empty bulk answer copies from a null pointer.)
-    if (code == IOCTL_USB_PIPE_READ) {
-        s.machine.receiver.QueueBulkIn({1, 2, 3, 4, 5, 6, 7, 8, 9});
-        s.machine.receiver.QueueInterruptIn({0x10, 0x20});
-    }
-    const BOOL ok = Control(*s.file, code, std::move(input), outLength);
+    const BOOL ok =
+        s.pdo != nullptr && (code == IOCTL_USB_PIPE_READ || code == IOCTL_USB_PIPE_WRITE)
+            ? PipeTransfer(in, s, code, std::move(input), outLength)
+            : Control(*s.file, code, std::move(input), outLength);
     if (code == IOCTL_USB_START_ISO_STREAM && ok)
         s.streaming = true;
     if (code == IOCTL_USB_STOP_ISO_STREAM && ok)
@@ -193,6 +216,13 @@ void Step(FuzzInput& in, Session& s) {
         break;
     }
     case 7: {
+        // Known fault, not ours to mend here: an empty bulk answer copies from a null pointer,
+        // so every answer holds a byte at least.
+        const std::string answer = in.Text() + "\x01";
+        if (in.Flag())
+            receiver.QueueBulkIn(std::vector<UCHAR>(answer.begin(), answer.end()));
+        else
+            receiver.QueueInterruptIn(std::vector<UCHAR>(answer.begin(), answer.end()));
         std::vector<receiversim::IsoInPacket> packets;
         const int n = in.Byte() % 8;
         for (int i = 0; i < n; ++i)
