@@ -63,8 +63,10 @@ void WriteBindings(FuzzInput& in, const std::string& appl) {
         const std::string name = "Cmd" + std::to_string(b);
         TFuncEntry f{};
         SetField(f.CmdName, name);
-        f.RcMode = static_cast<std::int16_t>(in.Byte() % 6);
-        SetField(f.Keys, Keys(in));
+        const std::uint8_t mode = in.Byte();
+        f.RcMode = static_cast<std::int16_t>(mode % 6);
+        // Now and then the expression is whatever the input says.
+        SetField(f.Keys, mode & 0x80 ? in.Text() : Keys(in));
         tick_rig::Append(funcs, f);
         const std::uint8_t shape = in.Byte();
         const int count = 1 + shape % 8;
@@ -92,9 +94,11 @@ void WriteBindings(FuzzInput& in, const std::string& appl) {
 
 void WriteProgramFolder(FuzzInput& in) {
     std::string codes, appls;
+    // The last button's name may be any text.
+    const std::string odd = in.Text();
     for (std::size_t i = 0; i < std::size(kButtons); ++i) {
         TCodeEntry c{};
-        SetField(c.Name, kButtons[i]);
+        SetField(c.Name, i + 1 == std::size(kButtons) && !odd.empty() ? odd : kButtons[i]);
         c.Code = kFirstCode + static_cast<std::int64_t>(i);
         tick_rig::Append(codes, c);
     }

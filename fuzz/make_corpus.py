@@ -121,22 +121,23 @@ def seeds():
         struct.pack("<H", 8) + bytes([9]) + bytes([3, 2]) + bytes([0, 2]) + text(b"") +
         struct.pack("<H", 256),
     }
-    # showcmdtext, bindings of System then Player (count; mode, keys, shape, steps), actions.
+    # The last button's name (empty: "D"), showcmdtext, bindings of System then Player (count;
+    # mode, keys, shape, steps), actions.
     def steps(*kinds):
         out = b""
         for kind, params in kinds:
             out += bytes([kind + 1]) + b"".join(text(p) for p in (list(params) + [""] * 4)[:4])
         return out
     s["engine"] = {
-        "text_and_keys": bytes([1]) + bytes([2]) + bytes([4, 0x00, 1]) +
+        "text_and_keys": text("") + bytes([1]) + bytes([2]) + bytes([4, 0x00, 1]) +
         steps((1, ["Hello", "txtbuf"]), (7, ["13", "0"])) + bytes([4, 0x05, 0]) +
         steps((9, ["+", "7"])) + bytes([0]) + bytes([0, 8, 3, 3, 0x20]),
-        "lists_and_input": bytes([0]) + bytes([3]) + bytes([4, 0x00, 1]) +
+        "lists_and_input": text("") + bytes([0]) + bytes([3]) + bytes([4, 0x00, 1]) +
         steps((17, ["0"]), (1, ["chosen"])) + bytes([4, 0x04, 0]) + steps((21, ["1"])) +
         bytes([4, 0x08, 0]) + steps((20, [])) + bytes([0]) +
         bytes([0, 4, 1, 4, 0, 8, 3, 1, 16]) + bytes([5, ord("5"), 5, ord("0"), 5, 0]) +
         bytes([3, 4, 24, 4, 2, 0]),
-        "volume_timer_player": bytes([0]) + bytes([1]) + bytes([4, 0x00, 2]) +
+        "volume_timer_player": text("Play+Stop") + bytes([0]) + bytes([1]) + bytes([4, 0x00, 2]) +
         steps((22, ["Volume +", "10"]), (13, ["1"]), (2, ["bar", "50"])) + bytes([2]) +
         bytes([4, 0x00, 0]) + steps((0, ["C:\\Apps\\Player.exe"])) + bytes([4, 0x01, 0]) +
         steps((11, ["0"])) + bytes([6, 1, 0, 3, 10, 8, 1, 0, 3, 50, 7, 1]),
