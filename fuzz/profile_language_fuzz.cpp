@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -29,6 +30,12 @@ const char* TextOrNull(FuzzInput& in, std::string& storage) {
     return storage == "\x01" ? nullptr : storage.c_str();
 }
 
+// What a profile function reports as copied fits the buffer and is terminated there.
+void CheckCopied(DWORD copied, const char* buffer, DWORD size) {
+    if (size == 0 ? copied != 0 : copied >= size || buffer[copied] != '\0')
+        std::abort();
+}
+
 // One call of a profile function on the file, with a buffer of exactly the size it is told.
 void ProfileCall(FuzzInput& in, const std::string& file) {
     std::string section, key, value;
@@ -40,7 +47,8 @@ void ProfileCall(FuzzInput& in, const std::string& file) {
     const auto buffer = std::make_unique<char[]>(size);
     switch (op % 5) {
     case 0:
-        GetPrivateProfileStringA(s, k, v, buffer.get(), size, file.c_str());
+        CheckCopied(GetPrivateProfileStringA(s, k, v, buffer.get(), size, file.c_str()),
+                    buffer.get(), size);
         break;
     case 1:
         WritePrivateProfileStringA(s, k, v, file.c_str());
@@ -49,7 +57,8 @@ void ProfileCall(FuzzInput& in, const std::string& file) {
         GetPrivateProfileIntA(s, k, static_cast<INT>(in.U32()), file.c_str());
         break;
     case 3:
-        GetPrivateProfileSectionNamesA(buffer.get(), size, file.c_str());
+        CheckCopied(GetPrivateProfileSectionNamesA(buffer.get(), size, file.c_str()), buffer.get(),
+                    size);
         break;
     default: {
         TIniFile ini(file);

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -78,9 +79,13 @@ void CallExports(FuzzInput& in, HMODULE module) {
             // A buffer of exactly the size the library is told.
             const int bufSize = static_cast<int>(in.Byte()) - 8;
             std::vector<BYTE> buffer(bufSize > 0 ? static_cast<std::size_t>(bufSize) : 0);
-            int length = -1;
-            Bound<decltype(&DoGetInfraCode)>(module, "DoGetInfraCode")(
+            int length = 0;
+            const int result = Bound<decltype(&DoGetInfraCode)>(module, "DoGetInfraCode")(
                 buffer.empty() ? &value : buffer.data(), bufSize, &length);
+            // A code is delivered whole into the caller's buffer, or not at all.
+            if ((result != 0 && result != 1) || length < 0 ||
+                length > static_cast<int>(buffer.size()) || (result != 0 && length != 0))
+                std::abort();
             break;
         }
         case 1:
