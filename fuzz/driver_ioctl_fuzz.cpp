@@ -65,7 +65,6 @@ struct Session {
     driversim::ReceiverMachine machine;
     PDEVICE_OBJECT pdo = nullptr;
     std::unique_ptr<win32sim::DeviceFile> file;
-    bool streaming = false;
 
     void PlugAndOpen() {
         pdo = machine.PlugIn(machine.receiver);
@@ -92,20 +91,6 @@ BOOL Control(win32sim::DeviceFile& file, DWORD code, std::string in, DWORD outLe
     return ok;
 }
 
-// Known fault, not ours to mend here: streams and isochronous transfers of any size from user
-// mode exhaust the pool (the driver has no cap yet), so the sizes are kept small.
-void KeepIsoSizesSmall(std::string& in) {
-    if (in.size() < sizeof(IsoTransferParams))
-        return;
-    IsoTransferParams p;
-    std::memcpy(&p, in.data(), sizeof p);
-    p.PacketSize %= 2048;
-    p.PacketCount %= 257;
-    p.FramesPerBuffer %= 33;
-    p.BufferCount %= 9;
-    std::memcpy(in.data(), &p, sizeof p);
-}
-
 // A bulk or interrupt transfer may wait on its pipe for the device, as on real hardware (even a
 // write to an IN pipe waits for data there): then the pipe is aborted, or the device removed,
 // while the request waits.
@@ -126,7 +111,6 @@ BOOL PipeTransfer(FuzzInput& in, Session& s, DWORD code, std::string input, DWOR
         kernelsim::FailAllocation(0);
         s.machine.Unplug(s.pdo);
         s.pdo = nullptr;
-        s.streaming = false;
     }
     caller.join();
     return ok;
@@ -139,21 +123,10 @@ void Request(FuzzInput& in, Session& s) {
     DWORD outLength = in.U16();
     if (outLength > 0x11000)
         outLength = 0x11000;
-    if (code == IOCTL_USB_ISO_READ || code == IOCTL_USB_ISO_WRITE ||
-        code == IOCTL_USB_START_ISO_STREAM)
-        KeepIsoSizesSmall(input);
-    // Known fault, not ours to mend here: selecting an interface under a running stream frees
-    // the pipes the stream still uses.
-    if (code == IOCTL_USB_SELECT_INTERFACE && s.streaming)
-        return;
-    const BOOL ok =
-        s.pdo != nullptr && (code == IOCTL_USB_PIPE_READ || code == IOCTL_USB_PIPE_WRITE)
-            ? PipeTransfer(in, s, code, std::move(input), outLength)
-            : Control(*s.file, code, std::move(input), outLength);
-    if (code == IOCTL_USB_START_ISO_STREAM && ok)
-        s.streaming = true;
-    if (code == IOCTL_USB_STOP_ISO_STREAM && ok)
-        s.streaming = false;
+    if (s.pdo != nullptr && (code == IOCTL_USB_PIPE_READ || code == IOCTL_USB_PIPE_WRITE))
+        PipeTransfer(in, s, code, std::move(input), outLength);
+    else
+        Control(*s.file, code, std::move(input), outLength);
 }
 
 // A receiver command blocked inside the receiver while the device is removed.
@@ -173,7 +146,6 @@ void RemoveDuringRequest(Session& s) {
     caller.join();
     remover.join();
     s.pdo = nullptr;
-    s.streaming = false;
 }
 
 void Step(FuzzInput& in, Session& s) {
@@ -216,9 +188,7 @@ void Step(FuzzInput& in, Session& s) {
         break;
     }
     case 7: {
-        // Known fault, not ours to mend here: an empty bulk answer copies from a null pointer,
-        // so every answer holds a byte at least.
-        const std::string answer = in.Text() + "\x01";
+        const std::string answer = in.Text();
         if (in.Flag())
             receiver.QueueBulkIn(std::vector<UCHAR>(answer.begin(), answer.end()));
         else
