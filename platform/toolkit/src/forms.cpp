@@ -428,7 +428,7 @@ void TCustomForm::Release() {
     toolkit_detail::QueueRelease(this);
 }
 
-void TCustomForm::DispatchKeyDown(WORD key, TShiftState shift) {
+bool TCustomForm::DispatchKeyDown(WORD key, TShiftState shift) {
     TWinControl* target = activeControl_ && activeControl_->CanFocus() ? activeControl_ : nullptr;
     WORD k = key;
     if (target) {
@@ -444,6 +444,7 @@ void TCustomForm::DispatchKeyDown(WORD key, TShiftState shift) {
     // What the system does with an Alt+F4 that reached it.
     if (k == VK_F4 && shift.Contains(ssAlt))
         Close();
+    return k != 0 && shift.Empty() && toolkit_detail::DialogKey(*this, k);
 }
 
 void TCustomForm::DispatchKeyUp(WORD key, TShiftState shift) {
