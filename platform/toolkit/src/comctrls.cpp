@@ -25,13 +25,11 @@ void TTrackBar::SetParams(int position, int min, int max) {
 }
 
 void TTrackBar::SetMin(int v) {
-    if (v <= max_)
-        SetParams(position_, v, max_);
+    SetParams(position_, v, std::max(v, max_));
 }
 
 void TTrackBar::SetMax(int v) {
-    if (v >= min_)
-        SetParams(position_, min_, v);
+    SetParams(position_, std::min(v, min_), v);
 }
 
 void TTrackBar::SetPosition(int v) {

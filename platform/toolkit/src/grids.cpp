@@ -17,7 +17,9 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner) {
 void TCustomGrid::ChangeSize(int cols, int rows) {
     colCount_ = std::max(1, cols);
     rowCount_ = std::max(1, rows);
-    colWidths_.resize(static_cast<std::size_t>(colCount_), DefaultColWidth);
+    // Widths of their own only once one was set; until then every column is DefaultColWidth.
+    if (!colWidths_.empty())
+        colWidths_.resize(static_cast<std::size_t>(colCount_), DefaultColWidth);
     fixedCols_ = std::min(fixedCols_, colCount_ - 1);
     fixedRows_ = std::min(fixedRows_, rowCount_ - 1);
     ClampCurrent();
@@ -67,6 +69,14 @@ void TCustomGrid::SetColWidths(int col, int width) {
     CheckCell(col, 0);
     colWidths_.resize(static_cast<std::size_t>(colCount_), DefaultColWidth);
     colWidths_[static_cast<std::size_t>(col)] = std::max(0, width);
+}
+
+void TCustomGrid::ScaleContents(int m, int d) {
+    const auto scale = [&](int v) { return static_cast<int>(static_cast<long long>(v) * m / d); };
+    DefaultColWidth = scale(DefaultColWidth);
+    DefaultRowHeight = scale(DefaultRowHeight);
+    for (int& w : colWidths_)
+        w = scale(w);
 }
 
 void TCustomGrid::CheckCell(int col, int row) const {

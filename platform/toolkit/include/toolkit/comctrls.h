@@ -14,7 +14,8 @@ enum TTickStyle { tsNone, tsAuto, tsManual };
 enum TTickMark { tmBottomRight, tmTopLeft, tmBoth };
 
 // Position stays within Min .. Max; every change of it, by code, by the user or by a range that
-// moved under it, fires OnChange. A Min above Max (or a Max below Min) is ignored.
+// moved under it, fires OnChange. A Min above Max takes Max along (and a Max below Min takes
+// Min), so that the order in which code sets them does not matter.
 class TTrackBar : public TWinControl {
 public:
     explicit TTrackBar(TComponent* owner);

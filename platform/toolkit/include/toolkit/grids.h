@@ -99,6 +99,8 @@ public:
 
 protected:
     void DoKeyDown(WORD& key, TShiftState shift) override;
+    // The default sizes and the column widths.
+    void ScaleContents(int m, int d) override;
     // Stores the user's text into a cell that may be edited; may refuse it by throwing.
     virtual void StoreEditText(int col, int row, const std::string& text) = 0;
     // The counts changed; the cells follow.
