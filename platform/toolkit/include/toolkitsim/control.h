@@ -94,7 +94,8 @@ void ClickTab(TPageControl& pages, int tabIndex);
 // A click, or a double click, in the middle of the cell.
 void ClickCell(TCustomGrid& grid, int col, int row);
 void DblClickCell(TCustomGrid& grid, int col, int row);
-// Clicks the cell, then replaces its text in the editor; false when the cell cannot be edited.
+// Clicks the cell, then replaces its text in the editor; false when the cell cannot be edited
+// or the grid refused the text (its error reaches the exception box).
 bool EditCell(TCustomGrid& grid, int col, int row, const std::string& text);
 
 // Input boxes and the file-open and colour dialogs: each takes the next queued answer, acted out
