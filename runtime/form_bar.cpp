@@ -21,6 +21,7 @@ TFBar::TFBar(TComponent* owner) : TOsdWindow(owner, KindBar) {
     panImage->Parent = this;
     panImage->Align = alLeft;
     panImage->Width = 81;
+    panImage->ParentColor = true;
 
     imMsgpict = NewPicture(panImage, alClient);
 
@@ -28,6 +29,7 @@ TFBar::TFBar(TComponent* owner) : TOsdWindow(owner, KindBar) {
     panTxt->Name = "panTxt";
     panTxt->Parent = this;
     panTxt->Align = alClient;
+    panTxt->ParentColor = true;
 
     lblMsgtext = NewText(panTxt);
 

@@ -30,6 +30,7 @@ TFInput::TFInput(TComponent* owner) : TOsdWindow(owner, KindInput) {
     mEdit->BevelKind = bkNone;
     mEdit->AutoSize = false;
     mEdit->AutoSelect = false;
+    mEdit->ParentColor = true;
     mEdit->EditMask = "!90:00;1;_";
     mEdit->MaxLength = 5;
     mEdit->Text = "00:00";
@@ -122,17 +123,12 @@ void TFInput::ClearRegion() {
 void TFInput::FilterKey(char& key) {
     int caret = mEdit->SelStart;
     if (InputMode == 0) {
-        if (!TimeChars.count(key)) {
-            key = 0;
-            return;
-        }
         const std::string text = mEdit->Text;
-        if ((caret == 0 && key > '2') ||
+        if (!TimeChars.count(key) || (caret == 0 && key > '2') ||
             (caret == 1 && !text.empty() && text[0] == '2' && key > '3') ||
-            (caret == 3 && key > '5')) {
+            (caret == 3 && key > '5'))
             key = 0;
-            return;
-        }
+        // Past the last digit the caret starts over, whether or not this key was kept.
         if (caret == 5)
             mEdit->SelStart = 0;
     } else {

@@ -41,6 +41,7 @@ TFList::TFList(TComponent* owner) : TForm(owner) {
     lBox->BevelKind = bkNone;
     lBox->AutoComplete = false;
     lBox->ItemHeight = 53;
+    lBox->ParentColor = true;
     lBox->OnClick = [this](TObject* s) { lBoxClick(s); };
     lBox->OnKeyPress = [this](TObject* s, char& k) { lBoxKeyPress(s, k); };
     lBox->OnDblClick = [this](TObject* s) { lBoxDblClick(s); };

@@ -97,10 +97,13 @@ bool HandBackResult(int kind) {
     // drive.
     if (Runtime.RcMode == (list ? 2 : 3))
         Runtime.RcMode = Runtime.SavedRcMode;
+    const bool chosen = Runtime.NumberBuffer != -1.0f;
+    // A functions list left without a choice must not make the next list replay its line.
+    if (list && !chosen && Runtime.ReplayRequest == 1)
+        Runtime.ReplayRequest = 0;
     std::uint8_t& pending = list ? Runtime.PendingList : Runtime.PendingInput;
     if (!pending)
         return true;
-    const bool chosen = Runtime.NumberBuffer != -1.0f;
     // Cleared before a resume, so that a wait the resumed command starts again is kept.
     pending = 0;
     if (!chosen || (list && Runtime.ReplayRequest == 1)) {
@@ -160,6 +163,10 @@ std::string LongTimeText(int hours, int minutes, int seconds) {
 }
 
 } // namespace
+
+unsigned OsdShowCount(std::int16_t kind) {
+    return kind >= 0 && kind < FormSlotCount ? ShowCount[kind] : 0;
+}
 
 bool ShowForm(std::int16_t kind) {
     if (kind < 0 || kind >= FormSlotCount)

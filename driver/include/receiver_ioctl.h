@@ -100,6 +100,13 @@ struct IsoTransferParams {
 
 #pragma pack(pop)
 
+// What one isochronous transfer or stream may ask of the kernel; a request beyond any of these
+// is refused with STATUS_INVALID_PARAMETER before anything is allocated.
+#define ISO_MAX_BUFFER_COUNT 32        // transfer objects in flight
+#define ISO_MAX_FRAMES_PER_BUFFER 1024 // packets per USB request
+#define ISO_MAX_PACKET_COUNT 65536     // packets of a transfer, or packets a stream's rings hold
+#define ISO_MAX_STREAM_BYTES 0x400000  // 4 MiB of pool per stream: its transfer block and rings
+
 static_assert(sizeof(VendorRequestParams) == 10, "VendorRequestParams is 10 bytes");
 static_assert(sizeof(ControlRequestParams) == 10, "ControlRequestParams is 10 bytes");
 static_assert(sizeof(IsoTransferParams) == 20, "IsoTransferParams is 20 bytes");

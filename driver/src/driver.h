@@ -43,6 +43,13 @@ typedef struct _ReceiverDeviceExtension {
     // Guards the stream rings' registration against the stream's end, a second start and
     // removal; a stream read holds it while it reads.
     KSPIN_LOCK StreamLock;
+    // Under StreamLock: isochronous starts from their pipe lookup to the end of their transfer
+    // or the registration of their stream, and an interface selection in progress. Neither
+    // kind of request starts while the other runs.
+    LONG IsoUsers;
+    BOOLEAN SelectingInterface;
+    // Guards InterfaceInfo: a selection replaces it while other requests read its pipes.
+    KSPIN_LOCK InterfaceLock;
 } ReceiverDeviceExtension, *PReceiverDeviceExtension;
 
 struct IsoStreamContext;
@@ -137,9 +144,15 @@ PUSB_CONFIGURATION_DESCRIPTOR GetConfigDescriptor(PDEVICE_OBJECT DeviceObject);
 NTSTATUS SetInterface(PDEVICE_OBJECT DeviceObject, UCHAR InterfaceNumber, UCHAR AlternateSetting);
 NTSTATUS Moxel_Read_Write(PDEVICE_OBJECT DeviceObject, PIRP Irp);
 NTSTATUS Moxel_PipeRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* Handled);
-// The pipe of that index in the selected interface: STATUS_UNSUCCESSFUL without an interface,
-// STATUS_INVALID_PARAMETER for an index beyond its pipes.
-NTSTATUS Moxel_FindPipe(PDEVICE_OBJECT DeviceObject, ULONG PipeIndex, PUSBD_PIPE_INFORMATION* Pipe);
+// A copy of the pipe of that index in the selected interface: STATUS_UNSUCCESSFUL without an
+// interface, STATUS_INVALID_PARAMETER for an index beyond its pipes.
+NTSTATUS Moxel_FindPipe(PDEVICE_OBJECT DeviceObject, ULONG PipeIndex, PUSBD_PIPE_INFORMATION Pipe);
+// InterfaceInfo becomes Info (NULL for none); the old one is freed.
+VOID Moxel_ReplaceInterfaceInfo(PDEVICE_OBJECT DeviceObject, PUSBD_INTERFACE_INFORMATION Info);
+// Copies InterfaceInfo into Buffer: its length, 0 without an interface, STATUS_BUFFER_TOO_SMALL
+// when it does not fit.
+NTSTATUS Moxel_CopyInterfaceInfo(PDEVICE_OBJECT DeviceObject, PVOID Buffer, ULONG Length,
+                                 ULONG* Copied);
 
 // Device memory downloads.
 VOID Moxel_LoadRamBlocks(PDEVICE_OBJECT DeviceObject, PUCHAR Data, ULONG Length);
@@ -148,8 +161,12 @@ NTSTATUS Moxel_PeltonDownload(PDEVICE_OBJECT DeviceObject, USHORT StartAddress, 
 NTSTATUS Moxel_DownloadRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* Handled);
 
 // Isochronous transfers and streams.
+// The pipe checks of both starts and the size caps they share; a copy of the pipe on success.
 NTSTATUS Moxel_IsoPipeChecks(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* Params,
-                             PUSBD_PIPE_INFORMATION* Pipe);
+                             PUSBD_PIPE_INFORMATION Pipe);
+// Holds the selected interface for an isochronous start; FALSE while a selection runs.
+BOOLEAN Moxel_BeginIsoUse(PReceiverDeviceExtension Extension);
+VOID Moxel_EndIsoUse(PReceiverDeviceExtension Extension);
 NTSTATUS InitTransferObject(struct IsoStreamContext* Context, ULONG ObjectIndex);
 // A zeroed transfer or stream context for the parameters on a copy of the pipe; NULL when the
 // pool has no room.

@@ -175,16 +175,11 @@ NTSTATUS Moxel_GeneralRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* Ha
 
     switch (stack->Parameters.DeviceIoControl.IoControlCode) {
     case IOCTL_USB_QUERY_INTERFACE: {
-        PUSBD_INTERFACE_INFORMATION info = extension->InterfaceInfo;
-        if (info == NULL) {
-            return STATUS_SUCCESS;
-        }
-        if (buffer == NULL || outputLength < info->Length) {
-            return STATUS_BUFFER_TOO_SMALL;
-        }
-        RtlCopyMemory(buffer, info, info->Length);
-        Irp->IoStatus.Information = info->Length;
-        return STATUS_SUCCESS;
+        ULONG copied = 0;
+        const NTSTATUS status = Moxel_CopyInterfaceInfo(DeviceObject, buffer,
+                                                        buffer != NULL ? outputLength : 0, &copied);
+        Irp->IoStatus.Information = copied;
+        return status;
     }
     case IOCTL_USB_READ_DEVICE_DESCRIPTOR:
         if (buffer == NULL || outputLength < sizeof(USB_DEVICE_DESCRIPTOR)) {
@@ -250,7 +245,7 @@ NTSTATUS Moxel_GeneralRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* Ha
         if (buffer == NULL || outputLength < sizeof(LONG)) {
             return STATUS_UNSUCCESSFUL;
         }
-        const LONG last = extension->LastUsbdStatus;
+        const LONG last = InterlockedCompareExchange(&extension->LastUsbdStatus, 0, 0);
         RtlCopyMemory(buffer, &last, sizeof(last));
         Irp->IoStatus.Information = sizeof(last);
         return STATUS_SUCCESS;

@@ -37,10 +37,6 @@ VOID EndStream(IsoStreamContext* Context) {
     UnlockDevice(device);
 }
 
-BOOLEAN FitsInULong(ULONGLONG value) {
-    return value <= 0xFFFFFFFFull;
-}
-
 } // namespace
 
 NTSTATUS NTAPI IsoStreamTransferComplete(PDEVICE_OBJECT, PIRP Irp, PVOID Context) {
@@ -84,31 +80,31 @@ NTSTATUS NTAPI IsoStreamTransferComplete(PDEVICE_OBJECT, PIRP Irp, PVOID Context
     return STATUS_MORE_PROCESSING_REQUIRED;
 }
 
-NTSTATUS Moxel_StartIsoStream(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
+namespace {
+
+// The checks of a stream's request, its allocations and its registration.
+NTSTATUS StartStream(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* params) {
     PReceiverDeviceExtension extension = ExtensionOf(DeviceObject);
-    PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(Irp);
-    const auto* params = static_cast<const IsoTransferParams*>(Irp->AssociatedIrp.SystemBuffer);
-    if (params == NULL ||
-        stack->Parameters.DeviceIoControl.InputBufferLength < sizeof(IsoTransferParams)) {
-        return STATUS_INVALID_PARAMETER;
-    }
-    PUSBD_PIPE_INFORMATION pipe = NULL;
+    USBD_PIPE_INFORMATION pipe;
     NTSTATUS status = Moxel_IsoPipeChecks(DeviceObject, params, &pipe);
     if (!NT_SUCCESS(status)) {
         return status;
     }
     // Empty packets, objects or rings would make a stream that moves nothing or never ends.
-    if (params->PacketSize == 0 || params->BufferCount == 0 || params->PacketCount == 0 ||
-        !FitsInULong(static_cast<ULONGLONG>(params->PacketSize) * params->FramesPerBuffer *
-                     params->BufferCount) ||
-        !FitsInULong(static_cast<ULONGLONG>(params->PacketCount) * params->PacketSize) ||
-        !FitsInULong(static_cast<ULONGLONG>(params->PacketCount) *
-                     sizeof(USBD_ISO_PACKET_DESCRIPTOR)) ||
-        !FitsInULong(static_cast<ULONGLONG>(params->BufferCount) * sizeof(IsoTransferContext))) {
+    if (params->PacketSize == 0 || params->BufferCount == 0 || params->PacketCount == 0) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    // The checks above bound the counts, so these products cannot wrap 64 bits.
+    const ULONGLONG transferBytes =
+        static_cast<ULONGLONG>(params->PacketSize) * params->FramesPerBuffer * params->BufferCount;
+    const ULONGLONG ringBytes =
+        static_cast<ULONGLONG>(params->PacketCount) *
+        (static_cast<ULONGLONG>(params->PacketSize) + sizeof(USBD_ISO_PACKET_DESCRIPTOR));
+    if (transferBytes + ringBytes > ISO_MAX_STREAM_BYTES) {
         return STATUS_INVALID_PARAMETER;
     }
 
-    auto* context = Moxel_NewIsoContext(DeviceObject, params, pipe, IsoStreamTransferComplete);
+    auto* context = Moxel_NewIsoContext(DeviceObject, params, &pipe, IsoStreamTransferComplete);
     if (context == NULL) {
         return STATUS_NO_MEMORY;
     }
@@ -163,6 +159,26 @@ NTSTATUS Moxel_StartIsoStream(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
         IoCallDriver(extension->LowerDeviceObject, objects[i].Irp);
     }
     return STATUS_SUCCESS;
+}
+
+} // namespace
+
+NTSTATUS Moxel_StartIsoStream(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
+    PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(Irp);
+    const auto* params = static_cast<const IsoTransferParams*>(Irp->AssociatedIrp.SystemBuffer);
+    if (params == NULL ||
+        stack->Parameters.DeviceIoControl.InputBufferLength < sizeof(IsoTransferParams)) {
+        return STATUS_INVALID_PARAMETER;
+    }
+    // From the pipe lookup to the registration no selection may free the pipe; the registered
+    // stream then holds the interface until its end.
+    PReceiverDeviceExtension extension = ExtensionOf(DeviceObject);
+    if (!Moxel_BeginIsoUse(extension)) {
+        return STATUS_DEVICE_BUSY;
+    }
+    const NTSTATUS status = StartStream(DeviceObject, params);
+    Moxel_EndIsoUse(extension);
+    return status;
 }
 
 NTSTATUS Moxel_ReadIsoStream(PDEVICE_OBJECT DeviceObject, PIRP Irp) {

@@ -14,6 +14,22 @@ ULONG IsoUrbSize(ULONG FramesPerBuffer) {
 
 } // namespace
 
+BOOLEAN Moxel_BeginIsoUse(PReceiverDeviceExtension Extension) {
+    const KIRQL old = KfAcquireSpinLock(&Extension->StreamLock);
+    const BOOLEAN allowed = !Extension->SelectingInterface;
+    if (allowed) {
+        ++Extension->IsoUsers;
+    }
+    KfReleaseSpinLock(&Extension->StreamLock, old);
+    return allowed;
+}
+
+VOID Moxel_EndIsoUse(PReceiverDeviceExtension Extension) {
+    const KIRQL old = KfAcquireSpinLock(&Extension->StreamLock);
+    --Extension->IsoUsers;
+    KfReleaseSpinLock(&Extension->StreamLock, old);
+}
+
 IsoStreamContext* Moxel_NewIsoContext(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* Params,
                                       const USBD_PIPE_INFORMATION* Pipe,
                                       PIO_COMPLETION_ROUTINE Completion) {
@@ -32,22 +48,25 @@ IsoStreamContext* Moxel_NewIsoContext(PDEVICE_OBJECT DeviceObject, const IsoTran
     return context;
 }
 
+// The URB's length field is 16 bits wide: the packets of the largest request must fit in it.
+static_assert(GET_ISO_URB_SIZE(ISO_MAX_FRAMES_PER_BUFFER) <= 0xFFFF,
+              "an isochronous URB of the most frames fits its length field");
+
 NTSTATUS Moxel_IsoPipeChecks(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* Params,
-                             PUSBD_PIPE_INFORMATION* Pipe) {
+                             PUSBD_PIPE_INFORMATION Pipe) {
     const NTSTATUS status = Moxel_FindPipe(DeviceObject, Params->PipeNum, Pipe);
     if (!NT_SUCCESS(status)) {
         return status;
     }
-    if ((*Pipe)->PipeType != UsbdPipeTypeIsochronous) {
+    if (Pipe->PipeType != UsbdPipeTypeIsochronous) {
         return STATUS_INVALID_PARAMETER;
     }
-    if ((*Pipe)->PipeHandle == NULL) {
+    if (Pipe->PipeHandle == NULL) {
         return STATUS_UNSUCCESSFUL;
     }
-    // The URB's length field is 16 bits wide: its packets must fit in it.
-    if (Params->FramesPerBuffer == 0 ||
-        Params->FramesPerBuffer >
-            (0xFFFF - sizeof(struct _URB_ISOCH_TRANSFER)) / sizeof(USBD_ISO_PACKET_DESCRIPTOR)) {
+    // Any program that opens the device may ask: what it asks must not exhaust the pool.
+    if (Params->FramesPerBuffer == 0 || Params->FramesPerBuffer > ISO_MAX_FRAMES_PER_BUFFER ||
+        Params->BufferCount > ISO_MAX_BUFFER_COUNT || Params->PacketCount > ISO_MAX_PACKET_COUNT) {
         return STATUS_INVALID_PARAMETER;
     }
     return STATUS_SUCCESS;
@@ -150,14 +169,50 @@ NTSTATUS NTAPI IsoTransferComplete(PDEVICE_OBJECT, PIRP Irp, PVOID Context) {
     return STATUS_MORE_PROCESSING_REQUIRED;
 }
 
-NTSTATUS Moxel_StartIsoTransfer(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
+namespace {
+
+// Moves every packet of the transfer through the lower device and waits for the last.
+NTSTATUS TransferPackets(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* params,
+                         const USBD_PIPE_INFORMATION* pipe, PUCHAR buffer) {
+    auto* context = Moxel_NewIsoContext(DeviceObject, params, pipe, IsoTransferComplete);
+    if (context == NULL) {
+        return STATUS_NO_MEMORY;
+    }
+    context->TransferBuffer = buffer;
+    context->TransferBufferLength = params->PacketCount * params->PacketSize;
+    context->DescriptorArea = buffer + context->TransferBufferLength;
+    context->TransferObjects = static_cast<IsoTransferContext*>(
+        Moxel_AllocatePool(sizeof(IsoTransferContext) * static_cast<SIZE_T>(params->BufferCount)));
+    if (context->TransferObjects == NULL) {
+        ExFreePool(context);
+        return STATUS_NO_MEMORY;
+    }
+    for (ULONG i = 0; i < context->BufferCount; ++i) {
+        const NTSTATUS status = InitTransferObject(context, i);
+        if (!NT_SUCCESS(status)) {
+            Moxel_FreeTransferObjects(context);
+            ExFreePool(context);
+            return status;
+        }
+    }
+    PDEVICE_OBJECT lower = ExtensionOf(DeviceObject)->LowerDeviceObject;
+    for (ULONG i = 0; i < context->BufferCount; ++i) {
+        IoCallDriver(lower, context->TransferObjects[i].Irp);
+    }
+    for (ULONG i = 0; i < context->BufferCount; ++i) {
+        KeWaitForSingleObject(&context->TransferObjects[i].DoneEvent, Executive, KernelMode, FALSE,
+                              NULL);
+    }
+    Moxel_FreeTransferObjects(context);
+    ExFreePool(context);
+    return STATUS_SUCCESS;
+}
+
+// The checks of a transfer's request, then its packets.
+NTSTATUS StartTransfer(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(Irp);
     const auto* params = static_cast<const IsoTransferParams*>(Irp->AssociatedIrp.SystemBuffer);
-    if (params == NULL ||
-        stack->Parameters.DeviceIoControl.InputBufferLength < sizeof(IsoTransferParams)) {
-        return STATUS_INVALID_PARAMETER;
-    }
-    PUSBD_PIPE_INFORMATION pipe = NULL;
+    USBD_PIPE_INFORMATION pipe;
     NTSTATUS status = Moxel_IsoPipeChecks(DeviceObject, params, &pipe);
     if (!NT_SUCCESS(status)) {
         return status;
@@ -178,36 +233,23 @@ NTSTATUS Moxel_StartIsoTransfer(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     if (buffer == NULL) {
         return STATUS_INSUFFICIENT_RESOURCES;
     }
-    auto* context = Moxel_NewIsoContext(DeviceObject, params, pipe, IsoTransferComplete);
-    if (context == NULL) {
-        return STATUS_NO_MEMORY;
+    return TransferPackets(DeviceObject, params, &pipe, buffer);
+}
+
+} // namespace
+
+NTSTATUS Moxel_StartIsoTransfer(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
+    PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(Irp);
+    if (Irp->AssociatedIrp.SystemBuffer == NULL ||
+        stack->Parameters.DeviceIoControl.InputBufferLength < sizeof(IsoTransferParams)) {
+        return STATUS_INVALID_PARAMETER;
     }
-    context->TransferBuffer = buffer;
-    context->TransferBufferLength = params->PacketCount * params->PacketSize;
-    context->DescriptorArea = buffer + context->TransferBufferLength;
-    context->TransferObjects = static_cast<IsoTransferContext*>(
-        Moxel_AllocatePool(sizeof(IsoTransferContext) * static_cast<SIZE_T>(params->BufferCount)));
-    if (context->TransferObjects == NULL) {
-        ExFreePool(context);
-        return STATUS_NO_MEMORY;
+    // From the pipe lookup to the last packet no selection may free the pipe.
+    PReceiverDeviceExtension extension = ExtensionOf(DeviceObject);
+    if (!Moxel_BeginIsoUse(extension)) {
+        return STATUS_DEVICE_BUSY;
     }
-    for (ULONG i = 0; i < context->BufferCount; ++i) {
-        status = InitTransferObject(context, i);
-        if (!NT_SUCCESS(status)) {
-            Moxel_FreeTransferObjects(context);
-            ExFreePool(context);
-            return status;
-        }
-    }
-    PDEVICE_OBJECT lower = ExtensionOf(DeviceObject)->LowerDeviceObject;
-    for (ULONG i = 0; i < context->BufferCount; ++i) {
-        IoCallDriver(lower, context->TransferObjects[i].Irp);
-    }
-    for (ULONG i = 0; i < context->BufferCount; ++i) {
-        KeWaitForSingleObject(&context->TransferObjects[i].DoneEvent, Executive, KernelMode, FALSE,
-                              NULL);
-    }
-    Moxel_FreeTransferObjects(context);
-    ExFreePool(context);
-    return STATUS_SUCCESS;
+    const NTSTATUS status = StartTransfer(DeviceObject, Irp);
+    Moxel_EndIsoUse(extension);
+    return status;
 }

@@ -36,29 +36,79 @@ BOOLEAN PipeIndexOf(PIRP Irp, ULONG* PipeIndex) {
     return TRUE;
 }
 
+BOOLEAN BeginInterfaceChange(PReceiverDeviceExtension extension) {
+    const KIRQL old = KfAcquireSpinLock(&extension->StreamLock);
+    const BOOLEAN idle = extension->StreamDataRing == NULL && extension->IsoUsers == 0 &&
+                         !extension->SelectingInterface;
+    if (idle) {
+        extension->SelectingInterface = TRUE;
+    }
+    KfReleaseSpinLock(&extension->StreamLock, old);
+    return idle;
+}
+
+VOID EndInterfaceChange(PReceiverDeviceExtension extension) {
+    const KIRQL old = KfAcquireSpinLock(&extension->StreamLock);
+    extension->SelectingInterface = FALSE;
+    KfReleaseSpinLock(&extension->StreamLock, old);
+}
+
 } // namespace
 
-NTSTATUS Moxel_FindPipe(PDEVICE_OBJECT DeviceObject, ULONG PipeIndex,
-                        PUSBD_PIPE_INFORMATION* Pipe) {
-    PUSBD_INTERFACE_INFORMATION info = ExtensionOf(DeviceObject)->InterfaceInfo;
+NTSTATUS Moxel_FindPipe(PDEVICE_OBJECT DeviceObject, ULONG PipeIndex, PUSBD_PIPE_INFORMATION Pipe) {
+    PReceiverDeviceExtension extension = ExtensionOf(DeviceObject);
+    NTSTATUS status = STATUS_SUCCESS;
+    const KIRQL old = KfAcquireSpinLock(&extension->InterfaceLock);
+    PUSBD_INTERFACE_INFORMATION info = extension->InterfaceInfo;
     if (info == NULL) {
-        return STATUS_UNSUCCESSFUL;
+        status = STATUS_UNSUCCESSFUL;
+    } else if (PipeIndex >= info->NumberOfPipes) {
+        status = STATUS_INVALID_PARAMETER;
+    } else {
+        *Pipe = info->Pipes[PipeIndex];
     }
-    if (PipeIndex >= info->NumberOfPipes) {
-        return STATUS_INVALID_PARAMETER;
+    KfReleaseSpinLock(&extension->InterfaceLock, old);
+    return status;
+}
+
+VOID Moxel_ReplaceInterfaceInfo(PDEVICE_OBJECT DeviceObject, PUSBD_INTERFACE_INFORMATION Info) {
+    PReceiverDeviceExtension extension = ExtensionOf(DeviceObject);
+    const KIRQL old = KfAcquireSpinLock(&extension->InterfaceLock);
+    PUSBD_INTERFACE_INFORMATION previous = extension->InterfaceInfo;
+    extension->InterfaceInfo = Info;
+    KfReleaseSpinLock(&extension->InterfaceLock, old);
+    // No reader holds it any longer: readers copy what they need under the lock.
+    if (previous != NULL) {
+        ExFreePool(previous);
     }
-    *Pipe = &info->Pipes[PipeIndex];
-    return STATUS_SUCCESS;
+}
+
+NTSTATUS Moxel_CopyInterfaceInfo(PDEVICE_OBJECT DeviceObject, PVOID Buffer, ULONG Length,
+                                 ULONG* Copied) {
+    PReceiverDeviceExtension extension = ExtensionOf(DeviceObject);
+    NTSTATUS status = STATUS_SUCCESS;
+    *Copied = 0;
+    const KIRQL old = KfAcquireSpinLock(&extension->InterfaceLock);
+    PUSBD_INTERFACE_INFORMATION info = extension->InterfaceInfo;
+    if (info != NULL) {
+        if (Length < info->Length) {
+            status = STATUS_BUFFER_TOO_SMALL;
+        } else {
+            RtlCopyMemory(Buffer, info, info->Length);
+            *Copied = info->Length;
+        }
+    }
+    KfReleaseSpinLock(&extension->InterfaceLock, old);
+    return status;
 }
 
 NTSTATUS Moxel_ResetPipe(PDEVICE_OBJECT DeviceObject, ULONG PipeIndex) {
-    PUSBD_PIPE_INFORMATION pipe = NULL;
+    USBD_PIPE_INFORMATION pipe;
     const NTSTATUS status = Moxel_FindPipe(DeviceObject, PipeIndex, &pipe);
     if (!NT_SUCCESS(status)) {
         return status;
     }
-    return PipeRequest(DeviceObject, URB_FUNCTION_SYNC_RESET_PIPE_AND_CLEAR_STALL,
-                       pipe->PipeHandle);
+    return PipeRequest(DeviceObject, URB_FUNCTION_SYNC_RESET_PIPE_AND_CLEAR_STALL, pipe.PipeHandle);
 }
 
 NTSTATUS Moxel_AbortPipe(PDEVICE_OBJECT DeviceObject, USBD_PIPE_HANDLE PipeHandle) {
@@ -125,18 +175,15 @@ NTSTATUS SetInterface(PDEVICE_OBJECT DeviceObject, UCHAR InterfaceNumber, UCHAR 
     }
     NTSTATUS status = Moxel_CallUSBD(DeviceObject, urb);
     if (NT_SUCCESS(status)) {
-        if (extension->InterfaceInfo != NULL) {
-            ExFreePool(extension->InterfaceInfo);
-            extension->InterfaceInfo = NULL;
-        }
+        // The old setting's pipes are gone on the device: without a copy no interface is left.
         auto* copy = static_cast<PUSBD_INTERFACE_INFORMATION>(
             ExAllocatePoolWithTag(NonPagedPool, info->Length, MOXEL_POOL_TAG));
         if (copy == NULL) {
             status = STATUS_NO_MEMORY;
         } else {
             RtlCopyMemory(copy, info, info->Length);
-            extension->InterfaceInfo = copy;
         }
+        Moxel_ReplaceInterfaceInfo(DeviceObject, copy);
     }
     ExFreePool(urb);
     ExFreePool(config);
@@ -148,20 +195,20 @@ NTSTATUS Moxel_Read_Write(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     if (!PipeIndexOf(Irp, &index)) {
         return STATUS_INVALID_PARAMETER;
     }
-    PUSBD_PIPE_INFORMATION pipe = NULL;
+    USBD_PIPE_INFORMATION pipe;
     NTSTATUS status = Moxel_FindPipe(DeviceObject, index, &pipe);
     if (!NT_SUCCESS(status)) {
         return status;
     }
-    if (pipe->PipeType != UsbdPipeTypeBulk && pipe->PipeType != UsbdPipeTypeInterrupt) {
+    if (pipe.PipeType != UsbdPipeTypeBulk && pipe.PipeType != UsbdPipeTypeInterrupt) {
         return STATUS_INVALID_PARAMETER;
     }
-    if (pipe->PipeHandle == NULL) {
+    if (pipe.PipeHandle == NULL) {
         return STATUS_UNSUCCESSFUL;
     }
     PIO_STACK_LOCATION stack = IoGetCurrentIrpStackLocation(Irp);
     const ULONG length = stack->Parameters.DeviceIoControl.OutputBufferLength;
-    if (length > pipe->MaximumTransferSize) {
+    if (length > pipe.MaximumTransferSize) {
         return STATUS_INVALID_PARAMETER;
     }
     const ULONG size = sizeof(struct _URB_BULK_OR_INTERRUPT_TRANSFER);
@@ -171,11 +218,11 @@ NTSTATUS Moxel_Read_Write(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     }
     urb->UrbHeader.Length = static_cast<USHORT>(size);
     urb->UrbHeader.Function = URB_FUNCTION_BULK_OR_INTERRUPT_TRANSFER;
-    urb->UrbBulkOrInterruptTransfer.PipeHandle = pipe->PipeHandle;
+    urb->UrbBulkOrInterruptTransfer.PipeHandle = pipe.PipeHandle;
     // The direction follows the endpoint, not the control code.
     urb->UrbBulkOrInterruptTransfer.TransferFlags =
         USBD_SHORT_TRANSFER_OK |
-        (USB_ENDPOINT_DIRECTION_IN(pipe->EndpointAddress) ? USBD_TRANSFER_DIRECTION_IN : 0);
+        (USB_ENDPOINT_DIRECTION_IN(pipe.EndpointAddress) ? USBD_TRANSFER_DIRECTION_IN : 0);
     urb->UrbBulkOrInterruptTransfer.TransferBufferLength = Irp->MdlAddress != NULL ? length : 0;
     urb->UrbBulkOrInterruptTransfer.TransferBufferMDL = Irp->MdlAddress;
     status = Moxel_CallUSBD(DeviceObject, urb);
@@ -201,19 +248,25 @@ NTSTATUS Moxel_PipeRequest(PDEVICE_OBJECT DeviceObject, PIRP Irp, BOOLEAN* Handl
         if (!PipeIndexOf(Irp, &index)) {
             return STATUS_INVALID_PARAMETER;
         }
-        PUSBD_PIPE_INFORMATION pipe = NULL;
+        USBD_PIPE_INFORMATION pipe;
         const NTSTATUS status = Moxel_FindPipe(DeviceObject, index, &pipe);
         if (!NT_SUCCESS(status)) {
             return status;
         }
-        Moxel_AbortPipe(DeviceObject, pipe->PipeHandle);
+        Moxel_AbortPipe(DeviceObject, pipe.PipeHandle);
         return STATUS_SUCCESS;
     }
     case IOCTL_USB_SELECT_INTERFACE:
         if (buffer == NULL || stack->Parameters.DeviceIoControl.InputBufferLength < 2) {
             return STATUS_INVALID_PARAMETER;
         }
+        // A running stream or transfer would go on with the old setting's pipes: the caller
+        // stops it first.
+        if (!BeginInterfaceChange(ExtensionOf(DeviceObject))) {
+            return STATUS_DEVICE_BUSY;
+        }
         SetInterface(DeviceObject, buffer[0], buffer[1]);
+        EndInterfaceChange(ExtensionOf(DeviceObject));
         return STATUS_SUCCESS;
     case IOCTL_USB_PIPE_READ:
     case IOCTL_USB_PIPE_WRITE:

@@ -43,6 +43,10 @@ NTSTATUS Moxel_CreateDeviceObject(PDRIVER_OBJECT DriverObject, PDEVICE_OBJECT* D
     extension->OpenCount = 0;
     extension->StreamDataRing = NULL;
     extension->StreamDescriptorRing = NULL;
+    extension->IsoUsers = 0;
+    extension->SelectingInterface = FALSE;
+    KeInitializeSpinLock(&extension->StreamLock);
+    KeInitializeSpinLock(&extension->InterfaceLock);
 
     UNICODE_STRING linkName;
     RtlInitUnicodeString(&linkName, extension->LinkName);
@@ -162,10 +166,9 @@ NTSTATUS Moxel_HandleRemoveDevice(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     const KIRQL old = KfAcquireSpinLock(&extension->StreamLock);
     SetStreamStop(extension, TRUE);
     KfReleaseSpinLock(&extension->StreamLock, old);
-    if (extension->InterfaceInfo != NULL) {
-        for (ULONG i = 0; i < extension->InterfaceInfo->NumberOfPipes; ++i) {
-            Moxel_AbortPipe(DeviceObject, extension->InterfaceInfo->Pipes[i].PipeHandle);
-        }
+    USBD_PIPE_INFORMATION pipe;
+    for (ULONG i = 0; NT_SUCCESS(Moxel_FindPipe(DeviceObject, i, &pipe)); ++i) {
+        Moxel_AbortPipe(DeviceObject, pipe.PipeHandle);
     }
     // Once for this request, once for the device's own count from AddDevice.
     UnlockDevice(DeviceObject);

@@ -29,7 +29,8 @@ NTSTATUS Moxel_CallUSBD(PDEVICE_OBJECT DeviceObject, PURB Urb) {
         status = ioStatus.Status;
     }
     if (USBD_ERROR(Urb->UrbHeader.Status)) {
-        extension->LastUsbdStatus = Urb->UrbHeader.Status;
+        // Requests on other threads may fail at the same time.
+        InterlockedExchange(&extension->LastUsbdStatus, static_cast<LONG>(Urb->UrbHeader.Status));
         if (NT_SUCCESS(status)) {
             status = STATUS_UNSUCCESSFUL;
         }
@@ -149,10 +150,7 @@ NTSTATUS Moxel_SelectInterfaces(PDEVICE_OBJECT DeviceObject,
             status = STATUS_NO_MEMORY;
         } else {
             RtlCopyMemory(copy, info, info->Length);
-            if (extension->InterfaceInfo != NULL) {
-                ExFreePool(extension->InterfaceInfo);
-            }
-            extension->InterfaceInfo = copy;
+            Moxel_ReplaceInterfaceInfo(DeviceObject, copy);
         }
     }
     ExFreePool(urb);

@@ -4,6 +4,7 @@
 
 #include "win32sim/machine.h"
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -469,6 +470,48 @@ TEST_F(GeneralTest, WithoutAnInterfacePipeRequestsAreUnsuccessful) {
     }
     EXPECT_TRUE(Control(IOCTL_USB_SELECT_INTERFACE, {0, 0}, 0).ok);
     EXPECT_NE(Extension(pdo)->InterfaceInfo, nullptr);
+}
+
+TEST_F(GeneralTest, RequestsRacingInterfaceChangesSeeOneWholeSettingOrTheOther) {
+    std::atomic<bool> done{false};
+    std::atomic<unsigned> bad{0};
+    std::atomic<unsigned> answered{0};
+    auto user = [&] {
+        auto own = Open();
+        while (!done) {
+            // Each answer comes from one setting: 5 pipes in setting 0, 2 in setting 1.
+            Reply query = DriverTest::Control(*own, IOCTL_USB_QUERY_INTERFACE, {}, 512);
+            PUSBD_INTERFACE_INFORMATION info = nullptr;
+            if (query.ok && query.bytes >= sizeof(USBD_INTERFACE_INFORMATION)) {
+                info = reinterpret_cast<PUSBD_INTERFACE_INFORMATION>(query.data.data());
+            }
+            if (info == nullptr || info->NumberOfPipes != (info->AlternateSetting == 0 ? 5u : 2u) ||
+                query.bytes != GET_USBD_INTERFACE_SIZE(info->NumberOfPipes)) {
+                ++bad;
+            }
+            // A pipe of a setting just left fails as the host fails it; nothing else may go
+            // wrong.
+            for (DWORD code : {DWORD{IOCTL_USB_RESET_PIPE}, DWORD{IOCTL_USB_PIPE_WRITE}}) {
+                Reply reply = DriverTest::Control(*own, code, PipeIndex(kBulkOutPipe), 4);
+                if (!reply.ok && reply.error != kUnsuccessful && reply.error != kOperationAborted) {
+                    ++bad;
+                }
+            }
+            ++answered;
+        }
+    };
+    std::thread a(user), b(user);
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_TRUE(Control(IOCTL_USB_SELECT_INTERFACE, {0, static_cast<UCHAR>(i % 2 == 0)}, 0).ok);
+    }
+    while (answered < 20) {
+        std::this_thread::yield();
+    }
+    done = true;
+    a.join();
+    b.join();
+    EXPECT_EQ(bad.load(), 0u);
+    EXPECT_EQ(Extension(pdo)->InterfaceInfo->AlternateSetting, 0);
 }
 
 TEST_F(GeneralTest, InjectedAllocationFailuresLeaveNoDriverPool) {

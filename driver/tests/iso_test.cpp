@@ -376,8 +376,10 @@ TEST_F(IsoTest, ReadersStopsAndRestartsRaceTheCompletions) {
     std::atomic<bool> done{false};
     std::atomic<unsigned> badReads{0};
     std::atomic<unsigned> packetsRead{0};
+    std::atomic<unsigned> readersOpen{0};
     auto reader = [&] {
         auto own = Open();
+        ++readersOpen;
         while (!done) {
             Reply reply = DriverTest::Control(*own, IOCTL_USB_READ_ISO_STREAM, Bytes(p),
                                               (packetSize + kDescriptorSize) * 32);
@@ -402,6 +404,10 @@ TEST_F(IsoTest, ReadersStopsAndRestartsRaceTheCompletions) {
         }
     };
     std::thread a(reader), b(reader);
+    // Cycles without a reader yet would prove nothing about reads racing completions.
+    while (readersOpen < 2) {
+        std::this_thread::yield();
+    }
     for (int cycle = 0; cycle < 8; ++cycle) {
         SCOPED_TRACE(cycle);
         Reply started;
@@ -423,6 +429,117 @@ TEST_F(IsoTest, ReadersStopsAndRestartsRaceTheCompletions) {
     EXPECT_EQ(badReads.load(), 0u);
     EXPECT_GT(packetsRead.load(), 0u);
     EXPECT_EQ(DriverPoolBlocks(), baseline) << DescribeOutstandingPool();
+}
+
+TEST_F(IsoTest, SizesAreTakenAtTheirCapsAndRefusedOnePast) {
+    const std::size_t baseline = DriverPoolBlocks();
+    // Ring bytes at the cap: 16 x 16 packets of 52 bytes in flight and 65328 packets of 52 + 12
+    // bytes in the rings make exactly 4 MiB.
+    static_assert(52 * 16 * 16 + 65328 * (52 + 12) == ISO_MAX_STREAM_BYTES);
+    const struct {
+        const char* what;
+        IsoTransferParams atCap;
+        IsoTransferParams onePast;
+    } streams[] = {
+        {"objects", Params(kIsoInPipe, 8, 64, 2, ISO_MAX_BUFFER_COUNT),
+         Params(kIsoInPipe, 8, 64, 2, ISO_MAX_BUFFER_COUNT + 1)},
+        {"frames", Params(kIsoInPipe, 1, 16, ISO_MAX_FRAMES_PER_BUFFER, 1),
+         Params(kIsoInPipe, 1, 16, ISO_MAX_FRAMES_PER_BUFFER + 1, 1)},
+        {"ring packets", Params(kIsoInPipe, 1, ISO_MAX_PACKET_COUNT, 4, 2),
+         Params(kIsoInPipe, 1, ISO_MAX_PACKET_COUNT + 1, 4, 2)},
+        {"bytes", Params(kIsoInPipe, 52, 65328, 16, 16), Params(kIsoInPipe, 52, 65329, 16, 16)},
+    };
+    for (const auto& c : streams) {
+        SCOPED_TRACE(std::string("stream ") + c.what);
+        auto reply = Control(IOCTL_USB_START_ISO_STREAM, Bytes(c.onePast), 0);
+        EXPECT_FALSE(reply.ok);
+        EXPECT_EQ(reply.error, kInvalidParameter);
+        EXPECT_EQ(DriverPoolBlocks(), baseline) << DescribeOutstandingPool();
+        ASSERT_TRUE(Control(IOCTL_USB_START_ISO_STREAM, Bytes(c.atCap), 0).ok);
+        StopAndWait(c.atCap);
+    }
+
+    const struct {
+        const char* what;
+        IsoTransferParams atCap;
+        IsoTransferParams onePast;
+    } transfers[] = {
+        {"objects", Params(kIsoInPipe, 8, ISO_MAX_BUFFER_COUNT, 1, ISO_MAX_BUFFER_COUNT),
+         Params(kIsoInPipe, 8, ISO_MAX_BUFFER_COUNT + 1, 1, ISO_MAX_BUFFER_COUNT + 1)},
+        {"frames", Params(kIsoInPipe, 1, ISO_MAX_FRAMES_PER_BUFFER, ISO_MAX_FRAMES_PER_BUFFER, 1),
+         Params(kIsoInPipe, 1, ISO_MAX_FRAMES_PER_BUFFER + 1, ISO_MAX_FRAMES_PER_BUFFER + 1, 1)},
+        {"packets",
+         Params(kIsoInPipe, 1, ISO_MAX_PACKET_COUNT, ISO_MAX_FRAMES_PER_BUFFER,
+                ISO_MAX_BUFFER_COUNT),
+         Params(kIsoInPipe, 1, ISO_MAX_PACKET_COUNT + 1, 1, 1)},
+    };
+    for (const auto& c : transfers) {
+        SCOPED_TRACE(std::string("transfer ") + c.what);
+        const unsigned urbs = machine->Host().UrbCount(pdo, URB_FUNCTION_ISOCH_TRANSFER);
+        for (DWORD code : {DWORD{IOCTL_USB_ISO_READ}, DWORD{IOCTL_USB_ISO_WRITE}}) {
+            auto reply = Control(code, Bytes(c.onePast),
+                                 (c.onePast.PacketSize + kDescriptorSize) * c.onePast.PacketCount);
+            EXPECT_FALSE(reply.ok);
+            EXPECT_EQ(reply.error, kInvalidParameter);
+        }
+        EXPECT_EQ(machine->Host().UrbCount(pdo, URB_FUNCTION_ISOCH_TRANSFER), urbs);
+        const auto reply = Control(IOCTL_USB_ISO_READ, Bytes(c.atCap),
+                                   (c.atCap.PacketSize + kDescriptorSize) * c.atCap.PacketCount);
+        ASSERT_TRUE(reply.ok) << reply.error;
+        const auto last = DescriptorAt(reply.data, c.atCap.PacketCount * c.atCap.PacketSize +
+                                                       (c.atCap.PacketCount - 1) * kDescriptorSize);
+        EXPECT_EQ(last.Status, USBD_STATUS_SUCCESS);
+        EXPECT_EQ(last.Length, c.atCap.PacketSize);
+        EXPECT_EQ(DriverPoolBlocks(), baseline) << DescribeOutstandingPool();
+    }
+}
+
+TEST_F(IsoTest, AnInterfaceIsNotSelectedUnderARunningStreamOrTransfer) {
+    auto setInterfaces = [&] {
+        unsigned n = 0;
+        for (const auto& setup : machine->receiver.SetupLog()) {
+            n += setup.bRequest == USB_REQUEST_SET_INTERFACE;
+        }
+        return n;
+    };
+    const std::vector<UCHAR> other{0, 1};
+
+    const auto p = Params(kIsoInPipe, 8, 16, 4, 2);
+    machine->receiver.HoldIsochronous();
+    ASSERT_TRUE(Control(IOCTL_USB_START_ISO_STREAM, Bytes(p), 0).ok);
+    machine->receiver.WaitUntilIsochronousHeld(2);
+    auto reply = Control(IOCTL_USB_SELECT_INTERFACE, other, 0);
+    EXPECT_FALSE(reply.ok);
+    EXPECT_EQ(reply.error, kBusy);
+    EXPECT_EQ(setInterfaces(), 0u);
+    EXPECT_EQ(machine->receiver.AlternateSetting(), 0);
+    EXPECT_TRUE(Read(p).ok) << "the stream runs on";
+    StopAndWait(p);
+
+    // A blocking transfer on another thread holds the interface until its last packet.
+    const auto t = Params(kIsoInPipe, 8, 8, 2, 2);
+    machine->receiver.HoldIsochronous();
+    Reply transferred{};
+    std::thread transfer([&] {
+        auto own = Open();
+        transferred =
+            DriverTest::Control(*own, IOCTL_USB_ISO_READ, Bytes(t), (8 + kDescriptorSize) * 8);
+    });
+    machine->receiver.WaitUntilIsochronousHeld(2);
+    reply = Control(IOCTL_USB_SELECT_INTERFACE, other, 0);
+    EXPECT_FALSE(reply.ok);
+    EXPECT_EQ(reply.error, kBusy);
+    EXPECT_EQ(setInterfaces(), 0u);
+    machine->receiver.ReleaseIsochronous();
+    transfer.join();
+    EXPECT_TRUE(transferred.ok) << transferred.error;
+
+    // With neither running the selection goes through, and no stream starts meanwhile.
+    EXPECT_TRUE(Control(IOCTL_USB_SELECT_INTERFACE, other, 0).ok);
+    EXPECT_EQ(setInterfaces(), 1u);
+    EXPECT_EQ(machine->receiver.AlternateSetting(), 1);
+    EXPECT_EQ(Control(IOCTL_USB_START_ISO_STREAM, Bytes(p), 0).error, kInvalidParameter)
+        << "the second setting has no isochronous pipe";
 }
 
 } // namespace

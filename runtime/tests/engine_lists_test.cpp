@@ -204,6 +204,33 @@ TEST_F(EngineListsTest, AFunctionListChoiceIsReplayedNotResumed) {
     EXPECT_EQ(Runtime.RcMode, 1);
 }
 
+TEST_F(EngineListsTest, AFunctionListClosedWithoutAChoiceLeavesTheNextListToItsCommand) {
+    PutFile(Prog("Bin\\favoritVideo.bin"), "Player\r\nViewer\r\n");
+    Bind("System", {{"Choose", "\"A\"", {{kShowFunction}, {kShowBar}}},
+                    {"Favourites", "\"B\"", {{kShowFavorites, "1"}, {kShowBar}}}});
+    for (const bool timeOut : {false, true}) {
+        SCOPED_TRACE(timeOut ? "time-out" : "Esc");
+        Press(kA);
+        ASSERT_TRUE(Shown(FList));
+        EXPECT_EQ(Runtime.ReplayRequest, 1);
+        if (timeOut)
+            Ticks(DisplayTime * 10 + 1);
+        else
+            toolkitsim::PressKey(*FList, VK_ESCAPE);
+        Ticks(1);
+        EXPECT_FALSE(Shown(FList));
+        EXPECT_EQ(Runtime.ReplayRequest, 0);
+    }
+    Press(kB);
+    ExpectWaitingForList({"Player", "Viewer"});
+    ChooseLine(1);
+    Ticks(1);
+    ASSERT_TRUE(Shown(FBar)) << "the favourites command resumed";
+    EXPECT_EQ(FBar->lblMsgtext->Caption, "Viewer");
+    EXPECT_EQ(Runtime.ReplayRequest, 0);
+    ExpectResumed();
+}
+
 TEST_F(EngineListsTest, AnEnteredNumberResumesTheCommand) {
     struct Case {
         const char* format;

@@ -360,7 +360,7 @@ TEST_F(OsdTest, EscapeAndDoubleClickCloseTheListWithoutAResult) {
         EXPECT_EQ(FList->AlphaBlendValue, 0);
         Ticks(1);
         EXPECT_FALSE(FList->Visible);
-        EXPECT_EQ(Runtime.ReplayRequest, 1) << "nothing to replay";
+        EXPECT_EQ(Runtime.ReplayRequest, 0) << "nothing to replay, and the request ends";
         EXPECT_EQ(Runtime.NumberBuffer, -1.0f);
         EXPECT_EQ(Runtime.PendingList, 0);
         EXPECT_EQ(Runtime.RcMode, 1);

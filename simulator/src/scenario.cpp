@@ -1,6 +1,9 @@
 // Reading scenarios.
 #include "scenario.h"
 
+#include "cp1251.h"
+
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -34,6 +37,90 @@ bool Words(const std::string& text, std::vector<std::string>& words) {
     return true;
 }
 
+// The code page 1251 byte of a character; false when the code page lacks it.
+bool CodePageByte(char32_t u, char& byte) {
+    if (u < 0x80) {
+        byte = static_cast<char>(u);
+        return true;
+    }
+    for (std::size_t i = 0; i < cp1251::kHighToUnicode.size(); ++i) {
+        if (cp1251::kHighToUnicode[i] != 0 && cp1251::kHighToUnicode[i] == u) {
+            byte = static_cast<char>(0x80 + i);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A line of UTF-8 in code page 1251; false with the reason for text that is not UTF-8 or a
+// character the code page lacks.
+bool ToCodePage(const std::string& utf8, std::string& out, std::string& why) {
+    out.clear();
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t length = 1;
+        char32_t u = lead;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            u = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            u = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            u = lead & 0x07;
+        } else if (lead >= 0x80) {
+            why = "not UTF-8 text (scenarios are written in UTF-8)";
+            return false;
+        }
+        if (i + length > utf8.size()) {
+            why = "not UTF-8 text (scenarios are written in UTF-8)";
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                why = "not UTF-8 text (scenarios are written in UTF-8)";
+                return false;
+            }
+            u = (u << 6) | (next & 0x3F);
+        }
+        // Overlong forms and surrogates are not UTF-8 either.
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (u < least[length] || (u >= 0xD800 && u <= 0xDFFF) || u > 0x10FFFF) {
+            why = "not UTF-8 text (scenarios are written in UTF-8)";
+            return false;
+        }
+        char byte = 0;
+        if (!CodePageByte(u, byte)) {
+            why = "\"" + utf8.substr(i, length) + "\" has no code page 1251 form";
+            return false;
+        }
+        out += byte;
+        i += length;
+    }
+    return true;
+}
+
+// A raw code of the remote: a number (decimal, or hexadecimal after 0x) of at least 2.
+bool ParseCode(const std::string& text, long long& code) {
+    if (text.empty() || text[0] == '-' || text[0] == '+')
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    code = std::strtoll(text.c_str(), &end, 0);
+    return *end == '\0' && errno == 0 && code >= 2;
+}
+
+bool ParseTicks(const std::string& text, unsigned& ticks) {
+    if (text.empty() || text.size() > 6 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    ticks = static_cast<unsigned>(std::stoul(text));
+    return ticks >= 1;
+}
+
 struct Form {
     const char* verb;
     std::size_t least;
@@ -43,7 +130,7 @@ struct Form {
 // The verbs and how many words each takes.
 constexpr Form kForms[] = {
     {"folder", 1, 1},        {"program", 2, 3}, {"window", 2, 3}, {"front", 1, 1},
-    {"press", 1, 3},         {"wait", 1, 1},    {"answer", 1, 1}, {"expect", 1, 1000},
+    {"press", 1, 4},         {"wait", 1, 1},    {"answer", 1, 1}, {"expect", 1, 1000},
     {"expect-not", 1, 1000}, {"exit", 0, 0},
 };
 
@@ -77,10 +164,17 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
             *error = "line " + std::to_string(number) + ": " + why;
         return false;
     };
-    while (std::getline(in, line)) {
+    std::string raw;
+    while (std::getline(in, raw)) {
         ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        if (!raw.empty() && raw.back() == '\r')
+            raw.pop_back();
+        // A byte order mark some editors write.
+        if (number == 1 && raw.starts_with("\xEF\xBB\xBF"))
+            raw.erase(0, 3);
+        std::string why;
+        if (!ToCodePage(raw, line, why))
+            return fail(why);
         const std::size_t first = line.find_first_not_of(" \t");
         if (first == std::string::npos || line[first] == '#')
             continue;
@@ -118,9 +212,18 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
             now += ms;
             continue;
         }
-        if (action.verb == "press" && action.words.size() > 1 &&
-            (action.words.size() != 3 || action.words[1] != "hold"))
-            return fail("press <button or code> [hold <ticks>]");
+        if (action.verb == "press") {
+            const auto& w = action.words;
+            // "press code" alone presses a button named "code".
+            action.byCode = w[0] == "code" && (w.size() == 2 || w.size() == 4);
+            const std::size_t held = action.byCode ? 2 : 1;
+            if (w.size() != held && (w.size() != held + 2 || w[held] != "hold"))
+                return fail("press <button> [hold <ticks>], or press code <number> [hold <ticks>]");
+            if (action.byCode && !ParseCode(w[1], action.code))
+                return fail("not a code: " + w[1]);
+            if (w.size() == held + 2 && !ParseTicks(w[held + 1], action.holdTicks))
+                return fail("not a number of ticks: " + w[held + 1]);
+        }
         if (action.verb == "answer") {
             const std::string& a = action.words[0];
             if (a != "yes" && a != "no" && a != "ok" && a != "cancel")

@@ -13,6 +13,10 @@ struct Action {
     std::string verb;               // "program", "window", "front", "press", "answer", "expect" ...
     std::vector<std::string> words; // the words after the verb, quotes removed
     std::string rest;               // the text after the verb as written (expect)
+    // press: a button of the code table by name, or a raw code ("press code <number>").
+    bool byCode = false;
+    long long code = 0;
+    unsigned holdTicks = 1; // ticks of 100 ms the button is held
 };
 
 struct Scenario {
@@ -21,7 +25,9 @@ struct Scenario {
     unsigned end = 0; // virtual time after the last action
 };
 
-// Reads a scenario; false with the line and the reason in *error when a line cannot be read.
+// Reads a scenario written in UTF-8; its texts become code page 1251, as the program's are.
+// False with the line and the reason in *error when a line cannot be read, is not UTF-8 or
+// holds a character that code page 1251 lacks.
 bool ParseScenario(const std::string& text, Scenario& scenario, std::string* error);
 
 // "500", "500ms", "2s", "1.5s" as milliseconds; false for anything else.

@@ -119,10 +119,19 @@ public:
         volume_ = win32sim::WaveOutVolume(0);
     }
 
+    // A line of what the program did: expectations look at these.
     void Print(const std::string& line) {
+        program_.push_back(line);
+        Note(line);
+    }
+
+    // A line of the simulator's own (an action, an expectation's result): never expected.
+    void Note(const std::string& line) {
         result_.report.push_back(Stamp() + line);
         out_ << Utf8(result_.report.back()) << std::endl;
     }
+
+    const std::vector<std::string>& ProgramLines() const { return program_; }
 
     void Look() {
         Boxes();
@@ -135,8 +144,6 @@ public:
         Shutdowns();
         Files();
     }
-
-    std::size_t Lines() const { return result_.report.size(); }
 
 private:
     void Boxes() {
@@ -159,10 +166,11 @@ private:
                   shown[messageBoxes_].caption + ")");
     }
 
-    // The on-screen windows: what each shows while visible.
+    // The on-screen windows: what each shows while visible, and each new showing.
     void Screen() {
         for (int kind = 0; kind < FormSlotCount; ++kind) {
-            TForm* form = Runtime.FormSlots[static_cast<std::size_t>(kind)].Form;
+            const auto k = static_cast<std::size_t>(kind);
+            TForm* form = Runtime.FormSlots[k].Form;
             std::string now;
             if (form != nullptr && form->Visible) {
                 now = "shown";
@@ -170,8 +178,11 @@ private:
                 if (kind != KindTime)
                     now += Contents(*form);
             }
-            std::string& before = screen_[static_cast<std::size_t>(kind)];
-            if (now == before)
+            std::string& before = screen_[k];
+            const unsigned shows = OsdShowCount(static_cast<std::int16_t>(kind));
+            const bool shownAgain = shows != shows_[k] && !now.empty();
+            shows_[k] = shows;
+            if (now == before && !shownAgain)
                 continue;
             if (now.empty())
                 Print(std::string(kKindNames[kind]) + " window closed");
@@ -194,6 +205,12 @@ private:
                 for (int k = 0; k < list->Items.Count(); ++k)
                     text += (k ? ", \"" : "\"") + list->Items[k] + "\"";
                 text += "]";
+                const int selected = list->ItemIndex;
+                if (selected >= 0 && selected < list->Items.Count())
+                    text += " selected \"" + list->Items[selected] + "\"";
+            } else if (auto* edit = dynamic_cast<TCustomEdit*>(c)) {
+                if (edit->Visible)
+                    text += " text \"" + std::string(edit->Text) + "\"";
             } else if (auto* gauge = dynamic_cast<TCGauge*>(c)) {
                 text += " bar " + std::to_string(static_cast<int>(gauge->Progress));
             }
@@ -248,8 +265,15 @@ private:
         for (; launches_ < log.size(); ++launches_) {
             const auto& l = log[launches_];
             const std::string what = l.hasCommandLine ? l.commandLine : l.applicationName;
-            Print("program started by " + l.function + ": " + what +
-                  (l.started ? "" : " (not found)"));
+            if (l.started)
+                Print("program started by " + l.function + ": " + what);
+            else if (l.error == 0)
+                Print("document opened by " + l.function + ": " + what);
+            else
+                Print("program not started by " + l.function + ": " + what +
+                      (l.error == ERROR_FILE_NOT_FOUND || l.error == ERROR_PATH_NOT_FOUND
+                           ? " (no such program)"
+                           : " (error " + std::to_string(l.error) + ")"));
         }
     }
 
@@ -290,7 +314,9 @@ private:
     std::ostream& out_;
     fs::path root_;
     std::map<std::string, std::string> files_;
+    std::vector<std::string> program_;
     std::string screen_[FormSlotCount];
+    unsigned shows_[FormSlotCount] = {};
     std::size_t boxes_ = 0, messageBoxes_ = 0, input_ = 0, messages_ = 0, launches_ = 0,
                 sounds_ = 0, shutdowns_ = 0;
     DWORD volume_ = 0;
@@ -315,7 +341,7 @@ public:
         Watch(kTick / 2);
         toolkitsim::At(scenario_.end + kTick, [this] {
             watcher_.Look();
-            watcher_.Print("> exit from the tray menu");
+            watcher_.Note("> exit from the tray menu");
             if (FMain != nullptr)
                 toolkitsim::ClickItem(*FMain->NExit);
         });
@@ -325,7 +351,7 @@ public:
 
     void Fail(const Action& action, const std::string& why) {
         const std::string line = "line " + std::to_string(action.line) + ": " + why;
-        watcher_.Print("FAILED " + line);
+        watcher_.Note("FAILED " + line);
         result_.failures.push_back(line);
     }
 
@@ -345,9 +371,9 @@ private:
     void Perform(const Action& a) {
         ++performed_;
         watcher_.Look();
-        // An expectation looks at what happened since the last action that was not one.
+        // An expectation looks at what the program did since the last action that was not one.
         if (!a.verb.starts_with("expect"))
-            mark_ = result_.report.size();
+            mark_ = watcher_.ProgramLines().size();
         const auto& w = a.words;
         if (a.verb == "program") {
             win32sim::SimulatedProgram program;
@@ -358,7 +384,7 @@ private:
             spec.activate = true;
             program.windows.push_back(spec);
             win32sim::RegisterProgram(w[0], program);
-            watcher_.Print("> program " + w[0] + " opens a window of class \"" + w[1] + "\"");
+            watcher_.Note("> program " + w[0] + " opens a window of class \"" + w[1] + "\"");
         } else if (a.verb == "window") {
             win32sim::WindowSpec spec;
             spec.className = w[0];
@@ -367,7 +393,7 @@ private:
             const DWORD process = nextProcess_;
             nextProcess_ += 4;
             win32sim::CreateForeignWindow(spec, process, process + 1);
-            watcher_.Print("> " + w[1] + " shows a window of class \"" + w[0] + "\" in front");
+            watcher_.Note("> " + w[1] + " shows a window of class \"" + w[0] + "\" in front");
         } else if (a.verb == "front") {
             Front(a);
         } else if (a.verb == "press") {
@@ -376,11 +402,11 @@ private:
             const std::map<std::string, int> answers = {
                 {"yes", mrYes}, {"no", mrNo}, {"ok", mrOk}, {"cancel", mrCancel}};
             toolkitsim::QueueAnswer(answers.at(w[0]));
-            watcher_.Print("> the next question is answered " + w[0]);
+            watcher_.Note("> the next question is answered " + w[0]);
         } else if (a.verb == "expect" || a.verb == "expect-not") {
             Expect(a);
         } else if (a.verb == "exit") {
-            watcher_.Print("> exit from the tray menu");
+            watcher_.Note("> exit from the tray menu");
             if (FMain != nullptr)
                 toolkitsim::ClickItem(*FMain->NExit);
         }
@@ -389,13 +415,13 @@ private:
     void Front(const Action& a) {
         if (a.words[0] == "desktop") {
             win32sim::ClearForeground();
-            watcher_.Print("> the desktop is in front");
+            watcher_.Note("> the desktop is in front");
             return;
         }
         for (const auto& info : win32sim::Windows()) {
             if (!info.own && cp1251::EqualNoCase(info.className, a.words[0])) {
                 SetForegroundWindow(info.handle);
-                watcher_.Print("> \"" + info.className + "\" comes to the front");
+                watcher_.Note("> \"" + info.className + "\" comes to the front");
                 return;
             }
         }
@@ -404,44 +430,43 @@ private:
 
     void Press(const Action& a) {
         const std::string& button = a.words[0];
-        std::int64_t code = -1;
-        char* end = nullptr;
-        const long long number = std::strtoll(button.c_str(), &end, 0);
-        if (!button.empty() && *end == '\0') {
-            code = number;
-        } else {
+        std::int64_t code = a.code;
+        if (!a.byCode) {
+            code = -1;
             for (const TCodeEntry& e : Runtime.CodeTable)
                 if (cp1251::EqualNoCase(FieldText(e.Name), button)) {
                     code = e.Code;
                     break;
                 }
+            if (code < 2) {
+                Fail(a, "no button \"" + button + "\" in the code table");
+                return;
+            }
         }
-        if (code < 2) {
-            Fail(a, "no button \"" + button + "\" in the code table");
-            return;
-        }
-        const int repeats = a.words.size() == 3 ? std::atoi(a.words[2].c_str()) : 1;
+        const unsigned repeats = a.holdTicks;
         // A new press flips the toggle bit, as a remote does; a held button repeats it.
         toggle_ ^= kToggleBit;
         const std::int64_t sent = (code & ~kToggleBit) | toggle_;
-        watcher_.Print("> button " + button + " (" + Hex(static_cast<unsigned long long>(code)) +
-                       ")" +
-                       (repeats > 1 ? " held for " + std::to_string(repeats) + " ticks" : ""));
+        const std::string hex = Hex(static_cast<unsigned long long>(code));
+        watcher_.Note((a.byCode ? "> code " + hex : "> button " + button + " (" + hex + ")") +
+                      (repeats > 1 ? " held for " + std::to_string(repeats) + " ticks" : ""));
         chain::ReceiverChain* receiver = chain_;
-        for (int i = 0; i < repeats; ++i)
+        for (unsigned i = 0; i < repeats; ++i)
             toolkitsim::At(static_cast<DWORD>(i) * kTick,
                            [receiver, sent] { receiver->Receiver().PressButton(sent); });
     }
 
+    // The text, as written, in a line of what the program did since the mark.
     void Expect(const Action& a) {
         const bool wanted = a.verb == "expect";
+        const auto& lines = watcher_.ProgramLines();
         bool found = false;
-        for (std::size_t i = mark_; i < result_.report.size() && !found; ++i)
-            found = result_.report[i].find(a.rest) != std::string::npos;
+        for (std::size_t i = mark_; i < lines.size() && !found; ++i)
+            found = lines[i].find(a.rest) != std::string::npos;
         if (found != wanted)
             Fail(a, std::string(wanted ? "expected" : "did not expect") + " \"" + a.rest + "\"");
         else
-            watcher_.Print(std::string("ok: ") + (wanted ? "" : "no ") + "\"" + a.rest + "\"");
+            watcher_.Note(std::string("ok: ") + (wanted ? "" : "no ") + "\"" + a.rest + "\"");
     }
 
 public:
@@ -496,18 +521,18 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         run.chain_ = &chain;
         win32sim::SetUnansweredMessageBoxHandler(
             [](const win32sim::MessageBoxShown&) { return IDOK; });
-        run.Watch().Print("> Tavrin RC starts from " + std::string(kProgramFolder) +
-                          " with a receiver plugged in");
+        run.Watch().Note("> Tavrin RC starts from " + std::string(kProgramFolder) +
+                         " with a receiver plugged in");
         run.Schedule();
         toolkitsim::SetRunBudget(scenario.end + 10 * kTick);
         try {
             WinMain(nullptr, nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
         } catch (const std::exception& e) {
-            run.Watch().Print(std::string("the run stopped: ") + e.what());
+            run.Watch().Note(std::string("the run stopped: ") + e.what());
             result.failures.push_back(std::string("the run stopped: ") + e.what());
         }
         run.Watch().Look();
-        run.Watch().Print("> Tavrin RC has ended");
+        run.Watch().Note("> Tavrin RC has ended");
         if (run.Missed() > 0)
             result.failures.push_back("the program ended with " + std::to_string(run.Missed()) +
                                       " action(s) of the scenario still to come");

@@ -13,7 +13,7 @@ TEST(ScenarioTest, ActionsHappenAtTheTimeTheWaitsAddUpTo) {
                                          "window PlayerMain player.exe \"My player\"\r\n"
                                          "  press Play\n"
                                          "wait 1.5s\n"
-                                         "press 0x1A5 hold 3\n"
+                                         "press code 0x1A5 hold 3\n"
                                          "wait 250ms\n"
                                          "wait 50\n"
                                          "expect key down vk 13\n",
@@ -27,7 +27,12 @@ TEST(ScenarioTest, ActionsHappenAtTheTimeTheWaitsAddUpTo) {
     EXPECT_EQ(s.actions[0].line, 3);
     EXPECT_EQ(s.actions[1].at, 0u);
     EXPECT_EQ(s.actions[2].at, 1500u);
-    EXPECT_EQ(s.actions[2].words, (std::vector<std::string>{"0x1A5", "hold", "3"}));
+    EXPECT_EQ(s.actions[2].words, (std::vector<std::string>{"code", "0x1A5", "hold", "3"}));
+    EXPECT_TRUE(s.actions[2].byCode);
+    EXPECT_EQ(s.actions[2].code, 0x1A5);
+    EXPECT_EQ(s.actions[2].holdTicks, 3u);
+    EXPECT_FALSE(s.actions[1].byCode);
+    EXPECT_EQ(s.actions[1].holdTicks, 1u);
     EXPECT_EQ(s.actions[3].at, 1800u);
     EXPECT_EQ(s.actions[3].rest, "key down vk 13");
     EXPECT_EQ(s.end, 1800u);
@@ -41,7 +46,19 @@ TEST(ScenarioTest, LinesThatCannotBeReadNameTheirLineAndReason) {
     const Case cases[] = {
         {"jump 3\n", "line 1: unknown action \"jump\""},
         {"press\n", "line 1: wrong number of words for \"press\""},
-        {"press A twice 3\n", "line 1: press <button or code> [hold <ticks>]"},
+        {"press A twice 3\n",
+         "line 1: press <button> [hold <ticks>], or press code <number> [hold <ticks>]"},
+        {"press code 12 twice 3\n",
+         "line 1: press <button> [hold <ticks>], or press code <number> [hold <ticks>]"},
+        {"press code 1A5\n", "line 1: not a code: 1A5"},
+        {"press code 1\n", "line 1: not a code: 1"},
+        {"press code -5\n", "line 1: not a code: -5"},
+        {"press A hold 0\n", "line 1: not a number of ticks: 0"},
+        {"press code 0x1A5 hold x\n", "line 1: not a number of ticks: x"},
+        {"expect \xC8\xED\xF4\xEE\n", "line 1: not UTF-8 text (scenarios are written in UTF-8)"},
+        {"# ok\nexpect \xD0\n", "line 2: not UTF-8 text (scenarios are written in UTF-8)"},
+        {"expect \xC0\x80\n", "line 1: not UTF-8 text (scenarios are written in UTF-8)"},
+        {"expect caf\xC3\xA4\n", "line 1: \"\xC3\xA4\" has no code page 1251 form"},
         {"\nwait soon\n", "line 2: not a time: soon"},
         {"wait 5min\n", "line 1: not a time: 5min"},
         {"window \"Player 2\n", "line 1: a quote is not closed"},
@@ -56,6 +73,40 @@ TEST(ScenarioTest, LinesThatCannotBeReadNameTheirLineAndReason) {
         EXPECT_FALSE(simulator::ParseScenario(c.text, s, &error));
         EXPECT_EQ(error, c.error);
     }
+}
+
+TEST(ScenarioTest, ButtonNamesWinOverNumbersAndARawCodeHasItsOwnForm) {
+    simulator::Scenario s;
+    std::string error;
+    ASSERT_TRUE(simulator::ParseScenario("press 1\npress code\npress code hold 2\npress code 12\n",
+                                         s, &error))
+        << error;
+    ASSERT_EQ(s.actions.size(), 4u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_FALSE(s.actions[i].byCode) << "a name, even when it reads as a number or \"code\"";
+    }
+    EXPECT_EQ(s.actions[0].words[0], "1");
+    EXPECT_EQ(s.actions[1].words[0], "code");
+    EXPECT_EQ(s.actions[2].holdTicks, 2u);
+    EXPECT_TRUE(s.actions[3].byCode);
+    EXPECT_EQ(s.actions[3].code, 12);
+}
+
+TEST(ScenarioTest, UtfEightTextsBecomeCodePage1251) {
+    simulator::Scenario s;
+    std::string error;
+    // "\xEF\xBB\xBF" is a byte order mark; "Громкость" in UTF-8, and a button "Пуск".
+    ASSERT_TRUE(simulator::ParseScenario("\xEF\xBB\xBF"
+                                         "expect info window \"\xD0\x93\xD1\x80\xD0\xBE"
+                                         "\xD0\xBC\xD0\xBA\xD0\xBE\xD1\x81\xD1\x82\xD1\x8C\"\r\n"
+                                         "press \xD0\x9F\xD1\x83\xD1\x81\xD0\xBA\n",
+                                         s, &error))
+        << error;
+    ASSERT_EQ(s.actions.size(), 2u);
+    EXPECT_EQ(s.actions[0].verb, "expect");
+    EXPECT_EQ(s.actions[0].rest, "info window \"\xC3\xF0\xEE\xEC\xEA\xEE\xF1\xF2\xFC\"");
+    EXPECT_EQ(s.actions[1].words, std::vector<std::string>{"\xCF\xF3\xF1\xEA"});
 }
 
 TEST(ScenarioTest, Durations) {

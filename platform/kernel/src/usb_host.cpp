@@ -401,11 +401,10 @@ NTSTATUS UsbHostController::ServePnp(Port& port, PIRP irp) {
     case IRP_MN_STOP_DEVICE:
         return STATUS_SUCCESS;
     case IRP_MN_REMOVE_DEVICE:
-        AbortPipe(port, nullptr);
+        ReplacePipes(port, {});
         {
             std::lock_guard lock(mutex_);
             port.configured = false;
-            port.pipes.clear();
         }
         return STATUS_SUCCESS;
     case IRP_MN_QUERY_CAPABILITIES: {
@@ -430,11 +429,31 @@ NTSTATUS UsbHostController::ServePnp(Port& port, PIRP irp) {
 
 UsbHostController::Pipe* UsbHostController::FindPipe(Port& port, USBD_PIPE_HANDLE handle) {
     for (auto& pipe : port.pipes) {
-        if (pipe.get() == handle) {
+        if (pipe->handle == handle) {
             return pipe.get();
         }
     }
     return nullptr;
+}
+
+bool UsbHostController::CopyPipe(Port& port, USBD_PIPE_HANDLE handle, Pipe* pipe) {
+    std::lock_guard lock(mutex_);
+    const Pipe* found = FindPipe(port, handle);
+    if (found == nullptr) {
+        return false;
+    }
+    *pipe = *found;
+    return true;
+}
+
+std::unique_ptr<UsbHostController::Pipe>
+UsbHostController::NewPipe(const USB_ENDPOINT_DESCRIPTOR& endpoint) {
+    std::lock_guard lock(mutex_);
+    // Handles are opaque values to the drivers above, never addresses a new pipe could reuse.
+    const auto handle = reinterpret_cast<USBD_PIPE_HANDLE>(++lastPipeHandle_);
+    return std::make_unique<Pipe>(Pipe{handle, endpoint.bEndpointAddress,
+                                       PipeTypeOf(endpoint.bmAttributes), endpoint.wMaxPacketSize,
+                                       endpoint.bInterval});
 }
 
 USBD_STATUS UsbHostController::ServeUrb(Port& port, PURB urb, PIRP irp) {
@@ -536,41 +555,32 @@ USBD_STATUS UsbHostController::ControlTransfer(Port& port, const UsbSetupPacket&
     return result.status;
 }
 
-USBD_STATUS UsbHostController::AbortPipe(Port& port, USBD_PIPE_HANDLE handle) {
-    // Requests waiting on the pipe (every pipe for none) and isochronous requests not yet
-    // served end cancelled.
-    std::vector<PIRP> cancelled;
-    {
-        std::lock_guard lock(mutex_);
-        Pipe* pipe = nullptr;
-        if (handle != nullptr) {
-            pipe = FindPipe(port, handle);
-            if (pipe == nullptr) {
-                return USBD_STATUS_INVALID_PIPE_HANDLE;
-            }
-            ++port.aborts[pipe->endpointAddress];
+std::vector<PIRP> UsbHostController::TakeRequests(Port& port, USBD_PIPE_HANDLE handle) {
+    std::vector<PIRP> taken;
+    std::erase_if(port.waiting, [&](const auto& entry) {
+        if (handle != nullptr && entry.first != handle) {
+            return false;
         }
-        std::erase_if(port.waiting, [&](const auto& entry) {
-            if (pipe != nullptr && entry.first != pipe) {
-                return false;
-            }
-            cancelled.push_back(entry.second);
-            return true;
-        });
-        std::erase_if(queue_, [&](const auto& entry) {
-            if (PortOf(entry.first) != &port || !IsIsochronous(entry.second)) {
-                return false;
-            }
-            auto* urb = static_cast<PURB>(
-                IoGetCurrentIrpStackLocation(entry.second)->Parameters.Others.Argument1);
-            if (pipe != nullptr && urb->UrbIsochronousTransfer.PipeHandle != pipe) {
-                return false;
-            }
-            cancelled.push_back(entry.second);
-            return true;
-        });
-    }
-    for (PIRP irp : cancelled) {
+        taken.push_back(entry.second);
+        return true;
+    });
+    std::erase_if(queue_, [&](const auto& entry) {
+        if (PortOf(entry.first) != &port || !IsIsochronous(entry.second)) {
+            return false;
+        }
+        auto* urb = static_cast<PURB>(
+            IoGetCurrentIrpStackLocation(entry.second)->Parameters.Others.Argument1);
+        if (handle != nullptr && urb->UrbIsochronousTransfer.PipeHandle != handle) {
+            return false;
+        }
+        taken.push_back(entry.second);
+        return true;
+    });
+    return taken;
+}
+
+void UsbHostController::CompleteCancelled(const std::vector<PIRP>& irps) {
+    for (PIRP irp : irps) {
         auto* urb =
             static_cast<PURB>(IoGetCurrentIrpStackLocation(irp)->Parameters.Others.Argument1);
         urb->UrbHeader.Status = USBD_STATUS_CANCELED;
@@ -578,20 +588,43 @@ USBD_STATUS UsbHostController::AbortPipe(Port& port, USBD_PIPE_HANDLE handle) {
         CompleteAtDispatchLevel(irp, STATUS_CANCELLED);
     }
     changed_.notify_all();
+}
+
+void UsbHostController::ReplacePipes(Port& port, std::vector<std::unique_ptr<Pipe>> pipes) {
+    std::vector<PIRP> cancelled;
+    {
+        // One step, so that no request can start waiting on an old pipe after its requests
+        // were taken.
+        std::lock_guard lock(mutex_);
+        port.pipes = std::move(pipes);
+        cancelled = TakeRequests(port, nullptr);
+    }
+    CompleteCancelled(cancelled);
+}
+
+USBD_STATUS UsbHostController::AbortPipe(Port& port, USBD_PIPE_HANDLE handle) {
+    // Requests waiting on the pipe and its isochronous requests not yet served end cancelled.
+    std::vector<PIRP> cancelled;
+    {
+        std::lock_guard lock(mutex_);
+        Pipe* pipe = FindPipe(port, handle);
+        if (pipe == nullptr) {
+            return USBD_STATUS_INVALID_PIPE_HANDLE;
+        }
+        ++port.aborts[pipe->endpointAddress];
+        cancelled = TakeRequests(port, handle);
+    }
+    CompleteCancelled(cancelled);
     return USBD_STATUS_SUCCESS;
 }
 
 USBD_STATUS UsbHostController::DataTransfer(Port& port, PURB urb, PIRP irp) {
     auto& request = urb->UrbBulkOrInterruptTransfer;
-    Pipe* pipe;
-    {
-        std::lock_guard lock(mutex_);
-        pipe = FindPipe(port, request.PipeHandle);
-    }
-    if (pipe == nullptr) {
+    Pipe pipe{};
+    if (!CopyPipe(port, request.PipeHandle, &pipe)) {
         return USBD_STATUS_INVALID_PIPE_HANDLE;
     }
-    if (pipe->type != UsbdPipeTypeBulk && pipe->type != UsbdPipeTypeInterrupt) {
+    if (pipe.type != UsbdPipeTypeBulk && pipe.type != UsbdPipeTypeInterrupt) {
         return USBD_STATUS_INVALID_PARAMETER;
     }
     PUCHAR target = TransferData(request.TransferBuffer, request.TransferBufferMDL);
@@ -599,19 +632,23 @@ USBD_STATUS UsbHostController::DataTransfer(Port& port, PURB urb, PIRP irp) {
         request.TransferBufferLength = 0;
         return USBD_STATUS_INVALID_PARAMETER;
     }
-    const bool in = USB_ENDPOINT_DIRECTION_IN(pipe->endpointAddress) != 0;
+    const bool in = USB_ENDPOINT_DIRECTION_IN(pipe.endpointAddress) != 0;
     // The device sees its own copy: it can never reach past the transfer length.
     std::vector<UCHAR> data(std::max<ULONG>(request.TransferBufferLength, 1));
     if (!in && request.TransferBufferLength != 0) {
         RtlCopyMemory(data.data(), target, request.TransferBufferLength);
     }
-    std::unique_lock lock(mutex_, std::defer_lock);
     UsbTransferResult result =
-        port.device->DataTransfer(pipe->endpointAddress, data.data(), request.TransferBufferLength);
+        port.device->DataTransfer(pipe.endpointAddress, data.data(), request.TransferBufferLength);
     if (result.status == USBD_STATUS_PENDING) {
+        std::unique_lock lock(mutex_);
+        // The pipe went with a new setting while the device was asked: nothing to wait on.
+        if (FindPipe(port, pipe.handle) == nullptr) {
+            request.TransferBufferLength = 0;
+            return USBD_STATUS_INVALID_PIPE_HANDLE;
+        }
         IoMarkIrpPending(irp);
-        lock.lock();
-        port.waiting.emplace_back(pipe, irp);
+        port.waiting.emplace_back(pipe.handle, irp);
         lock.unlock();
         changed_.notify_all();
         return USBD_STATUS_PENDING;
@@ -626,18 +663,13 @@ USBD_STATUS UsbHostController::DataTransfer(Port& port, PURB urb, PIRP irp) {
 
 USBD_STATUS UsbHostController::IsochronousTransfer(Port& port, PURB urb) {
     auto& request = urb->UrbIsochronousTransfer;
-    Pipe* pipe;
-    ULONG frame;
-    {
-        std::lock_guard lock(mutex_);
-        pipe = FindPipe(port, request.PipeHandle);
-        frame = frameBase_ + GetTickCount();
-    }
-    if (pipe == nullptr) {
+    Pipe pipe{};
+    if (!CopyPipe(port, request.PipeHandle, &pipe)) {
         return USBD_STATUS_INVALID_PIPE_HANDLE;
     }
+    const ULONG frame = CurrentFrame();
     const SIZE_T packetsAt = offsetof(_URB_ISOCH_TRANSFER, IsoPacket);
-    if (pipe->type != UsbdPipeTypeIsochronous || request.NumberOfPackets == 0 ||
+    if (pipe.type != UsbdPipeTypeIsochronous || request.NumberOfPackets == 0 ||
         urb->UrbHeader.Length < packetsAt ||
         (urb->UrbHeader.Length - packetsAt) / sizeof(USBD_ISO_PACKET_DESCRIPTOR) <
             request.NumberOfPackets) {
@@ -649,7 +681,7 @@ USBD_STATUS UsbHostController::IsochronousTransfer(Port& port, PURB urb) {
     }
     request.StartFrame = frame;
     request.ErrorCount = 0;
-    const bool in = USB_ENDPOINT_DIRECTION_IN(pipe->endpointAddress) != 0;
+    const bool in = USB_ENDPOINT_DIRECTION_IN(pipe.endpointAddress) != 0;
     std::vector<UCHAR> data;
     for (ULONG k = 0; k < request.NumberOfPackets; ++k) {
         USBD_ISO_PACKET_DESCRIPTOR& packet = request.IsoPacket[k];
@@ -669,7 +701,7 @@ USBD_STATUS UsbHostController::IsochronousTransfer(Port& port, PURB urb) {
             RtlCopyMemory(data.data(), target + packet.Offset, room);
         }
         UsbTransferResult result =
-            port.device->IsoPacket(pipe->endpointAddress, frame + k, data.data(), room);
+            port.device->IsoPacket(pipe.endpointAddress, frame + k, data.data(), room);
         result.length = std::min(result.length, room);
         if (in && result.length != 0) {
             RtlCopyMemory(target + packet.Offset, data.data(), result.length);
@@ -721,8 +753,6 @@ USBD_STATUS UsbHostController::SelectInterface(Port& port, _URB_SELECT_INTERFACE
     if (!USBD_SUCCESS(status)) {
         return status;
     }
-    // The old setting's pipes go: what waits on them ends cancelled.
-    AbortPipe(port, nullptr);
     std::vector<std::unique_ptr<Pipe>> pipes;
     info.Class = interface->bInterfaceClass;
     info.SubClass = interface->bInterfaceSubClass;
@@ -730,19 +760,17 @@ USBD_STATUS UsbHostController::SelectInterface(Port& port, _URB_SELECT_INTERFACE
     info.InterfaceHandle = &info;
     info.NumberOfPipes = static_cast<ULONG>(endpoints.size());
     for (std::size_t i = 0; i < endpoints.size(); ++i) {
-        auto pipe = std::make_unique<Pipe>(
-            Pipe{endpoints[i]->bEndpointAddress, PipeTypeOf(endpoints[i]->bmAttributes),
-                 endpoints[i]->wMaxPacketSize, endpoints[i]->bInterval});
+        auto pipe = NewPipe(*endpoints[i]);
         USBD_PIPE_INFORMATION& out = info.Pipes[i];
         out.MaximumPacketSize = pipe->maximumPacketSize;
         out.EndpointAddress = pipe->endpointAddress;
         out.Interval = pipe->interval;
         out.PipeType = pipe->type;
-        out.PipeHandle = pipe.get();
+        out.PipeHandle = pipe->handle;
         pipes.push_back(std::move(pipe));
     }
-    std::lock_guard lock(mutex_);
-    port.pipes = std::move(pipes);
+    // The old setting's pipes go: what waits on them ends cancelled.
+    ReplacePipes(port, std::move(pipes));
     return USBD_STATUS_SUCCESS;
 }
 
@@ -753,10 +781,9 @@ USBD_STATUS UsbHostController::SelectConfiguration(Port& port, _URB_SELECT_CONFI
         ULONG length = 0;
         ControlTransfer(port, {0x00, USB_REQUEST_SET_CONFIGURATION, 0, 0, 0}, &none, nullptr,
                         &length, true);
-        AbortPipe(port, nullptr);
+        ReplacePipes(port, {});
         std::lock_guard lock(mutex_);
         port.configured = false;
-        port.pipes.clear();
         port.configuration.clear();
         return USBD_STATUS_SUCCESS;
     }
@@ -788,15 +815,13 @@ USBD_STATUS UsbHostController::SelectConfiguration(Port& port, _URB_SELECT_CONFI
         info->InterfaceHandle = info;
         info->NumberOfPipes = static_cast<ULONG>(endpoints.size());
         for (std::size_t i = 0; i < endpoints.size(); ++i) {
-            auto pipe = std::make_unique<Pipe>(
-                Pipe{endpoints[i]->bEndpointAddress, PipeTypeOf(endpoints[i]->bmAttributes),
-                     endpoints[i]->wMaxPacketSize, endpoints[i]->bInterval});
+            auto pipe = NewPipe(*endpoints[i]);
             USBD_PIPE_INFORMATION& out = info->Pipes[i];
             out.MaximumPacketSize = pipe->maximumPacketSize;
             out.EndpointAddress = pipe->endpointAddress;
             out.Interval = pipe->interval;
             out.PipeType = pipe->type;
-            out.PipeHandle = pipe.get();
+            out.PipeHandle = pipe->handle;
             pipes.push_back(std::move(pipe));
         }
         at += info->Length;
@@ -809,12 +834,11 @@ USBD_STATUS UsbHostController::SelectConfiguration(Port& port, _URB_SELECT_CONFI
         return status;
     }
     request.ConfigurationHandle = &port;
-    AbortPipe(port, nullptr);
+    ReplacePipes(port, std::move(pipes));
     std::lock_guard lock(mutex_);
     port.configuration.assign(reinterpret_cast<PUCHAR>(config),
                               reinterpret_cast<PUCHAR>(config) + config->wTotalLength);
     port.configured = true;
-    port.pipes = std::move(pipes);
     return USBD_STATUS_SUCCESS;
 }
 

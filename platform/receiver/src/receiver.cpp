@@ -189,7 +189,9 @@ UsbTransferResult Receiver::Vendor(const UsbSetupPacket& setup, UCHAR* data) {
         answer.resize(shortBytes_);
     }
     const ULONG length = std::min<ULONG>(setup.wLength, answer.size());
-    std::memcpy(data, answer.data(), length);
+    if (length != 0) {
+        std::memcpy(data, answer.data(), length);
+    }
     return {USBD_STATUS_SUCCESS, length};
 }
 
@@ -201,14 +203,7 @@ std::vector<UCHAR> Receiver::Answer(const UsbSetupPacket& setup) {
     switch (setup.bRequest) {
     case rcAckCode:
         ++acknowledgements_;
-        if (holdsCode_) {
-            holdsCode_ = false;
-            if (!waiting_.empty()) {
-                Code next = std::move(waiting_.front());
-                waiting_.pop_front();
-                Receive(std::move(next));
-            }
-        }
+        holdsCode_ = false;
         break;
     case rcReadCodeBuffer: {
         std::vector<UCHAR> image{0, sequence_, 0};
@@ -273,11 +268,7 @@ std::vector<UCHAR> Receiver::Answer(const UsbSetupPacket& setup) {
 }
 
 void Receiver::Receive(Code code) {
-    // Called with the mutex held.
-    if (holdsCode_) {
-        waiting_.push_back(std::move(code));
-        return;
-    }
+    // Called with the mutex held. One code buffer: a new code replaces one not yet read.
     current_ = std::move(code);
     holdsCode_ = true;
     ++sequence_;
@@ -306,11 +297,6 @@ void Receiver::ReceiveRaw(UCHAR length, UCHAR ringStart, const std::vector<UCHAR
 bool Receiver::HoldsCode() {
     std::lock_guard lock(mutex_);
     return holdsCode_;
-}
-
-std::size_t Receiver::WaitingCodes() {
-    std::lock_guard lock(mutex_);
-    return waiting_.size();
 }
 
 UCHAR Receiver::Sequence() {
@@ -390,7 +376,10 @@ UsbTransferResult Receiver::DataTransfer(UCHAR endpointAddress, UCHAR* data, ULO
     std::vector<UCHAR> answer = std::move(queue->front());
     queue->pop_front();
     const ULONG count = std::min<ULONG>(length, answer.size());
-    std::memcpy(data, answer.data(), count);
+    // An empty answer has no bytes to copy from.
+    if (count != 0) {
+        std::memcpy(data, answer.data(), count);
+    }
     return {USBD_STATUS_SUCCESS, count};
 }
 

@@ -120,16 +120,43 @@ TEST_F(ReceiverTest, CodeBufferHoldsTheRotatedRingUntilAcknowledged) {
         EXPECT_EQ(stored[(7 + j) % 13], durations[j]) << j;
     }
 
-    receiver.PressButton(0x15);
-    EXPECT_EQ(receiver.WaitingCodes(), 1u);
     Request(rcAckCode);
+    EXPECT_FALSE(receiver.HoldsCode());
+    EXPECT_EQ(Request(rcReadCodeBuffer, 0)[0], 0) << "no code: length 0";
+    receiver.PressButton(0x15);
     const auto next = Request(rcReadCodeBuffer, 0);
     EXPECT_EQ(next[0], receiversim::EncodeBiphase(0x15).size());
     EXPECT_EQ(next[1], static_cast<UCHAR>(sequence + 1)) << "a new code, a new number";
     Request(rcAckCode);
-    EXPECT_FALSE(receiver.HoldsCode());
-    EXPECT_EQ(Request(rcReadCodeBuffer, 0)[0], 0) << "no code: length 0";
     EXPECT_EQ(receiver.Acknowledgements(), 2u);
+}
+
+TEST_F(ReceiverTest, ANewCodeReplacesTheUnreadOneSoABurstLeavesOnlyItsLast) {
+    receiver.PressButton(0x21);
+    const UCHAR first = Request(rcReadCodeBuffer, 0)[1];
+    // 400 presses before the next read: the sequence moves on with each, the buffer keeps one.
+    for (int i = 0; i < 400; ++i) {
+        receiver.PressButton(0x100 + i);
+    }
+    const auto header = Request(rcReadCodeBuffer, 0);
+    EXPECT_EQ(header[0], receiversim::EncodeBiphase(0x100 + 399).size());
+    EXPECT_EQ(header[1], static_cast<UCHAR>(first + 400));
+    EXPECT_EQ(receiver.Sequence(), header[1]);
+    Request(rcAckCode);
+    EXPECT_FALSE(receiver.HoldsCode()) << "nothing of the burst waits behind it";
+    EXPECT_EQ(Request(rcReadCodeBuffer, 0)[0], 0);
+}
+
+TEST_F(ReceiverTest, AnEmptyBulkAnswerIsAnsweredWithNoBytes) {
+    receiver.QueueBulkIn({});
+    UCHAR data[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    const auto result = receiver.DataTransfer(receiversim::kBulkInEndpoint, data, sizeof data);
+    EXPECT_EQ(result.status, USBD_STATUS_SUCCESS);
+    EXPECT_EQ(result.length, 0u);
+    EXPECT_EQ(data[0], 0xEE);
+    // The queue is taken in turn: the next read waits.
+    EXPECT_EQ(receiver.DataTransfer(receiversim::kBulkInEndpoint, data, sizeof data).status,
+              USBD_STATUS_PENDING);
 }
 
 TEST_F(ReceiverTest, PortsEepromSerialAndBaud) {

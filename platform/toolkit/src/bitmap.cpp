@@ -26,6 +26,7 @@ struct BitmapInfo {
     int width = 0;
     int height = 0;
     int bitCount = 0;
+    std::size_t infoSize = 0; // header, colour masks and palette
     std::size_t pixelsAt = 0;
     std::size_t pixelsSize = 0;
 };
@@ -100,6 +101,7 @@ BitmapInfo Parse(const std::string& b) {
     info.width = static_cast<int>(width);
     info.height = static_cast<int>(rows);
     info.bitCount = static_cast<int>(bitCount);
+    info.infoSize = header - kFileHeader;
     info.pixelsAt = offBits;
     info.pixelsSize = static_cast<std::size_t>(size);
     return info;
@@ -110,6 +112,7 @@ BitmapInfo Parse(const std::string& b) {
 void TBitmap::LoadFromFile(const std::string& windowsPath) {
     const std::string bytes = toolkit_detail::ReadFileBytes(windowsPath);
     const BitmapInfo info = Parse(bytes);
+    info_ = bytes.substr(14, info.infoSize);
     pixels_ = bytes.substr(info.pixelsAt, info.pixelsSize);
     width_ = info.width;
     height_ = info.height;
@@ -122,11 +125,13 @@ void TBitmap::Assign(const TBitmap& source) {
     width_ = source.width_;
     height_ = source.height_;
     bitCount_ = source.bitCount_;
+    info_ = source.info_;
     pixels_ = source.pixels_;
 }
 
 void TBitmap::Clear() {
     width_ = height_ = bitCount_ = 0;
+    info_.clear();
     pixels_.clear();
 }
 

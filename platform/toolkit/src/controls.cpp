@@ -15,14 +15,21 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 }
 
 TControl::~TControl() {
+    toolkit_detail::ControlGone(*this);
     if (parent_)
         parent_->RemoveControl(this);
+}
+
+void TControl::BeforeDestruction() {
+    // Its window goes while the whole object still stands.
+    toolkit_detail::ControlGone(*this);
 }
 
 void TControl::FontChangedByUser() {
     if (!fontSync_)
         parentFont_ = false;
     FontChanged();
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Font);
 }
 
 void TControl::TakeParentFont() {
@@ -31,6 +38,50 @@ void TControl::TakeParentFont() {
     fontSync_ = true;
     Font.Assign(parent_->Font);
     fontSync_ = false;
+}
+
+void TControl::TakeParentColor() {
+    if (!parent_ || !parentColor_ || color_ == parent_->color_)
+        return;
+    color_ = parent_->color_;
+    ColorChanged();
+}
+
+void TControl::SetParentColor(bool v) {
+    parentColor_ = v;
+    if (v)
+        TakeParentColor();
+}
+
+void TControl::SetColor(TColor v) {
+    parentColor_ = false;
+    if (v == color_)
+        return;
+    color_ = v;
+    ColorChanged();
+}
+
+void TControl::ColorChanged() {
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Color);
+}
+
+void TControl::SetEnabled(bool v) {
+    if (v == enabled_)
+        return;
+    enabled_ = v;
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Enabled);
+}
+
+void TControl::Repaint() {
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Look);
+}
+
+void TControl::Invalidate() {
+    Repaint();
+}
+
+void TControl::Refresh() {
+    Repaint();
 }
 
 void TControl::SetParentFont(bool v) {
@@ -71,6 +122,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 }
 
 void TControl::BoundsChanged(bool, bool resized) {
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Bounds);
     if (parent_ && align_ != alNone && !parent_->aligning_)
         parent_->AlignControls();
     if (resized && OnResize)
@@ -99,6 +151,7 @@ void TControl::SetVisible(bool v) {
     visible_ = v;
     if (parent_ && align_ != alNone)
         parent_->AlignControls();
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Visible);
 }
 
 void TControl::Show() {
@@ -115,6 +168,7 @@ void TControl::BringToFront() {
     auto& list = parent_->controls_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     list.push_back(this);
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Look);
 }
 
 void TControl::SetAlign(TAlign v) {
@@ -136,8 +190,10 @@ void TControl::SetParent(TWinControl* parent) {
     if (parent_) {
         parent_->InsertControl(this);
         TakeParentFont();
+        TakeParentColor();
         parent_->AlignControls();
     }
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Parent);
 }
 
 void TControl::SetCaption(std::string v) {
@@ -145,6 +201,7 @@ void TControl::SetCaption(std::string v) {
         return;
     caption_ = std::move(v);
     TextChanged();
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Text);
 }
 
 TCustomForm* TControl::GetParentForm() const {
@@ -256,6 +313,8 @@ void TWinControl::KeyDown(WORD& key, TShiftState shift) {
         OnKeyDown(this, key, s);
     if (key != 0)
         DoKeyDown(key, shift);
+    // The control's own handling may have moved its caret or selection.
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Selection);
 }
 
 void TWinControl::KeyUp(WORD& key, TShiftState shift) {
@@ -269,6 +328,7 @@ void TWinControl::KeyPress(char& key) {
         OnKeyPress(this, key);
     if (key != 0)
         DoKeyPress(key);
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Selection);
 }
 
 RECT TWinControl::AlignArea() const {
@@ -328,6 +388,12 @@ void TWinControl::FontChanged() {
     for (TControl* c : controls_)
         if (c->GetParentFont())
             c->TakeParentFont();
+}
+
+void TWinControl::ColorChanged() {
+    TControl::ColorChanged();
+    for (TControl* c : controls_)
+        c->TakeParentColor();
 }
 
 void TWinControl::ScaleBy(int m, int d) {

@@ -14,6 +14,7 @@
 TPanel::TPanel(TComponent* owner) : TCustomControl(owner) {
     width_ = 185;
     height_ = 41;
+    parentColor_ = false;
 }
 
 RECT TPanel::AlignArea() const {
@@ -37,6 +38,7 @@ const char* TPanel::ClassName() const {
 TImage::TImage(TComponent* owner) : TGraphicControl(owner) {
     width_ = 105;
     height_ = 105;
+    Picture.OnChange = [this](TObject*) { Repaint(); };
 }
 
 const char* TImage::ClassName() const {
@@ -91,7 +93,11 @@ TCGauge::TCGauge(TComponent* owner) : TGraphicControl(owner) {
 }
 
 void TCGauge::SetProgress(int v) {
-    progress_ = std::clamp(v, MinValue, std::max(MinValue, MaxValue));
+    const int progress = std::clamp(v, MinValue, std::max(MinValue, MaxValue));
+    if (progress == progress_)
+        return;
+    progress_ = progress;
+    Repaint();
 }
 
 int TCGauge::PercentDone() const {

@@ -52,31 +52,6 @@ TShiftState ShiftFrom(LPARAM lParam) {
     return s;
 }
 
-// Frame sizes of the border styles: borders on each side and the caption bar.
-int Border(TFormBorderStyle style) {
-    switch (style) {
-    case bsNone:
-        return 0;
-    case bsSizeable:
-    case bsSizeToolWin:
-        return 4;
-    default:
-        return 3;
-    }
-}
-
-int CaptionBar(TFormBorderStyle style) {
-    switch (style) {
-    case bsNone:
-        return 0;
-    case bsToolWindow:
-    case bsSizeToolWin:
-        return 15;
-    default:
-        return 19;
-    }
-}
-
 TWinControl* FirstFocusable(TWinControl* parent) {
     for (int i = 0; i < parent->ControlCount(); ++i) {
         auto* w = dynamic_cast<TWinControl*>(parent->Controls(i));
@@ -112,7 +87,7 @@ TCustomForm::~TCustomForm() {
     if (Application && Application->mainForm_ == this)
         Application->mainForm_ = nullptr;
     if (handle_)
-        toolkit_detail::DestroyPresentedWindow(handle_);
+        toolkit_detail::DestroyFormWindow(*this, handle_);
     handle_ = nullptr;
 }
 
@@ -151,8 +126,8 @@ void TCustomForm::CreateHandle() {
     spec.visible = created_ && !inCreate_ && visible_;
     spec.bounds = RECT{left_, top_, left_ + width_, top_ + height_};
     spec.topmost = formStyle_ == fsStayOnTop;
-    handle_ = toolkit_detail::CreatePresentedWindow(
-        spec, [this](HWND, UINT m, WPARAM w, LPARAM l) { return WindowProc(m, w, l); });
+    handle_ = toolkit_detail::CreateFormWindow(
+        *this, spec, [this](HWND, UINT m, WPARAM w, LPARAM l) { return WindowProc(m, w, l); });
     ApplyLayered();
 }
 
@@ -241,7 +216,10 @@ void TCustomForm::SetTransparentColorValue(TColor v) {
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle v) {
+    if (v == borderStyle_)
+        return;
     borderStyle_ = v;
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Style);
 }
 
 void TCustomForm::SetFormStyle(TFormStyle v) {
@@ -253,7 +231,11 @@ void TCustomForm::SetFormStyle(TFormStyle v) {
 }
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
-    activeControl_ = control == this ? nullptr : control;
+    TWinControl* active = control == this ? nullptr : control;
+    if (active == activeControl_)
+        return;
+    activeControl_ = active;
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Focus);
 }
 
 void TCustomForm::SetCaption(std::string v) {
@@ -263,11 +245,11 @@ void TCustomForm::SetCaption(std::string v) {
 }
 
 int TCustomForm::FrameWidth() const {
-    return 2 * Border(borderStyle_);
+    return toolkit_detail::FormFrame(*this).width;
 }
 
 int TCustomForm::FrameHeight() const {
-    return 2 * Border(borderStyle_) + CaptionBar(borderStyle_);
+    return toolkit_detail::FormFrame(*this).height;
 }
 
 bool TCustomForm::CanResize(int& newWidth, int& newHeight) {
@@ -292,7 +274,7 @@ void TCustomForm::FontChanged() {
 void TCustomForm::FocusFirst() {
     if (activeControl_ && activeControl_->CanFocus())
         return;
-    activeControl_ = FirstFocusable(this);
+    SetActiveControl(FirstFocusable(this));
 }
 
 void TCustomForm::SetVisible(bool v) {

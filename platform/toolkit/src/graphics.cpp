@@ -94,25 +94,12 @@ const char* TFont::ClassName() const {
 
 TCanvas::TCanvas() = default;
 
-namespace {
-
-// The character height of the font.
-int EmHeight(const TFont& font) {
-    const int h = font.GetHeight();
-    return h < 0 ? -h : h * 8 / 9;
-}
-
-} // namespace
-
 int TCanvas::TextWidth(const std::string& text) const {
-    const int em = EmHeight(Font);
-    const int perChar = (em * 11 + 10) / 20 + (Font.GetStyle().Contains(fsBold) ? 1 : 0);
-    return static_cast<int>(text.size()) * perChar;
+    return toolkit_detail::TextExtent(Font, text).width;
 }
 
-int TCanvas::TextHeight(const std::string&) const {
-    const int h = Font.GetHeight();
-    return h < 0 ? -h + (-h + 4) / 8 : h;
+int TCanvas::TextHeight(const std::string& text) const {
+    return toolkit_detail::TextExtent(Font, text).height;
 }
 
 const char* TCanvas::ClassName() const {

@@ -137,3 +137,52 @@ void ModalStarting(TCustomForm& form);
 void ModalEnded(TCustomForm& form);
 
 } // namespace toolkit_detail
+
+// ==== the presentation of forms and controls ====
+// The models tell their presentation what changed; the presentation reads the model and, on
+// Windows, turns real input into the models' events. Host: the simulated desktop, nothing drawn;
+// Windows: real windows and controls (src/windows/).
+
+class TListBox;
+
+namespace toolkit_detail {
+
+// What changed on a control, for its presentation to follow.
+enum class Aspect {
+    Parent,    // the control moved to another parent (or to none)
+    Bounds,    // position or size
+    Visible,   // shown or hidden
+    Enabled,   // enabled or disabled
+    Text,      // caption, edit text or edit mask
+    Font,      // the control's font
+    Color,     // the control's colour
+    Look,      // anything else that is drawn (a repaint request, a picture, a gauge's value)
+    Items,     // a list's items
+    Selection, // a list's selected item or an edit's caret
+    Style,     // a form's border style or border icons
+    Focus,     // a form's active control
+};
+
+struct Extent {
+    int width = 0;
+    int height = 0;
+};
+
+// The form's window, created with its border style, border icons and stay-on-top; the procedure
+// gets the messages the model handles itself (close and keys; on the host the mouse too, which on
+// Windows the presentation hands to the control under it).
+HWND CreateFormWindow(TCustomForm& form, const WindowSpec& spec, WindowProcedure procedure);
+// The form's window and the windows of its controls go.
+void DestroyFormWindow(TCustomForm& form, HWND window);
+// How much wider and higher than its client area a form of that border style is.
+Extent FormFrame(const TCustomForm& form);
+// The model changed: its window follows (the host has nothing to follow).
+void ControlChanged(TControl& control, Aspect what);
+// The control is about to be deleted.
+void ControlGone(TControl& control);
+// The extent of the text in the font (the canvas's text metrics).
+Extent TextExtent(const TFont& font, const std::string& text);
+// The first item the list box shows.
+int ListTopIndex(const TListBox& list);
+
+} // namespace toolkit_detail

@@ -1,6 +1,8 @@
 // The masked edit: mask parsing, filling positions from a text, and overwrite typing.
 #include "toolkit/mask.h"
 
+#include "internal.h"
+
 namespace {
 
 bool IsDigit(unsigned char c) {
@@ -100,6 +102,7 @@ void TMaskEdit::SetEditMask(std::string v) {
         text_ = oldText;
     Commit();
     selStart_ = std::min(selStart_, CaretLimit());
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Selection);
 }
 
 std::string TMaskEdit::GetEditText() const {
@@ -144,6 +147,7 @@ void TMaskEdit::SetText(std::string v) {
     }
     Commit();
     selStart_ = 0;
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Selection);
 }
 
 int TMaskEdit::CaretLimit() const {
@@ -159,6 +163,8 @@ int TMaskEdit::NextInput(int from) const {
 
 void TMaskEdit::Commit() {
     StoreText(GetText());
+    // What the edit shows may change while Text stays (a literal or a blank).
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Text);
 }
 
 void TMaskEdit::DoKeyDown(WORD& key, TShiftState shift) {

@@ -1,7 +1,17 @@
 // Labels, edit lines, list boxes and group boxes.
 #include "toolkit/stdctrls.h"
 
+#include "internal.h"
+
 #include <algorithm>
+
+namespace {
+
+void Changed(TControl& control, toolkit_detail::Aspect what) {
+    toolkit_detail::ControlChanged(control, what);
+}
+
+} // namespace
 
 // ---- TLabel ----
 
@@ -43,12 +53,14 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
     width_ = 121;
     height_ = 21;
     color_ = clWindow;
+    parentColor_ = false;
 }
 
 void TCustomEdit::StoreText(const std::string& v) {
     if (v.compare(text_) == 0)
         return;
     text_ = v;
+    Changed(*this, toolkit_detail::Aspect::Text);
     if (OnChange)
         OnChange(this);
 }
@@ -56,10 +68,12 @@ void TCustomEdit::StoreText(const std::string& v) {
 void TCustomEdit::SetText(std::string v) {
     StoreText(v);
     selStart_ = 0;
+    Changed(*this, toolkit_detail::Aspect::Selection);
 }
 
 void TCustomEdit::SetSelStart(int v) {
     selStart_ = std::clamp(v, 0, CaretLimit());
+    Changed(*this, toolkit_detail::Aspect::Selection);
 }
 
 void TCustomEdit::DoKeyDown(WORD& key, TShiftState) {
@@ -123,6 +137,7 @@ TListBox::TListBox(TComponent* owner) : TWinControl(owner) {
     width_ = 121;
     height_ = 97;
     color_ = clWindow;
+    parentColor_ = false;
     Items.OnChanging = [this](TObject*) { ItemsChanging(); };
     Items.OnChange = [this](TObject*) { ItemsChanged(); };
 }
@@ -137,21 +152,27 @@ void TListBox::ItemsChanging() {
 }
 
 void TListBox::ItemsChanged() {
-    if (itemIndex_ < 0)
-        return;
-    if (itemIndex_ >= Items.Count() || Items[itemIndex_] != selectedText_)
+    if (itemIndex_ >= 0 && (itemIndex_ >= Items.Count() || Items[itemIndex_] != selectedText_))
         itemIndex_ = -1;
+    Changed(*this, toolkit_detail::Aspect::Items);
 }
 
 void TListBox::SetItemIndex(int v) {
     itemIndex_ = v >= 0 && v < Items.Count() ? v : -1;
+    Changed(*this, toolkit_detail::Aspect::Selection);
+}
+
+int TListBox::TopIndex() const {
+    return toolkit_detail::ListTopIndex(*this);
 }
 
 void TListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (button == mbLeft && ItemHeight > 0 && y >= 0) {
         const int index = TopIndex() + y / ItemHeight;
-        if (index < Items.Count())
+        if (index < Items.Count()) {
             itemIndex_ = index;
+            Changed(*this, toolkit_detail::Aspect::Selection);
+        }
     }
     TWinControl::MouseDown(button, shift, x, y);
 }
@@ -188,6 +209,7 @@ void TListBox::DoKeyDown(WORD& key, TShiftState) {
     if (target == itemIndex_)
         return;
     itemIndex_ = target;
+    Changed(*this, toolkit_detail::Aspect::Selection);
     Click();
 }
 

@@ -164,6 +164,30 @@ TEST_F(ControlsTest, BitmapLoadsFromAWindowsPath) {
     EXPECT_EQ(image.Picture.Bitmap.BitCount(), 8);
 }
 
+TEST_F(ControlsTest, BitmapKeepsItsInformationAndPixelsAsTheFileHoldsThem) {
+    const std::string colour = Bmp(3, 2);
+    const std::string palette = Bmp(16, -16, 8);
+    PutFile(Prog("Data\\Vol.bmp"), colour);
+    PutFile(Prog("Data\\timer.bmp"), palette);
+    TBitmap bitmap;
+    bitmap.LoadFromFile(Prog("Data\\Vol.bmp"));
+    EXPECT_EQ(bitmap.InfoBytes(), colour.substr(14, 40)) << "the header alone";
+    EXPECT_EQ(bitmap.PixelBytes(), colour.substr(54)) << "two rows of 12 bytes";
+    EXPECT_EQ(bitmap.PixelBytes().size(), 24u);
+    bitmap.LoadFromFile(Prog("Data\\timer.bmp"));
+    EXPECT_EQ(bitmap.InfoBytes(), palette.substr(14, 40 + 256 * 4)) << "with its palette";
+    EXPECT_EQ(bitmap.PixelBytes().size(), 16u * 16u);
+    PutFile(Prog("Data\\bad.bmp"), colour.substr(0, 30));
+    EXPECT_THROW(bitmap.LoadFromFile(Prog("Data\\bad.bmp")), EInvalidGraphic);
+    EXPECT_EQ(bitmap.InfoBytes().size(), 40u + 1024u) << "a failed load keeps the bitmap";
+    TBitmap copy;
+    copy.Assign(bitmap);
+    EXPECT_EQ(copy.InfoBytes(), bitmap.InfoBytes());
+    copy.Clear();
+    EXPECT_TRUE(copy.InfoBytes().empty());
+    EXPECT_TRUE(copy.PixelBytes().empty());
+}
+
 TEST_F(ControlsTest, DamagedOrMissingBitmapsRaiseAndKeepThePicture) {
     const std::string good = Bmp(4, 4);
     struct Case {

@@ -159,6 +159,38 @@ TEST_F(FormsTest, ControlsFollowTheFormsFontUntilTheirOwnIsSet) {
     EXPECT_EQ(form->lblMsgtext->Font.Color, clRed);
 }
 
+TEST_F(FormsTest, ControlsFollowTheirParentsColourWhileParentColorIsSet) {
+    auto* form = new TForm(Application);
+    form->Color = clMaroon;
+    auto* panel = new TPanel(form);
+    panel->Parent = form;
+    auto* label = new TLabel(form);
+    label->Parent = panel;
+    auto* list = new TListBox(form);
+    list->Parent = form;
+    EXPECT_FALSE(panel->ParentColor) << "a panel has a colour of its own";
+    EXPECT_EQ(panel->Color, clBtnFace);
+    EXPECT_TRUE(label->ParentColor);
+    EXPECT_EQ(label->Color, clBtnFace) << "the label takes its panel's";
+    EXPECT_FALSE(list->ParentColor);
+    EXPECT_EQ(list->Color, clWindow);
+
+    panel->ParentColor = true;
+    EXPECT_EQ(panel->Color, clMaroon);
+    EXPECT_EQ(label->Color, clMaroon) << "through the panel";
+    form->Color = clNavy;
+    EXPECT_EQ(label->Color, clNavy);
+    EXPECT_EQ(list->Color, clWindow);
+
+    label->Color = clYellow;
+    EXPECT_FALSE(label->ParentColor) << "an own colour ends the following";
+    form->Color = clTeal;
+    EXPECT_EQ(panel->Color, clTeal);
+    EXPECT_EQ(label->Color, clYellow);
+    label->ParentColor = true;
+    EXPECT_EQ(label->Color, clTeal);
+}
+
 TEST_F(FormsTest, FontSizeAndHeightFollowPixelsPerInch) {
     TFont font;
     font.Size = 8;

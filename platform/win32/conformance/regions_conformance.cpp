@@ -1,6 +1,7 @@
 // Conformance tables of GDI regions and window regions.
 #include "conformance_fixture.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,13 @@ constexpr const char* kEmptyRows =
     "the stand-in's box holds the region's pixels only; Wine's box of an ellipse narrower than "
     "its height also holds the empty first and last rows (no window of the system is so narrow)";
 
+// Formatted in a buffer: GCC 12's -Wrestrict misreads the chain of string additions at -O2.
 std::string Text(const RECT& r) {
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+    char text[64];
+    std::snprintf(text, sizeof text, "(%ld,%ld,%ld,%ld)", static_cast<long>(r.left),
+                  static_cast<long>(r.top), static_cast<long>(r.right),
+                  static_cast<long>(r.bottom));
+    return text;
 }
 
 // The pixels of each row of the box that are inside the region, as '#' and '.'.

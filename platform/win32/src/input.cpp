@@ -119,10 +119,11 @@ void DeliverKey(BYTE vk, BYTE scan, DWORD flags, bool wasDown) {
                             static_cast<unsigned char>(c), lParam, now, d.cursor});
 }
 
-POINT ClampToScreen(LONG x, LONG y) {
+// Wide enough for a position plus any movement: the sum never overflows before the clamp.
+POINT ClampToScreen(long long x, long long y) {
     const auto& d = TheDesktop();
-    return POINT{std::clamp<LONG>(x, 0, d.screenWidth - 1),
-                 std::clamp<LONG>(y, 0, d.screenHeight - 1)};
+    return POINT{static_cast<LONG>(std::clamp<long long>(x, 0, d.screenWidth - 1)),
+                 static_cast<LONG>(std::clamp<long long>(y, 0, d.screenHeight - 1))};
 }
 
 } // namespace
@@ -156,7 +157,8 @@ void WINAPI mouse_event(DWORD dwFlags, DWORD dx, DWORD dy, DWORD dwData, ULONG_P
     e.dy = static_cast<LONG>(dy);
     e.data = dwData;
     if (dwFlags & MOUSEEVENTF_MOVE)
-        d.cursor = ClampToScreen(d.cursor.x + e.dx, d.cursor.y + e.dy);
+        d.cursor = ClampToScreen(static_cast<long long>(d.cursor.x) + e.dx,
+                                 static_cast<long long>(d.cursor.y) + e.dy);
     e.cursor = d.cursor;
     e.foreground = d.foreground;
     d.input.push_back(e);

@@ -6,6 +6,9 @@
 // An object lives while any process holds a handle to it; handles of a process that ended are
 // dropped the next time the table is searched. A mutex whose owning process ended is
 // abandoned: the next wait takes it and returns WAIT_ABANDONED.
+// A table is named after the process that made it, which removes the name when it leaves the
+// namespace. A process that ends without that (an abort, an _Exit) leaves its table behind:
+// the next namespace made by any process removes the tables of makers that no longer run.
 #include "handle_table.h"
 #include "sim_state.h"
 #include "win32sim/objects.h"
@@ -23,7 +26,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 namespace win32sim::detail {
@@ -186,6 +191,29 @@ void RemoveHolder(Slot& slot, pid_t pid) {
     FreeSlotWithoutHolders(slot);
 }
 
+constexpr std::string_view kNamespacePrefix = "w32sim.";
+// Where the host keeps shared-memory objects by name.
+constexpr char kSharedMemoryFolder[] = "/dev/shm";
+
+// Removes the tables of namespaces whose maker has ended. This process's own names are stale
+// too when it makes a new one: it removes those it made when it leaves them, so an earlier
+// process of the same number left what is there.
+void ReclaimStaleNamespaces() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(kSharedMemoryFolder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(kNamespacePrefix))
+            continue;
+        const char* digits = name.c_str() + kNamespacePrefix.size();
+        char* end = nullptr;
+        const long pid = std::strtol(digits, &end, 10);
+        if (end == digits || *end != '.' || pid <= 0)
+            continue;
+        if (pid == ::getpid() || !ProcessAlive(static_cast<pid_t>(pid)))
+            ::shm_unlink(("/" + name).c_str());
+    }
+}
+
 // The namespace this process uses and its table.
 struct ProcessObjects {
     std::mutex lock;
@@ -207,7 +235,9 @@ struct ProcessObjects {
     void EnsureNamespace() {
         if (!ns.empty())
             return;
-        ns = "w32sim." + std::to_string(::getpid()) + "." + std::to_string(made++);
+        ReclaimStaleNamespaces();
+        ns = std::string(kNamespacePrefix) + std::to_string(::getpid()) + "." +
+             std::to_string(made++);
         owned = true;
     }
 };

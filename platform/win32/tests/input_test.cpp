@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <limits>
 #include <vector>
 
 namespace {
@@ -68,11 +69,20 @@ TEST_F(InputTest, EventsAreLoggedInOrderWithTheForegroundOfTheMoment) {
 }
 
 TEST_F(InputTest, MouseMovesAreRelativeAndStayOnTheScreen) {
+    constexpr int kMost = std::numeric_limits<int>::max();
+    constexpr int kLeast = std::numeric_limits<int>::min();
     ASSERT_TRUE(SetCursorPos(100, 100));
     const struct {
         int dx, dy;
         LONG x, y;
-    } cases[] = {{5, -7, 105, 93}, {-200, 0, 0, 93}, {5000, 5000, 1023, 767}, {0, 0, 1023, 767}};
+    } cases[] = {{5, -7, 105, 93},
+                 {-200, 0, 0, 93},
+                 {5000, 5000, 1023, 767},
+                 {0, 0, 1023, 767},
+                 // The largest movements stop at the edge: no sum wraps past the far side.
+                 {kMost, kMost, 1023, 767},
+                 {kLeast, kLeast, 0, 0},
+                 {kMost, kLeast, 1023, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
         mouse_event(MOUSEEVENTF_MOVE, static_cast<DWORD>(c.dx), static_cast<DWORD>(c.dy), 0, 0);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <thread>
 
@@ -300,6 +301,27 @@ TEST_F(SharedObjectsTest, AProcessThatEndsLetsGoOfItsObjects) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_TRUE(CloseHandle(e));
     EXPECT_TRUE(CloseHandle(m));
+}
+
+TEST_F(SharedObjectsTest, TheTableOfAProcessThatEndedUncleanIsRemovedByTheNextNamespace) {
+    const std::string own = Ask("own");
+    ASSERT_EQ(own.rfind("w32sim.", 0), 0u) << own;
+    const std::filesystem::path table = std::filesystem::path("/dev/shm") / own;
+    ASSERT_TRUE(std::filesystem::exists(table));
+    win32sim::NewObjectNamespace();
+    const HANDLE e = CreateEventA(nullptr, FALSE, FALSE, "Here");
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(std::filesystem::exists(table)) << "its maker still runs";
+    peer->WriteLine("crash");
+    EXPECT_EQ(peer->Wait(), 3);
+    expectedExit = 3;
+    EXPECT_TRUE(std::filesystem::exists(table)) << "an _Exit removes nothing";
+    const std::filesystem::path mine =
+        std::filesystem::path("/dev/shm") / win32sim::ObjectNamespace();
+    win32sim::NewObjectNamespace();
+    EXPECT_FALSE(std::filesystem::exists(table));
+    EXPECT_FALSE(std::filesystem::exists(mine)) << "left, so removed";
+    EXPECT_TRUE(CloseHandle(e));
 }
 
 TEST(InterlockedTest, ResultsAndStoredValues) {

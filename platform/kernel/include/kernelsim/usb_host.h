@@ -90,7 +90,10 @@ public:
     void WaitForPending(unsigned n);
 
 private:
+    // A pipe of the selected setting. Its handle is never given to another pipe, so a handle
+    // kept from an earlier setting stays invalid, as on a real host.
     struct Pipe {
+        USBD_PIPE_HANDLE handle;
         UCHAR endpointAddress;
         USBD_PIPE_TYPE type;
         USHORT maximumPacketSize;
@@ -105,8 +108,8 @@ private:
         std::map<USHORT, unsigned> urbs;
         std::map<UCHAR, unsigned> resets;
         unsigned portResets = 0;
-        std::vector<UCHAR> configuration;            // the descriptor of the selected configuration
-        std::vector<std::pair<Pipe*, PIRP>> waiting; // requests waiting for the device
+        std::vector<UCHAR> configuration; // the descriptor of the selected configuration
+        std::vector<std::pair<USBD_PIPE_HANDLE, PIRP>> waiting; // requests waiting for the device
     };
     struct Fault {
         UCHAR major;
@@ -132,12 +135,22 @@ private:
     USBD_STATUS IsochronousTransfer(Port& port, PURB urb);
     USBD_STATUS SelectInterface(Port& port, _URB_SELECT_INTERFACE& request);
     USBD_STATUS AbortPipe(Port& port, USBD_PIPE_HANDLE handle);
+    // With the lock held: takes the requests waiting on the pipe (every pipe for none) and the
+    // port's isochronous requests on it not yet served.
+    std::vector<PIRP> TakeRequests(Port& port, USBD_PIPE_HANDLE handle);
+    void CompleteCancelled(const std::vector<PIRP>& irps);
+    // The port's pipes become these; what waits on the old ones ends cancelled.
+    void ReplacePipes(Port& port, std::vector<std::unique_ptr<Pipe>> pipes);
     static bool IsIsochronous(PIRP irp);
     USBD_STATUS ControlTransfer(Port& port, const UsbSetupPacket& setup, PVOID buffer, PMDL mdl,
                                 ULONG* transferLength, bool shortOk);
     USBD_STATUS SelectConfiguration(Port& port, _URB_SELECT_CONFIGURATION& request);
     bool TakeFault(UCHAR major, UCHAR minor, NTSTATUS* status);
     Pipe* FindPipe(Port& port, USBD_PIPE_HANDLE handle);
+    // A copy of the pipe of that handle, taken under the lock: another thread may select a new
+    // setting and free the pipe while a transfer on it is served.
+    bool CopyPipe(Port& port, USBD_PIPE_HANDLE handle, Pipe* pipe);
+    std::unique_ptr<Pipe> NewPipe(const USB_ENDPOINT_DESCRIPTOR& endpoint);
     void Worker();
 
     PDRIVER_OBJECT driver_;
@@ -148,6 +161,7 @@ private:
     bool pend_ = false;
     NTSTATUS urbErrorIrpStatus_ = STATUS_UNSUCCESSFUL;
     ULONG frameBase_ = 1000;
+    std::uintptr_t lastPipeHandle_ = 0;
     std::deque<std::pair<PDEVICE_OBJECT, PIRP>> queue_;
     unsigned busy_ = 0;
     bool stopping_ = false;

@@ -83,15 +83,15 @@ public:
     static std::vector<UCHAR> DeviceDescriptor();
     static std::vector<UCHAR> ConfigurationDescriptor();
 
-    // Codes. A received code is held in the code buffer until acknowledged; codes received
-    // meanwhile wait in turn. Each code held gets the next sequence number.
+    // Codes. The receiver has one code buffer: a received code is held there until
+    // acknowledged, and a code received meanwhile replaces it with the next sequence number,
+    // so that a burst of presses leaves only its last code to read.
     void PressButton(std::int64_t code, UCHAR ringStart = 0);
     void ReceiveDurations(const std::vector<signed char>& durations, UCHAR ringStart = 0);
     // A code buffer exactly as given: the length byte L, the ring start and the stored bytes
     // (which need not number L).
     void ReceiveRaw(UCHAR length, UCHAR ringStart, const std::vector<UCHAR>& stored);
     bool HoldsCode();
-    std::size_t WaitingCodes();
     UCHAR Sequence();
     unsigned Acknowledgements();
 
@@ -153,7 +153,6 @@ private:
     std::vector<std::vector<UCHAR>> isoOut_;
     bool holdingIso_ = false;
     unsigned heldIso_ = 0;
-    std::deque<Code> waiting_;
     Code current_{};
     bool holdsCode_ = false;
     UCHAR sequence_ = 0;

@@ -42,6 +42,7 @@ class TControl : public TComponent {
 public:
     explicit TControl(TComponent* owner);
     ~TControl() override;
+    void BeforeDestruction() override;
 
     // Bounds in the parent's client coordinates (screen coordinates for forms).
     Property<int, TControl> Left{this, &TControl::GetLeft, &TControl::SetLeft};
@@ -59,6 +60,10 @@ public:
     Property<TColor, TControl> Color{this, &TControl::GetColor, &TControl::SetColor};
     // Follows the parent's font while true; changing Font makes it false.
     Property<bool, TControl> ParentFont{this, &TControl::GetParentFont, &TControl::SetParentFont};
+    // Follows the parent's colour while true; setting Color makes it false. Controls that have a
+    // colour of their own (edits, list boxes, panels) start with false.
+    Property<bool, TControl> ParentColor{this, &TControl::GetParentColor,
+                                         &TControl::SetParentColor};
     TFont Font;
     TSizeConstraints Constraints;
 
@@ -83,10 +88,10 @@ public:
     void Hide();
     // First among its siblings (forms: in front of the program's other windows).
     virtual void BringToFront();
-    // Nothing is drawn on the host.
-    void Repaint() {}
-    void Invalidate() {}
-    void Refresh() {}
+    // Draws the control again (nothing is drawn on the host).
+    void Repaint();
+    void Invalidate();
+    void Refresh();
     // The form the control is on (itself for a form), or nullptr.
     TCustomForm* GetParentForm() const;
 
@@ -113,7 +118,7 @@ public:
     bool GetVisible() const { return visible_; }
     virtual void SetVisible(bool v);
     bool GetEnabled() const { return enabled_; }
-    void SetEnabled(bool v) { enabled_ = v; }
+    void SetEnabled(bool v);
     TAlign GetAlign() const { return align_; }
     void SetAlign(TAlign v);
     TWinControl* GetParent() const { return parent_; }
@@ -121,9 +126,11 @@ public:
     std::string GetCaption() const { return caption_; }
     virtual void SetCaption(std::string v);
     TColor GetColor() const { return color_; }
-    virtual void SetColor(TColor v) { color_ = v; }
+    virtual void SetColor(TColor v);
     bool GetParentFont() const { return parentFont_; }
     void SetParentFont(bool v);
+    bool GetParentColor() const { return parentColor_; }
+    void SetParentColor(bool v);
 
     const char* ClassName() const override;
 
@@ -137,14 +144,18 @@ protected:
     virtual bool CanResize(int& newWidth, int& newHeight);
     virtual void FontChanged() {}
     virtual void TextChanged() {}
+    virtual void ColorChanged();
     // Copies the parent's font while ParentFont is set.
     void TakeParentFont();
+    // Copies the parent's colour while ParentColor is set.
+    void TakeParentColor();
 
     int left_ = 0;
     int top_ = 0;
     int width_ = 0;
     int height_ = 0;
     TColor color_ = clBtnFace;
+    bool parentColor_ = true;
     bool visible_ = true;
 
 private:
@@ -212,6 +223,7 @@ protected:
     void AlignControls();
     void BoundsChanged(bool moved, bool resized) override;
     void FontChanged() override;
+    void ColorChanged() override;
 
 private:
     friend class TControl;

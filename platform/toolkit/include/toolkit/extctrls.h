@@ -16,7 +16,6 @@ public:
     int BevelWidth = 1;
     int BorderWidth = 0;
     TBorderStyle BorderStyle = bsNone;
-    bool ParentColor = false;
 
     const char* ClassName() const override;
 

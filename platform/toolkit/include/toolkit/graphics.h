@@ -98,7 +98,8 @@ private:
     TColor color_ = clWindowText;
 };
 
-// The host draws nothing; text metrics are deterministic functions of the font: the character
+// Text metrics come from the presentation: on Windows from a device context with the font; on
+// the host, where nothing is drawn, they are deterministic functions of the font: the character
 // height e (|Height| for Height < 0, else Height * 8 / 9), every character (e * 11 + 10) / 20
 // pixels wide (one more when bold), and the text height e + (e + 4) / 8 for Height < 0 or
 // Height itself.
@@ -124,6 +125,10 @@ public:
     int Height() const { return height_; }
     int BitCount() const { return bitCount_; }
     bool Empty() const { return width_ == 0 || height_ == 0; }
+    // As the file holds them: the bitmap information (header, colour masks, palette) and the
+    // pixel rows.
+    const std::string& InfoBytes() const { return info_; }
+    const std::string& PixelBytes() const { return pixels_; }
 
     // A missing file throws EFOpenError; a file that is not a whole, valid bitmap throws
     // EInvalidGraphic "Bitmap image is not valid"; on failure the bitmap is unchanged.
@@ -137,6 +142,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     int bitCount_ = 0;
+    std::string info_;
     std::string pixels_;
 };
 

@@ -108,7 +108,7 @@ protected:
 private:
     void ItemsChanging();
     void ItemsChanged();
-    int TopIndex() const { return 0; }
+    int TopIndex() const;
     int itemIndex_ = -1;
     std::string selectedText_;
 };

@@ -50,6 +50,14 @@ int main(int argc, char** argv) {
             for (HANDLE h : handles)
                 CloseHandle(h);
             handles.clear();
+        } else if (command == "own") {
+            // A namespace of its own, with its table made: answers its name.
+            reply = win32sim::NewObjectNamespace();
+            const HANDLE h = CreateEventA(nullptr, FALSE, FALSE, "Own");
+            if (h == nullptr)
+                reply = "fail " + std::to_string(GetLastError());
+            else
+                handles.push_back(h);
         } else if (command == "crash") {
             std::_Exit(3); // ends without closing anything
         } else {
