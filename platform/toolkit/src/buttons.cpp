@@ -74,6 +74,7 @@ void TCheckBox::SetState(TCheckBoxState v) {
     if (v == state_)
         return;
     state_ = v;
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Selection);
     // Fired for changes made in code too, whether the box is enabled or not.
     if (OnClick)
         OnClick(this);
@@ -115,6 +116,7 @@ void TRadioButton::SetChecked(bool v) {
     if (v == checked_)
         return;
     checked_ = v;
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Selection);
     if (!v)
         return;
     if (TWinControl* parent = GetParent()) {
@@ -154,13 +156,16 @@ void TSpeedButton::SetDown(bool v) {
     if (v == down_ || (down_ && !AllowAllUp))
         return;
     down_ = v;
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Look);
     if (!v)
         return;
     if (TWinControl* parent = GetParent()) {
         for (int i = 0; i < parent->ControlCount(); ++i) {
             auto* other = dynamic_cast<TSpeedButton*>(parent->Controls(i));
-            if (other && other != this && other->GroupIndex == GroupIndex)
+            if (other && other != this && other->GroupIndex == GroupIndex && other->down_) {
                 other->down_ = false;
+                toolkit_detail::ControlChanged(*other, toolkit_detail::Aspect::Look);
+            }
         }
     }
 }

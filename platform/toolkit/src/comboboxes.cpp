@@ -1,6 +1,8 @@
 // Combo boxes: an edit line or a fixed list, with the items the user chooses from.
 #include "toolkit/stdctrls.h"
 
+#include "internal.h"
+
 #include <cp1251.h>
 
 TComboBox::TComboBox(TComponent* owner) : TWinControl(owner) {
@@ -22,18 +24,22 @@ void TComboBox::ItemsChanging() {
 }
 
 void TComboBox::ItemsChanged() {
-    if (itemIndex_ < 0)
-        return;
-    if (itemIndex_ < Items.Count() && Items[itemIndex_] == selectedText_)
-        return;
-    itemIndex_ = -1;
-    if (style_ == csDropDownList)
-        text_.clear();
+    if (itemIndex_ >= 0 && (itemIndex_ >= Items.Count() || Items[itemIndex_] != selectedText_)) {
+        itemIndex_ = -1;
+        if (style_ == csDropDownList)
+            text_.clear();
+    }
+    Changed(toolkit_detail::Aspect::Items);
+}
+
+void TComboBox::Changed(toolkit_detail::Aspect what) {
+    toolkit_detail::ControlChanged(*this, what);
 }
 
 void TComboBox::SetItemIndex(int v) {
     itemIndex_ = v >= 0 && v < Items.Count() ? v : -1;
     text_ = itemIndex_ >= 0 ? Items[itemIndex_] : std::string();
+    Changed(toolkit_detail::Aspect::Selection);
 }
 
 void TComboBox::SetText(std::string v) {
@@ -52,19 +58,28 @@ void TComboBox::SetText(std::string v) {
             itemIndex_ = i;
             break;
         }
+    Changed(toolkit_detail::Aspect::Selection);
 }
 
 void TComboBox::SetStyle(TComboBoxStyle v) {
+    if (v == style_)
+        return;
     style_ = v;
     if (style_ == csDropDownList)
         text_ = itemIndex_ >= 0 ? Items[itemIndex_] : std::string();
+    Changed(toolkit_detail::Aspect::Style);
+}
+
+void TComboBox::Click() {
+    // A click on the box itself only drops the list down.
 }
 
 void TComboBox::PickItem(int index) {
     if (!GetEnabled() || index < 0 || index >= Items.Count())
         return;
     SetItemIndex(index);
-    Click();
+    if (OnClick)
+        OnClick(this);
     if (OnChange)
         OnChange(this);
 }

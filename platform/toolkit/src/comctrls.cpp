@@ -3,6 +3,8 @@
 
 #include "toolkit/exceptions.h"
 
+#include "internal.h"
+
 #include <algorithm>
 
 // ---- TTrackBar ----
@@ -14,12 +16,16 @@ TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) {
 }
 
 void TTrackBar::SetParams(int position, int min, int max) {
-    min_ = min;
-    max_ = max;
+    if (min != min_ || max != max_) {
+        min_ = min;
+        max_ = max;
+        toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Look);
+    }
     position = std::clamp(position, min_, max_);
     if (position == position_)
         return;
     position_ = position;
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Selection);
     if (OnChange)
         OnChange(this);
 }
@@ -91,6 +97,24 @@ TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner) {
     SetAlign(alBottom);
 }
 
+void TStatusBar::SetSimplePanel(bool v) {
+    if (v == simplePanel_)
+        return;
+    simplePanel_ = v;
+    PanelsChanged();
+}
+
+void TStatusBar::SetSimpleText(std::string v) {
+    if (v == simpleText_)
+        return;
+    simpleText_ = std::move(v);
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Text);
+}
+
+void TStatusBar::PanelsChanged() {
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Items);
+}
+
 std::vector<std::string> TStatusBar::ShownTexts() const {
     if (simplePanel_)
         return {simpleText_};
@@ -130,6 +154,8 @@ void TTabSheet::SetTabVisible(bool v) {
     if (!v && pageControl_)
         pageControl_->TabHiding(this);
     tabVisible_ = v;
+    if (pageControl_)
+        toolkit_detail::ControlChanged(*pageControl_, toolkit_detail::Aspect::Items);
     if (v && pageControl_)
         pageControl_->TabShown();
 }
@@ -191,6 +217,7 @@ void TPageControl::InsertPage(TTabSheet* page) {
     page->SetVisible(false);
     page->SetParent(this);
     PlacePage(page);
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Items);
     TabShown();
 }
 
@@ -203,6 +230,7 @@ void TPageControl::RemovePage(TTabSheet* page) {
     page->pageControl_ = nullptr;
     if (page->GetParent() == this)
         page->SetParent(nullptr);
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Items);
 }
 
 void TPageControl::TabHiding(TTabSheet* page) {
@@ -256,6 +284,7 @@ void TPageControl::SetActivePage(TTabSheet* page) {
     activePage_ = page;
     if (activePage_)
         activePage_->SetVisible(true);
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Selection);
 }
 
 int TPageControl::GetActivePageIndex() const {

@@ -142,7 +142,8 @@ LRESULT TCustomForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             TrackModifier(wParam, true);
-            DispatchKeyDown(static_cast<WORD>(wParam), ShiftFrom(lParam));
+            // The character of a key a button took is typed nowhere.
+            swallowChar_ = DispatchKeyDown(static_cast<WORD>(wParam), ShiftFrom(lParam));
             break;
         case WM_KEYUP:
         case WM_SYSKEYUP:
@@ -150,7 +151,9 @@ LRESULT TCustomForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             DispatchKeyUp(static_cast<WORD>(wParam), ShiftFrom(lParam));
             break;
         case WM_CHAR:
-            DispatchKeyPress(static_cast<char>(wParam));
+            if (!swallowChar_)
+                DispatchKeyPress(static_cast<char>(wParam));
+            swallowChar_ = false;
             break;
         case kLButtonDown:
             MouseDown(mbLeft, ShiftFrom(0) << ssLeft, x, y);

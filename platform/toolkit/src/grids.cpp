@@ -3,6 +3,8 @@
 
 #include "toolkit/exceptions.h"
 
+#include "internal.h"
+
 #include <algorithm>
 
 // ---- TCustomGrid ----
@@ -48,6 +50,11 @@ void TCustomGrid::SetFixedRows(int v) {
 void TCustomGrid::ClampCurrent() {
     col_ = std::clamp(col_, fixedCols_, colCount_ - 1);
     row_ = std::clamp(row_, fixedRows_, rowCount_ - 1);
+    CellsChanged();
+}
+
+void TCustomGrid::CellsChanged() {
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Look);
 }
 
 void TCustomGrid::SetCol(int v) {
@@ -69,6 +76,7 @@ void TCustomGrid::SetColWidths(int col, int width) {
     CheckCell(col, 0);
     colWidths_.resize(static_cast<std::size_t>(colCount_), DefaultColWidth);
     colWidths_[static_cast<std::size_t>(col)] = std::max(0, width);
+    CellsChanged();
 }
 
 void TCustomGrid::ScaleContents(int m, int d) {
@@ -197,6 +205,8 @@ void TStringGrid::SizeChanged() {
 
 std::string& TStringGrid::Cells(int col, int row) {
     CheckCell(col, row);
+    // Written through the reference, maybe: shown anew.
+    CellsChanged();
     return cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
 }
 

@@ -81,6 +81,7 @@ void TValueListEditor::SetCell(int col, int row, const std::string& text) {
     CheckCell(col, row);
     if (row < GetFixedRows()) {
         (col == 0 ? KeyCaption : ValueCaption) = text;
+        CellsChanged();
         return;
     }
     const int line = LineOf(row);

@@ -76,6 +76,7 @@ private:
 };
 
 // Shows SimpleText alone while SimplePanel is set, else its panels; aligned to the bottom.
+// Panels are plain records: after changing them, code calls PanelsChanged.
 class TStatusBar : public TWinControl {
 public:
     explicit TStatusBar(TComponent* owner);
@@ -91,9 +92,11 @@ public:
     std::vector<std::string> ShownTexts() const;
 
     bool GetSimplePanel() const { return simplePanel_; }
-    void SetSimplePanel(bool v) { simplePanel_ = v; }
+    void SetSimplePanel(bool v);
     std::string GetSimpleText() const { return simpleText_; }
-    void SetSimpleText(std::string v) { simpleText_ = std::move(v); }
+    void SetSimpleText(std::string v);
+    // The panels changed: the bar shows them anew.
+    void PanelsChanged();
 
     const char* ClassName() const override;
 

@@ -164,6 +164,7 @@ private:
     bool destroying_ = false;
     bool modal_ = false;
     bool shownOnce_ = false;
+    bool swallowChar_ = false;
     TFormBorderStyle borderStyle_ = bsSizeable;
     TFormStyle formStyle_ = fsNormal;
     bool alphaBlend_ = false;

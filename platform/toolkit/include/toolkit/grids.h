@@ -107,6 +107,8 @@ protected:
     virtual void SizeChanged() {}
     // Sets the counts without the cells following (for grids whose rows follow their data).
     void ChangeSize(int cols, int rows);
+    // What the grid shows changed.
+    void CellsChanged();
     void CheckCell(int col, int row) const;
 
 private:

@@ -7,6 +7,10 @@
 
 #include <string>
 
+namespace toolkit_detail {
+enum class Aspect;
+}
+
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
@@ -233,6 +237,10 @@ public:
 
     // The user picks an item of the dropped-down list: its text, OnClick, OnChange.
     void PickItem(int index);
+    // The text the user typed into the edit part, as a whole: OnChange when it differs.
+    void TypeText(const std::string& text);
+    // A click on the box fires no OnClick (a pick does).
+    void Click() override;
 
     int GetItemIndex() const { return itemIndex_; }
     void SetItemIndex(int v);
@@ -255,8 +263,7 @@ protected:
 private:
     void ItemsChanging();
     void ItemsChanged();
-    // The user's text: the item of exactly that text selected, if any.
-    void TypeText(const std::string& text);
+    void Changed(toolkit_detail::Aspect what);
     int itemIndex_ = -1;
     std::string text_;
     std::string selectedText_;
