@@ -231,7 +231,6 @@ public:
     // Limits the user's typing (0: none); a longer text set in code is kept.
     Property<int, TComboBox> MaxLength{this, &TComboBox::GetMaxLength, &TComboBox::SetMaxLength};
     int DropDownCount = 8;
-    bool Sorted = false;
 
     TNotifyEvent OnChange;
 

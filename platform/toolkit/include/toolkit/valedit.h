@@ -46,7 +46,7 @@ public:
         this, &TValueListEditor::GetDisplayOptions, &TValueListEditor::SetDisplayOptions};
     // keyEdit: the user may edit keys; keyDelete: Ctrl+Delete deletes the current row;
     // keyUnique: a key the user types or InsertRow adds must not be there already (compared
-    // without regard to case).
+    // without regard to case). keyAdd (the user appending rows) is not modelled.
     TKeyOptions KeyOptions;
     // The title row's texts.
     std::string KeyCaption = "Key";

@@ -133,9 +133,20 @@ private:
         if (edges.empty())
             edges.push_back(-1);
         SendMessageA(window_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-        for (int i = 0; i < bar_.Panels.Count(); ++i)
-            SendMessageA(window_, SB_SETTEXTA, static_cast<WPARAM>(i),
-                         reinterpret_cast<LPARAM>(bar_.Panels.Items(i)->Text.c_str()));
+        for (int i = 0; i < bar_.Panels.Count(); ++i) {
+            const TStatusPanel& panel = *bar_.Panels.Items(i);
+            // A tab before the text centres it, two put it right.
+            const std::string text = (panel.Alignment == taCenter         ? "\t"
+                                      : panel.Alignment == taRightJustify ? "\t\t"
+                                                                          : "") +
+                                     panel.Text;
+            WPARAM part = static_cast<WPARAM>(i);
+            if (panel.Bevel == pbNone)
+                part |= SBT_NOBORDERS;
+            else if (panel.Bevel == pbRaised)
+                part |= SBT_POPOUT;
+            SendMessageA(window_, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text.c_str()));
+        }
     }
 
     TStatusBar& bar_;
@@ -295,9 +306,10 @@ std::unique_ptr<Widget> MakeComCtrlWidget(TWinControl& control, Widget& parent) 
         return std::make_unique<PageControlWidget>(*pages, parent);
     if (dynamic_cast<TTabSheet*>(&control))
         return std::make_unique<PaintedWidget>(control, parent, 0);
-    if (dynamic_cast<TCustomGrid*>(&control))
-        return std::make_unique<PaintedWidget>(control, parent,
-                                               static_cast<DWORD>(WS_EX_CLIENTEDGE));
+    if (auto* grid = dynamic_cast<TCustomGrid*>(&control))
+        return std::make_unique<PaintedWidget>(
+            control, parent,
+            static_cast<DWORD>(grid->BorderStyle == bsSingle ? WS_EX_CLIENTEDGE : 0));
     return nullptr;
 }
 

@@ -93,6 +93,7 @@ public:
         Attach(hwnd);
         Subclass();
         ApplyFont();
+        SendMessageA(window_, CB_LIMITTEXT, static_cast<WPARAM>(combo_.GetMaxLength()), 0);
         FillItems();
         Place();
     }
@@ -184,11 +185,17 @@ std::unique_ptr<Widget> MakeStdWidget(TWinControl& control, Widget& parent) {
         return std::make_unique<ButtonWidget>(
             control, parent,
             static_cast<DWORD>(button->Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+    // The box stands right of its caption with taLeftJustify.
     if (auto* box = dynamic_cast<TCheckBox*>(&control))
         return std::make_unique<ButtonWidget>(
-            control, parent, static_cast<DWORD>(box->AllowGrayed ? BS_3STATE : BS_CHECKBOX));
-    if (dynamic_cast<TRadioButton*>(&control))
-        return std::make_unique<ButtonWidget>(control, parent, static_cast<DWORD>(BS_RADIOBUTTON));
+            control, parent,
+            static_cast<DWORD>((box->AllowGrayed ? BS_3STATE : BS_CHECKBOX) |
+                               (box->Alignment == taLeftJustify ? BS_LEFTTEXT : 0)));
+    if (auto* radio = dynamic_cast<TRadioButton*>(&control))
+        return std::make_unique<ButtonWidget>(
+            control, parent,
+            static_cast<DWORD>(BS_RADIOBUTTON |
+                               (radio->Alignment == taLeftJustify ? BS_LEFTTEXT : 0)));
     if (auto* group = dynamic_cast<TGroupBox*>(&control))
         return std::make_unique<GroupBoxWidget>(*group, parent);
     if (auto* combo = dynamic_cast<TComboBox*>(&control))
