@@ -241,6 +241,140 @@ private:
     DWORD exStyle_;
 };
 
+constexpr UINT kCloseEditor = WM_APP + 1;
+
+// A grid with the in-place editor: a double click, F2 or a typed character opens an EDIT over
+// the current cell when the model lets it be edited; Enter or leaving it hands the text to the
+// model (OnSetEditText), Esc drops it.
+class GridWidget : public PaintedWidget {
+public:
+    GridWidget(TCustomGrid& grid, Widget& parent)
+        : PaintedWidget(grid, parent,
+                        static_cast<DWORD>(grid.BorderStyle == bsSingle ? WS_EX_CLIENTEDGE : 0)),
+          grid_(grid) {}
+    ~GridWidget() override { DropEditor(); }
+
+    bool Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        switch (message) {
+        case WM_LBUTTONDBLCLK: {
+            const bool handled = PaintedWidget::Message(message, wParam, lParam, result);
+            OpenEditor(nullptr);
+            return handled;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_F2 && OpenEditor(nullptr)) {
+                result = 0;
+                return true;
+            }
+            break;
+        case WM_CHAR:
+            if (static_cast<unsigned char>(wParam) >= 32) {
+                const char typed[2] = {static_cast<char>(wParam), '\0'};
+                if (OpenEditor(typed)) {
+                    result = 0;
+                    return true;
+                }
+            }
+            break;
+        case kCloseEditor:
+            DropEditor();
+            result = 0;
+            return true;
+        default:
+            break;
+        }
+        return PaintedWidget::Message(message, wParam, lParam, result);
+    }
+
+private:
+    // Over the current cell with its text, or with the character typed in its place.
+    bool OpenEditor(const char* typed) {
+        if (editor_ || !grid_.GetEnabled() || !grid_.CanEditCell(grid_.GetCol(), grid_.GetRow()))
+            return false;
+        col_ = grid_.GetCol();
+        row_ = grid_.GetRow();
+        const RECT r = grid_.CellRect(col_, row_);
+        editor_ = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, r.left,
+                                  r.top, r.right - r.left, r.bottom - r.top, window_, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        if (!editor_)
+            return false;
+        ApplyFont();
+        SendMessageA(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), 0);
+        const std::string text = typed ? std::string(typed) : grid_.GetCellText(col_, row_);
+        SetWindowTextA(editor_, text.c_str());
+        const int end = static_cast<int>(text.size());
+        SendMessageA(editor_, EM_SETSEL, typed ? end : 0, end);
+        SetWindowLongPtrA(editor_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        editorOriginal_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(editor_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditorProc)));
+        ShowWindow(editor_, SW_SHOW);
+        SetFocus(editor_);
+        return true;
+    }
+
+    static LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<GridWidget*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (!self)
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        switch (message) {
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
+                self->CloseEditor(wParam == VK_RETURN);
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            if (wParam == '\r' || wParam == 27)
+                return 0;
+            break;
+        case WM_KILLFOCUS:
+            self->CloseEditor(true);
+            break;
+        default:
+            break;
+        }
+        return CallWindowProcA(self->editorOriginal_, hwnd, message, wParam, lParam);
+    }
+
+    // The editor goes once its messages are done; its text reaches the model first.
+    void CloseEditor(bool keep) {
+        if (!editor_ || closing_)
+            return;
+        closing_ = true;
+        const int n = GetWindowTextLengthA(editor_);
+        std::string text(static_cast<std::size_t>(n) + 1, '\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextA(editor_, text.data(), n + 1)));
+        ShowWindow(editor_, SW_HIDE);
+        if (GetFocus() == editor_ || GetFocus() == nullptr)
+            SetFocus(window_);
+        if (keep && text != grid_.GetCellText(col_, row_)) {
+            // The current cell may have moved meanwhile: the edit is the editor's cell's.
+            grid_.SetCol(col_);
+            grid_.SetRow(row_);
+            Guard(&grid_, [&] { grid_.EditCurrentCell(text); });
+        }
+        PostMessageA(window_, kCloseEditor, 0, 0);
+    }
+
+    void DropEditor() {
+        if (editor_ && IsWindow(editor_)) {
+            SetWindowLongPtrA(editor_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editorOriginal_));
+            SetWindowLongPtrA(editor_, GWLP_USERDATA, 0);
+            DestroyWindow(editor_);
+        }
+        editor_ = nullptr;
+        closing_ = false;
+    }
+
+    TCustomGrid& grid_;
+    HWND editor_ = nullptr;
+    WNDPROC editorOriginal_ = nullptr;
+    bool closing_ = false;
+    int col_ = 0;
+    int row_ = 0;
+};
+
 } // namespace
 
 void PaintGroupBox(HDC dc, TWinControl& group, const RECT& client) {
@@ -307,9 +441,7 @@ std::unique_ptr<Widget> MakeComCtrlWidget(TWinControl& control, Widget& parent) 
     if (dynamic_cast<TTabSheet*>(&control))
         return std::make_unique<PaintedWidget>(control, parent, 0);
     if (auto* grid = dynamic_cast<TCustomGrid*>(&control))
-        return std::make_unique<PaintedWidget>(
-            control, parent,
-            static_cast<DWORD>(grid->BorderStyle == bsSingle ? WS_EX_CLIENTEDGE : 0));
+        return std::make_unique<GridWidget>(*grid, parent);
     return nullptr;
 }
 

@@ -79,9 +79,14 @@ int DroppedHeight(const TComboBox& combo) {
     return combo.GetHeight() + combo.DropDownCount * (combo.GetHeight() - 6) + 2;
 }
 
+bool IsCaretKey(WPARAM key) {
+    return key == VK_LEFT || key == VK_RIGHT || key == VK_HOME || key == VK_END;
+}
+
 class ComboWidget : public Widget {
 public:
     ComboWidget(TComboBox& combo, Widget& parent) : Widget(combo, &parent), combo_(combo) {}
+    ~ComboWidget() override { ReleaseEdit(); }
 
     void Create() override {
         const DWORD kind = combo_.GetStyle() == csDropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN;
@@ -94,6 +99,7 @@ public:
         Subclass();
         ApplyFont();
         SendMessageA(window_, CB_LIMITTEXT, static_cast<WPARAM>(combo_.GetMaxLength()), 0);
+        TakeEdit();
         FillItems();
         Place();
     }
@@ -140,7 +146,39 @@ private:
                    DroppedHeight(combo_), TRUE);
     }
 
+    // The edit part's keys go to the model as the combo's own (OnKeyPress, the typing rules);
+    // the caret keys move its caret too.
+    void TakeEdit() {
+        edit_ = combo_.GetStyle() == csDropDownList ? nullptr : GetWindow(window_, GW_CHILD);
+        if (!edit_)
+            return;
+        SetWindowLongPtrA(edit_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        editOriginal_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
+    }
+
+    void ReleaseEdit() {
+        if (edit_ && IsWindow(edit_)) {
+            SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editOriginal_));
+            SetWindowLongPtrA(edit_, GWLP_USERDATA, 0);
+        }
+        edit_ = nullptr;
+    }
+
+    static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<ComboWidget*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (!self || !IsKeyMessage(message))
+            return CallWindowProcA(self ? self->editOriginal_ : DefWindowProcA, hwnd, message,
+                                   wParam, lParam);
+        LRESULT result = 0;
+        self->Widget::Message(message, wParam, lParam, result);
+        if ((message == WM_KEYDOWN || message == WM_KEYUP) && IsCaretKey(wParam))
+            return CallWindowProcA(self->editOriginal_, hwnd, message, wParam, lParam);
+        return result;
+    }
+
     void Recreate() {
+        ReleaseEdit();
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
         DestroyWindow(window_);
@@ -169,13 +207,19 @@ private:
     void Show() {
         syncing_ = true;
         SendMessageA(window_, CB_SETCURSEL, static_cast<WPARAM>(combo_.GetItemIndex()), 0);
-        if (combo_.GetStyle() != csDropDownList && WindowText() != combo_.GetText())
+        if (combo_.GetStyle() != csDropDownList && WindowText() != combo_.GetText()) {
             SetWindowTextA(window_, combo_.GetText().c_str());
+            // The model types at the end: the caret stands there.
+            const int end = static_cast<int>(combo_.GetText().size());
+            SendMessageA(window_, CB_SETEDITSEL, 0, MAKELPARAM(end, end));
+        }
         syncing_ = false;
     }
 
     TComboBox& combo_;
     bool syncing_ = false;
+    HWND edit_ = nullptr;
+    WNDPROC editOriginal_ = nullptr;
 };
 
 } // namespace

@@ -252,6 +252,86 @@ TEST(GridWindow, PaintsTheCellsAndAClickMakesACellCurrent) {
     EXPECT_EQ(pixels.Count(highlight, row1), 0);
 }
 
+TEST(GridWindow, TheInPlaceEditorHandsItsTextToTheModelOnEnterAndDropsItOnEscape) {
+    Fixture f;
+    auto* grid = f.Add<TStringGrid>("stgCommand", f.form.get(), 0, 0, 400, 200);
+    grid->SetColCount(3);
+    grid->SetRowCount(3);
+    grid->Options << goEditing;
+    grid->Cells(1, 1) = "KEY";
+    std::vector<std::string> edits;
+    grid->OnSetEditText = [&](TObject*, int col, int row, const std::string& text) {
+        edits.push_back(std::to_string(col) + "," + std::to_string(row) + "=" + text);
+    };
+    f.form->Show();
+    HWND window = f.Child("TStringGrid");
+    ASSERT_NE(window, nullptr);
+    const RECT cell = grid->CellRect(1, 1);
+    const LPARAM at = MAKELPARAM(cell.left + 5, cell.top + 5);
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(window, WM_LBUTTONUP, 0, at);
+    SendMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    SendMessageA(window, WM_LBUTTONUP, 0, at);
+    HWND editor = wine_test::ChildOf(window, "Edit");
+    if (!editor)
+        editor = wine_test::ChildOf(window, "EDIT");
+    ASSERT_NE(editor, nullptr) << "a double click opens the editor";
+    EXPECT_EQ(TextOf(editor), "KEY");
+    SendMessageA(editor, EM_SETSEL, 3, 3);
+    for (char c : std::string("_DOWN"))
+        SendMessageA(editor, WM_CHAR, static_cast<unsigned char>(c), 0);
+    EXPECT_EQ(grid->Cells(1, 1), "KEY") << "nothing reaches the cell while the editor is open";
+    SendMessageA(editor, WM_KEYDOWN, VK_RETURN, 0);
+    Pump();
+    EXPECT_EQ(grid->Cells(1, 1), "KEY_DOWN");
+    EXPECT_EQ(edits, std::vector<std::string>{"1,1=KEY_DOWN"});
+    EXPECT_FALSE(IsWindow(editor)) << "the editor is gone";
+
+    // A character typed on the grid opens the editor with it; Esc drops the edit.
+    SendMessageA(window, WM_CHAR, 'x', 0);
+    editor = wine_test::ChildOf(window, "Edit");
+    if (!editor)
+        editor = wine_test::ChildOf(window, "EDIT");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(TextOf(editor), "x");
+    SendMessageA(editor, WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump();
+    EXPECT_EQ(grid->Cells(1, 1), "KEY_DOWN");
+    EXPECT_EQ(edits.size(), 1u);
+
+    // The title row is fixed: no editor opens there.
+    const RECT title = grid->CellRect(1, 0);
+    SendMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(title.left + 5, title.top + 5));
+    SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(title.left + 5, title.top + 5));
+    EXPECT_EQ(grid->Row, 1);
+    EXPECT_EQ(wine_test::ChildOf(window, "Edit"), nullptr);
+    EXPECT_EQ(wine_test::ChildOf(window, "EDIT"), nullptr);
+}
+
+TEST(ComboBoxWindow, TypingIntoTheEditPartGoesThroughTheModel) {
+    Fixture f;
+    auto* combo = f.Add<TComboBox>("cmbParam", f.form.get(), 10, 10, 200, 21);
+    combo->Items.SetText("Winamp\r\nWinDVD\r\n");
+    combo->MaxLength = 6;
+    std::string pressed;
+    combo->OnKeyPress = [&](TObject*, char& key) { pressed += key; };
+    combo->OnChange = f.Log("change");
+    f.form->Show();
+    HWND window = f.Child("ComboBox");
+    if (!window)
+        window = f.Child("COMBOBOX");
+    ASSERT_NE(window, nullptr);
+    HWND edit = GetWindow(window, GW_CHILD);
+    ASSERT_NE(edit, nullptr);
+    for (char c : std::string("Winamp!"))
+        SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+    EXPECT_EQ(pressed, "Winamp!");
+    EXPECT_EQ(combo->Text(), "Winamp") << "MaxLength holds";
+    EXPECT_EQ(combo->ItemIndex, 0);
+    EXPECT_EQ(TextOf(window), "Winamp");
+    EXPECT_EQ(f.events.size(), 6u);
+}
+
 // Acts on the window the program opened, from a timer inside its modal loop.
 std::function<void()>& TimerAction() {
     static std::function<void()> action;
