@@ -258,7 +258,13 @@ public:
         switch (message) {
         case WM_LBUTTONDBLCLK: {
             const bool handled = PaintedWidget::Message(message, wParam, lParam, result);
-            OpenEditor(nullptr);
+            // Only on the cell the click made current (not on a fixed one beside it).
+            int col = -1;
+            int row = -1;
+            if (grid_.MouseToCell(static_cast<short>(LOWORD(lParam)),
+                                  static_cast<short>(HIWORD(lParam)), col, row) &&
+                col == grid_.GetCol() && row == grid_.GetRow())
+                OpenEditor(nullptr);
             return handled;
         }
         case WM_KEYDOWN:
