@@ -9,12 +9,12 @@
 
 // ---- TValueListCell ----
 
-std::string TValueListCell::Get() const {
-    return editor_.GetCellText(col_, row_);
-}
+TValueListCell::TValueListCell(TValueListEditor& editor, int col, int row)
+    : editor_(editor), col_(col), row_(row), text_(editor.GetCellText(col, row)) {}
 
 TValueListCell& TValueListCell::operator=(const std::string& text) {
     editor_.SetCell(col_, row_, text);
+    text_ = editor_.GetCellText(col_, row_);
     return *this;
 }
 

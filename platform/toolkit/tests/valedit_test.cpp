@@ -83,6 +83,9 @@ TEST_F(ValueListTest, CellsReadAndWriteTheLines) {
     EXPECT_FALSE(vle->FindRow("Next", row));
     EXPECT_TRUE(vle->Cells(1, 1) == "77");
     EXPECT_TRUE(vle->Cells(1, 0) == std::string("1"));
+    EXPECT_TRUE(AnsiSameText(vle->Cells(0, 2), "FORWARD")) << "a cell passes as a string view";
+    const std::string key = vle->Cells(0, 0);
+    EXPECT_EQ(key, "Play");
     EXPECT_THROW(vle->Cells(2, 0) = "x", EInvalidGridOperation);
     EXPECT_THROW((void)vle->Cells(0, 3).Get(), EInvalidGridOperation);
     vle->SetRowCount(10);

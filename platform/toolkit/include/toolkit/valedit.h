@@ -5,6 +5,7 @@
 #include "toolkit/grids.h"
 
 #include <string>
+#include <string_view>
 
 enum TKeyOption { keyEdit, keyAdd, keyDelete, keyUnique };
 using TKeyOptions = Set<TKeyOption>;
@@ -13,14 +14,15 @@ using TDisplayOptions = Set<TDisplayOption>;
 
 class TValueListEditor;
 
-// A cell of a value-list editor, read and written as text.
+// A cell of a value-list editor, read and written as text. It holds the text it read, so that it
+// also passes as a string view for as long as it lives (the expression it stands in).
 class TValueListCell {
 public:
-    TValueListCell(TValueListEditor& editor, int col, int row)
-        : editor_(editor), col_(col), row_(row) {}
-    std::string Get() const;
-    operator std::string() const { return Get(); }
-    bool empty() const { return Get().empty(); }
+    TValueListCell(TValueListEditor& editor, int col, int row);
+    const std::string& Get() const { return text_; }
+    operator std::string() const { return text_; }
+    operator std::string_view() const { return text_; }
+    bool empty() const { return text_.empty(); }
     TValueListCell& operator=(const std::string& text);
     TValueListCell& operator=(const TValueListCell& other) { return *this = other.Get(); }
     friend bool operator==(const TValueListCell& a, const std::string& b) { return a.Get() == b; }
@@ -30,6 +32,7 @@ private:
     TValueListEditor& editor_;
     int col_;
     int row_;
+    std::string text_;
 };
 
 // Column 0 shows the keys, column 1 the values of Strings, one row per line, after the title row
