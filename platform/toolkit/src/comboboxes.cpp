@@ -10,6 +10,7 @@ TComboBox::TComboBox(TComponent* owner) : TWinControl(owner) {
     width_ = 145;
     height_ = 21;
     color_ = clWindow;
+    parentColor_ = false;
     Items.OnChanging = [this](TObject*) { ItemsChanging(); };
     Items.OnChange = [this](TObject*) { ItemsChanged(); };
 }

@@ -14,6 +14,7 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner) {
     width_ = 320;
     height_ = 120;
     color_ = clWindow;
+    parentColor_ = false;
 }
 
 void TCustomGrid::ChangeSize(int cols, int rows) {

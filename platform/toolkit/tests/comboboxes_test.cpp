@@ -36,6 +36,7 @@ TEST_F(ComboBoxTest, TextFollowsTheSelectionInCode) {
         SCOPED_TRACE(c.label);
         TComboBox* combo = Combo(c.style);
         EXPECT_STREQ(combo->ClassName(), "TComboBox");
+        EXPECT_EQ(combo->Color, clWindow) << "a colour of its own, not the form's";
         EXPECT_EQ(combo->ItemIndex, -1);
         EXPECT_EQ(combo->Text(), "");
         combo->ItemIndex = 1;

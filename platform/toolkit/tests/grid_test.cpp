@@ -152,6 +152,7 @@ protected:
 
 TEST_F(StringGridTest, TheUserEditsCellsThatAreNotFixed) {
     TStringGrid* grid = Grid();
+    EXPECT_EQ(grid->Color, clWindow) << "a colour of its own, not the form's";
     EXPECT_TRUE(toolkitsim::EditCell(*grid, 2, 2, "VK_SPACE"));
     EXPECT_EQ(grid->Cells(2, 2), "VK_SPACE");
     EXPECT_EQ(grid->Col, 2);
