@@ -94,6 +94,13 @@ void TStringList::Delete(int index) {
     Changed();
 }
 
+void TStringList::Put(int index, std::string s) {
+    CheckIndex(index);
+    Changing();
+    lines_[static_cast<std::size_t>(index)] = std::move(s);
+    Changed();
+}
+
 void TStringList::Clear() {
     Changing();
     lines_.clear();

@@ -400,6 +400,7 @@ void TWinControl::ScaleBy(int m, int d) {
     if (d == 0)
         return;
     const auto scale = [&](int v) { return static_cast<int>(static_cast<long long>(v) * m / d); };
+    ScaleContents(m, d);
     for (TControl* c : controls_) {
         if (auto* w = dynamic_cast<TWinControl*>(c))
             w->ScaleBy(m, d);

@@ -142,7 +142,8 @@ LRESULT TCustomForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             TrackModifier(wParam, true);
-            DispatchKeyDown(static_cast<WORD>(wParam), ShiftFrom(lParam));
+            // The character of a key a button took is typed nowhere.
+            swallowChar_ = DispatchKeyDown(static_cast<WORD>(wParam), ShiftFrom(lParam));
             break;
         case WM_KEYUP:
         case WM_SYSKEYUP:
@@ -150,7 +151,9 @@ LRESULT TCustomForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             DispatchKeyUp(static_cast<WORD>(wParam), ShiftFrom(lParam));
             break;
         case WM_CHAR:
-            DispatchKeyPress(static_cast<char>(wParam));
+            if (!swallowChar_)
+                DispatchKeyPress(static_cast<char>(wParam));
+            swallowChar_ = false;
             break;
         case kLButtonDown:
             MouseDown(mbLeft, ShiftFrom(0) << ssLeft, x, y);
@@ -410,7 +413,7 @@ void TCustomForm::Release() {
     toolkit_detail::QueueRelease(this);
 }
 
-void TCustomForm::DispatchKeyDown(WORD key, TShiftState shift) {
+bool TCustomForm::DispatchKeyDown(WORD key, TShiftState shift) {
     TWinControl* target = activeControl_ && activeControl_->CanFocus() ? activeControl_ : nullptr;
     WORD k = key;
     if (target) {
@@ -426,6 +429,7 @@ void TCustomForm::DispatchKeyDown(WORD key, TShiftState shift) {
     // What the system does with an Alt+F4 that reached it.
     if (k == VK_F4 && shift.Contains(ssAlt))
         Close();
+    return k != 0 && shift.Empty() && toolkit_detail::DialogKey(*this, k);
 }
 
 void TCustomForm::DispatchKeyUp(WORD key, TShiftState shift) {

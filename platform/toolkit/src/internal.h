@@ -55,6 +55,9 @@ void FireHint();
 void ResetLoop();
 // RunUntil with the outermost limit set to now + milliseconds (UINT64_MAX: none) meanwhile.
 bool RunWithin(const std::function<bool()>& done, std::uint64_t milliseconds);
+// Enter and Esc that no control swallowed click the form's default or cancel button (buttons.cpp);
+// true when a button took the key.
+bool DialogKey(TCustomForm& form, WORD key);
 
 // ---- the presentation of windows (host: the simulated desktop; Windows: real windows) ----
 

@@ -1,4 +1,4 @@
-// Labels, edit lines and list boxes.
+// Labels, edit lines, list boxes and group boxes.
 #include "toolkit/stdctrls.h"
 
 #include "internal.h"
@@ -215,4 +215,29 @@ void TListBox::DoKeyDown(WORD& key, TShiftState) {
 
 const char* TListBox::ClassName() const {
     return "TListBox";
+}
+
+const char* TEdit::ClassName() const {
+    return "TEdit";
+}
+
+// ---- TGroupBox ----
+
+TGroupBox::TGroupBox(TComponent* owner) : TCustomControl(owner) {
+    width_ = 185;
+    height_ = 105;
+}
+
+RECT TGroupBox::AlignArea() const {
+    // The frame and the caption's line.
+    RECT r{2, 15, GetClientWidth() - 2, GetClientHeight() - 2};
+    if (r.right < r.left)
+        r.right = r.left;
+    if (r.bottom < r.top)
+        r.bottom = r.top;
+    return r;
+}
+
+const char* TGroupBox::ClassName() const {
+    return "TGroupBox";
 }

@@ -1,7 +1,12 @@
-// Tests of the string grid model.
+// Tests of the string grid: its cells, the current cell kept in range, the user's edits.
 #include <toolkit.h>
 
+#include <toolkit_fixture.h>
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -94,6 +99,150 @@ TEST(StringGrid, ClearRowEmptiesOnlyThatRow) {
             SCOPED_TRACE(std::to_string(c) + "," + std::to_string(r));
             EXPECT_EQ(grid.Cells(c, r), r == 1 ? "" : "v");
         }
+}
+
+TEST(StringGrid, ColAndRowAreClampedOntoCellsThatAreNotFixed) {
+    TStringGrid grid(nullptr);
+    grid.SetColCount(4);
+    grid.FixedCols = 1;
+    EXPECT_EQ(grid.Col, 1) << "moved off the fixed column";
+    struct Case {
+        int col, row;
+        int wantCol, wantRow;
+    };
+    const Case cases[] = {{2, 3, 2, 3}, {-1, -1, 1, 1}, {0, 0, 1, 1}, {9, 9, 3, 4}, {3, 4, 3, 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.col) + "," + std::to_string(c.row));
+        grid.Col = c.col;
+        grid.Row = c.row;
+        EXPECT_EQ(grid.Col, c.wantCol);
+        EXPECT_EQ(grid.Row, c.wantRow);
+    }
+    grid.FixedRows = 3;
+    grid.Row = 1;
+    EXPECT_EQ(grid.Row, 3);
+    grid.SetRowCount(2);
+    EXPECT_EQ(grid.FixedRows, 1) << "at least one row stays not fixed";
+    EXPECT_EQ(grid.Row, 1);
+    grid.FixedRows = 5;
+    EXPECT_EQ(grid.FixedRows, 1);
+}
+
+class StringGridTest : public ToolkitTest {
+protected:
+    TStringGrid* Grid() {
+        auto* form = new TForm(Application);
+        auto* grid = new TStringGrid(form);
+        grid->Name = "stgCommand";
+        grid->Parent = form;
+        grid->SetColCount(6);
+        grid->SetRowCount(3);
+        grid->Options << goEditing;
+        grid->Cells(0, 0) = "lbl_cmdname";
+        grid->Cells(0, 1) = "Play";
+        grid->OnSetEditText = [this, grid](TObject*, int col, int row, const std::string& text) {
+            edits_.push_back(std::to_string(col) + "," + std::to_string(row) + "=" + text);
+            grid->Tag = 1;
+        };
+        form->Show();
+        return grid;
+    }
+    std::vector<std::string> edits_;
+};
+
+TEST_F(StringGridTest, TheUserEditsCellsThatAreNotFixed) {
+    TStringGrid* grid = Grid();
+    EXPECT_EQ(grid->Color, clWindow) << "a colour of its own, not the form's";
+    EXPECT_TRUE(toolkitsim::EditCell(*grid, 2, 2, "VK_SPACE"));
+    EXPECT_EQ(grid->Cells(2, 2), "VK_SPACE");
+    EXPECT_EQ(grid->Col, 2);
+    EXPECT_EQ(grid->Row, 2);
+    EXPECT_EQ(grid->Tag, 1);
+    EXPECT_FALSE(toolkitsim::EditCell(*grid, 0, 0, "x")) << "the title row is fixed";
+    EXPECT_EQ(grid->Cells(0, 0), "lbl_cmdname");
+    EXPECT_EQ(grid->Row, 2) << "a click on a fixed cell selects nothing";
+    grid->Options >> goEditing;
+    EXPECT_FALSE(toolkitsim::EditCell(*grid, 0, 1, "x"));
+    grid->Options << goEditing;
+    grid->Enabled = false;
+    EXPECT_FALSE(toolkitsim::EditCell(*grid, 0, 1, "x"));
+    EXPECT_EQ(grid->Cells(0, 1), "Play");
+    EXPECT_EQ(edits_, std::vector<std::string>{"2,2=VK_SPACE"});
+}
+
+TEST_F(StringGridTest, RowSelectionSelectsWholeRowsAndStopsEditing) {
+    TStringGrid* grid = Grid();
+    grid->Options << goRowSelect;
+    toolkitsim::ClickCell(*grid, 3, 2);
+    EXPECT_EQ(grid->Row, 2);
+    EXPECT_EQ(grid->Selection(), (TGridRect{0, 2, 5, 2}));
+    EXPECT_FALSE(toolkitsim::EditCell(*grid, 3, 1, "x"));
+    grid->Options >> goRowSelect;
+    EXPECT_EQ(grid->Selection(), (TGridRect{3, 1, 3, 1}));
+}
+
+TEST_F(StringGridTest, KeysMoveTheCurrentCellWithinTheGrid) {
+    TStringGrid* grid = Grid();
+    grid->SetRowCount(6);
+    TCustomForm* form = grid->GetParentForm();
+    grid->SetFocus();
+    struct Case {
+        WORD key;
+        int col, row;
+    };
+    const Case cases[] = {{VK_DOWN, 0, 2}, {VK_RIGHT, 1, 2}, {0x23, 1, 5},
+                          {VK_DOWN, 1, 5}, {VK_UP, 1, 4},    {0x24, 1, 1},
+                          {VK_UP, 1, 1},   {VK_LEFT, 0, 1},  {VK_LEFT, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        toolkitsim::PressKey(*form, c.key);
+        EXPECT_EQ(grid->Col, c.col);
+        EXPECT_EQ(grid->Row, c.row);
+    }
+}
+
+TEST_F(StringGridTest, CellsUnderTheMouseFollowTheColumnWidths) {
+    TStringGrid* grid = Grid();
+    grid->SetColWidths(0, 100);
+    int col = -1;
+    int row = -1;
+    ASSERT_TRUE(grid->MouseToCell(100, 25, col, row));
+    EXPECT_EQ(col, 0);
+    EXPECT_EQ(row, 1);
+    ASSERT_TRUE(grid->MouseToCell(101, 0, col, row));
+    EXPECT_EQ(col, 1);
+    EXPECT_EQ(row, 0);
+    EXPECT_FALSE(grid->MouseToCell(10, 3 * 25, col, row)) << "below the last row";
+    EXPECT_EQ(grid->CellRect(1, 2).left, 101);
+    EXPECT_EQ(grid->CellRect(1, 2).top, 50);
+    grid->SetColCount(8);
+    EXPECT_EQ(grid->ColWidths(0), 100);
+    EXPECT_EQ(grid->ColWidths(7), 64);
+}
+
+TEST_F(StringGridTest, ScaleByScalesTheFormsControlsAndTheGridsSizes) {
+    TStringGrid* grid = Grid();
+    auto* form = static_cast<TForm*>(grid->GetParentForm());
+    form->SetBounds(0, 0, 680, 492);
+    auto* group = new TGroupBox(form);
+    group->Parent = form;
+    group->SetBounds(10, 20, 200, 100);
+    auto* bar = new TTrackBar(form);
+    bar->Parent = group;
+    bar->SetBounds(8, 16, 150, 45);
+    grid->SetBounds(0, 200, 300, 100);
+    grid->SetColWidths(1, 90);
+    form->ScaleBy(96, 120);
+    EXPECT_EQ(form->Width, 544);
+    EXPECT_EQ(form->Height, 393);
+    EXPECT_EQ(group->Left, 8);
+    EXPECT_EQ(group->Width, 160);
+    EXPECT_EQ(bar->Top, 12);
+    EXPECT_EQ(bar->Width, 120);
+    EXPECT_EQ(grid->Top, 160);
+    EXPECT_EQ(grid->ColWidths(1), 72);
+    EXPECT_EQ(grid->ColWidths(0), 51);
+    EXPECT_EQ(grid->DefaultRowHeight, 19);
 }
 
 } // namespace

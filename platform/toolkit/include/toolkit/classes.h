@@ -152,6 +152,8 @@ public:
     // index 0..Count.
     void Insert(int index, std::string s);
     void Delete(int index);
+    // Replaces a line, as a change.
+    void Put(int index, std::string s);
     void Clear();
     void Exchange(int index1, int index2);
     void Move(int curIndex, int newIndex);

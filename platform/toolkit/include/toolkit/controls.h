@@ -218,6 +218,8 @@ protected:
     virtual void DoKeyPress(char& /*key*/) {}
     // The part of the client area that aligned controls share (bevels and borders excluded).
     virtual RECT AlignArea() const;
+    // Sizes of its own that ScaleBy scales with its bounds (a grid's rows and columns).
+    virtual void ScaleContents(int /*m*/, int /*d*/) {}
     void AlignControls();
     void BoundsChanged(bool moved, bool resized) override;
     void FontChanged() override;

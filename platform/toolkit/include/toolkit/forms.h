@@ -113,8 +113,10 @@ public:
     void BeforeDestruction() override;
 
     // A key from the window: with KeyPreview the form's handler first, then the active control
-    // (or the form itself when none has the focus); an Alt+F4 nobody swallowed closes the form.
-    void DispatchKeyDown(WORD key, TShiftState shift);
+    // (or the form itself when none has the focus); an Alt+F4 nobody swallowed closes the form,
+    // an Enter or Esc clicks the default or cancel button. True when a button took the key (it
+    // then types no character).
+    bool DispatchKeyDown(WORD key, TShiftState shift);
     void DispatchKeyUp(WORD key, TShiftState shift);
     void DispatchKeyPress(char key);
 
@@ -162,6 +164,7 @@ private:
     bool destroying_ = false;
     bool modal_ = false;
     bool shownOnce_ = false;
+    bool swallowChar_ = false;
     TFormBorderStyle borderStyle_ = bsSizeable;
     TFormStyle formStyle_ = fsNormal;
     bool alphaBlend_ = false;

@@ -1,39 +1,149 @@
-// The string grid: a table of text cells with fixed rows and columns and a current row.
+// Grids: text cells with fixed rows and columns, a current cell, the user's selection and editing.
 #pragma once
 
 #include "toolkit/classes.h"
+#include "toolkit/controls.h"
 
 #include <string>
 #include <vector>
 
+enum TGridOption {
+    goFixedVertLine,
+    goFixedHorzLine,
+    goVertLine,
+    goHorzLine,
+    goRangeSelect,
+    goDrawFocusSelected,
+    goRowSizing,
+    goColSizing,
+    goRowMoving,
+    goColMoving,
+    goEditing,
+    goTabs,
+    goRowSelect,
+    goAlwaysShowEditor,
+    goThumbTracking
+};
+using TGridOptions = Set<TGridOption>;
+
+struct TGridRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    bool operator==(const TGridRect&) const = default;
+};
+
+using TSetEditEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, const std::string& Value)>;
+
+// The grid's geometry and its current cell. Row and Col always name a cell that is not fixed:
+// values outside are clamped, and shrinking the grid or growing its fixed part moves them in.
+class TCustomGrid : public TCustomControl {
+public:
+    explicit TCustomGrid(TComponent* owner);
+
+    // At least 1; FixedRows (FixedCols) shrinks to keep one row (column) that is not fixed.
+    Property<int, TCustomGrid> ColCount{this, &TCustomGrid::GetColCount, &TCustomGrid::SetColCount};
+    Property<int, TCustomGrid> RowCount{this, &TCustomGrid::GetRowCount, &TCustomGrid::SetRowCount};
+    // 0 .. count - 1.
+    Property<int, TCustomGrid> FixedCols{this, &TCustomGrid::GetFixedCols,
+                                         &TCustomGrid::SetFixedCols};
+    Property<int, TCustomGrid> FixedRows{this, &TCustomGrid::GetFixedRows,
+                                         &TCustomGrid::SetFixedRows};
+    Property<int, TCustomGrid> Col{this, &TCustomGrid::GetCol, &TCustomGrid::SetCol};
+    Property<int, TCustomGrid> Row{this, &TCustomGrid::GetRow, &TCustomGrid::SetRow};
+    TGridOptions Options{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
+    int DefaultColWidth = 64;
+    int DefaultRowHeight = 24;
+    TBorderStyle BorderStyle = bsSingle;
+
+    // The user finished changing a cell's text in the editor (not fired by code).
+    TSetEditEvent OnSetEditText;
+
+    int ColWidths(int col) const;
+    void SetColWidths(int col, int width);
+    // The current row, or with goRowSelect the current row across every column not fixed.
+    TGridRect Selection() const;
+    // The cell under a point of the client area (each cell is followed by a one-pixel line; no
+    // scrolling): false outside every cell.
+    bool MouseToCell(int x, int y, int& col, int& row) const;
+    // A cell's rectangle in the client area.
+    RECT CellRect(int col, int row) const;
+    // Editing is on, not by whole rows, and the cell is not fixed.
+    virtual bool CanEditCell(int col, int row) const;
+
+    // What the user does: a left press makes the cell under it current; the arrows, Home, End,
+    // Page Up and Page Down move the current cell.
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    // The editor on the current cell, its text replaced by the user's text: false (nothing
+    // changes) when the cell cannot be edited; otherwise the cell takes it and OnSetEditText fires.
+    bool EditCurrentCell(const std::string& text);
+
+    virtual std::string GetCellText(int col, int row) const = 0;
+
+    int GetColCount() const { return colCount_; }
+    virtual void SetColCount(int count);
+    int GetRowCount() const { return rowCount_; }
+    virtual void SetRowCount(int count);
+    int GetFixedCols() const { return fixedCols_; }
+    void SetFixedCols(int v);
+    int GetFixedRows() const { return fixedRows_; }
+    void SetFixedRows(int v);
+    int GetCol() const { return col_; }
+    void SetCol(int v);
+    int GetRow() const { return row_; }
+    void SetRow(int v);
+
+    const char* ClassName() const override;
+
+protected:
+    void DoKeyDown(WORD& key, TShiftState shift) override;
+    // The default sizes and the column widths.
+    void ScaleContents(int m, int d) override;
+    // Stores the user's text into a cell that may be edited; may refuse it by throwing.
+    virtual void StoreEditText(int col, int row, const std::string& text) = 0;
+    // The counts changed; the cells follow.
+    virtual void SizeChanged() {}
+    // Sets the counts without the cells following (for grids whose rows follow their data).
+    void ChangeSize(int cols, int rows);
+    // What the grid shows changed.
+    void CellsChanged();
+    void CheckCell(int col, int row) const;
+
+private:
+    void ClampCurrent();
+    int colCount_ = 5;
+    int rowCount_ = 5;
+    int fixedCols_ = 0;
+    int fixedRows_ = 1;
+    int col_ = 0;
+    int row_ = 1;
+    std::vector<int> colWidths_;
+};
+
 // Tag is used as the grid's change mark.
-class TStringGrid : public TComponent {
+class TStringGrid : public TCustomGrid {
 public:
     explicit TStringGrid(TComponent* owner);
 
-    int ColCount() const;
-    // Keeps the cells that remain, new cells are empty; at least 1.
-    void SetColCount(int count);
-    int RowCount() const;
-    // As SetColCount; the current row moves onto the last row when it falls off.
-    void SetRowCount(int count);
-
-    int FixedRows = 1;
-    int FixedCols = 0;
-    int Row = 1;
-    std::string Hint;
-
-    // Out of range throws EInvalidGridOperation "Grid index out of range".
+    // Out of range throws EInvalidGridOperation "Grid index out of range". Writing a cell in code
+    // fires nothing.
     std::string& Cells(int col, int row);
     const std::string& Cells(int col, int row) const;
     // Empties every cell of the row; out of range throws as Cells.
     void ClearRow(int row);
 
+    std::string GetCellText(int col, int row) const override;
+
     const char* ClassName() const override;
 
+protected:
+    void StoreEditText(int col, int row, const std::string& text) override;
+    // Keeps the cells that remain, new cells are empty.
+    void SizeChanged() override;
+
 private:
-    void CheckCell(int col, int row) const;
-    int colCount_ = 5;
     // cells_[row][col]
     std::vector<std::vector<std::string>> cells_;
 };

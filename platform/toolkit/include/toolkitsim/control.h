@@ -80,4 +80,46 @@ void DblClick(TControl& control, int x = 0, int y = 0);
 void ClickItem(TMenuItem& item);
 void TrayMouse(TTrayIcon& icon, TMouseButton button, TTrayMouse action);
 
+// Controls worked as the user works them (errors reach the exception box). Buttons, check boxes,
+// radio buttons and speed buttons take Click; keys go to the focused control through PressKey.
+// Focuses the control and types the characters into it, one key press each.
+void TypeText(TWinControl& control, const std::string& text);
+// Drops the list down and picks the item: by index, or by its exact text (absent: Failure).
+void ChooseItem(TComboBox& combo, int index);
+void ChooseItem(TComboBox& combo, const std::string& text);
+// Drags the thumb to the position.
+void MoveTrackBar(TTrackBar& bar, int position);
+// A click on the tab, counted among the tabs shown.
+void ClickTab(TPageControl& pages, int tabIndex);
+// A click, or a double click, in the middle of the cell.
+void ClickCell(TCustomGrid& grid, int col, int row);
+void DblClickCell(TCustomGrid& grid, int col, int row);
+// Clicks the cell, then replaces its text in the editor; false when the cell cannot be edited
+// or the grid refused the text (its error reaches the exception box).
+bool EditCell(TCustomGrid& grid, int col, int row, const std::string& text);
+
+// Input boxes and the file-open and colour dialogs: each takes the next queued answer, acted out
+// after the message loop ran for the delay (an input box's OK or Cancel is clicked on its form).
+// A dialog with no answer left throws Failure, as does an answer queued for another kind of
+// dialog; an input box without an answer goes to the OnModal handler when there is one.
+enum class DialogKind { Input, Open, Color };
+struct DialogRecord {
+    DialogKind kind = DialogKind::Input;
+    std::string caption; // the input box's caption, the open dialog's Title
+    std::string prompt;  // the input box's prompt
+    std::string text;    // the input box's value, the open dialog's FileName, as shown
+    std::string filter;
+    std::string initialDir;
+    TColor color = 0; // the colour dialog's Color, as shown
+    bool accepted = false;
+};
+std::vector<DialogRecord> Dialogs();
+// OK with the text typed over the input box's value.
+void QueueInput(const std::string& text, DWORD afterMilliseconds = 0);
+// The file chosen in the open dialog (a Windows path).
+void QueueOpenFile(const std::string& path, DWORD afterMilliseconds = 0);
+void QueueColor(TColor color, DWORD afterMilliseconds = 0);
+// The next dialog, of that kind, cancelled.
+void QueueDialogCancel(DialogKind kind, DWORD afterMilliseconds = 0);
+
 } // namespace toolkitsim

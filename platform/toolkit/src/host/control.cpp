@@ -1,6 +1,8 @@
 // The toolkit's control interface for tests: run the loop, script boxes and menus, send input.
 #include "script.h"
 
+#include "../dialogs_std.h"
+
 #include <toolkitsim/control.h>
 
 #include <win32sim/desktop.h>
@@ -15,9 +17,19 @@ struct Answer {
     DWORD after = 0;
 };
 
+struct DialogAnswer {
+    toolkitsim::DialogKind kind = toolkitsim::DialogKind::Input;
+    bool accept = false;
+    std::string text;
+    TColor color = 0;
+    DWORD after = 0;
+};
+
 struct ScriptState {
     std::vector<toolkitsim::BoxRecord> boxes;
     std::deque<Answer> answers;
+    std::vector<toolkitsim::DialogRecord> dialogs;
+    std::deque<DialogAnswer> dialogAnswers;
     std::deque<std::string> picks;
     std::vector<std::string> popups;
     std::function<void(TCustomForm&)> modalHandler;
@@ -60,7 +72,96 @@ char KeyCharacter(WORD key, TShiftState shift) {
     return 0;
 }
 
+const char* KindName(toolkitsim::DialogKind kind) {
+    switch (kind) {
+    case toolkitsim::DialogKind::Input:
+        return "an input box";
+    case toolkitsim::DialogKind::Open:
+        return "a file-open dialog";
+    case toolkitsim::DialogKind::Color:
+        return "a colour dialog";
+    }
+    return "a dialog";
+}
+
+// The next answer, which must be for this kind of dialog; the record is kept either way.
+DialogAnswer TakeDialogAnswer(const toolkitsim::DialogRecord& shown) {
+    auto& s = Script();
+    s.dialogs.push_back(shown);
+    if (s.dialogAnswers.empty())
+        throw toolkit_detail::Failure(std::string(KindName(shown.kind)) + " \"" + shown.caption +
+                                      "\" opened and the test gave no answer");
+    DialogAnswer a = s.dialogAnswers.front();
+    s.dialogAnswers.pop_front();
+    if (a.kind != shown.kind)
+        throw toolkit_detail::Failure(std::string(KindName(shown.kind)) + " \"" + shown.caption +
+                                      "\" opened, but the answer queued is for " +
+                                      KindName(a.kind));
+    s.dialogs.back().accepted = a.accept;
+    return a;
+}
+
+void WaitFor(DWORD after) {
+    if (after == 0)
+        return;
+    const std::uint64_t until = toolkit_detail::Now() + after;
+    toolkit_detail::RunUntil([&] { return toolkit_detail::Now() >= until; }, until);
+}
+
+// The input box answered as the user would: the text typed over the value, then OK; or Cancel.
+bool AnswerInputBox(TCustomForm& form) {
+    auto* box = dynamic_cast<toolkit_detail::TInputQueryForm*>(&form);
+    if (!box)
+        return false;
+    if (Script().dialogAnswers.empty() && Script().modalHandler)
+        return false;
+    toolkitsim::DialogRecord shown;
+    shown.kind = toolkitsim::DialogKind::Input;
+    shown.caption = box->Caption;
+    shown.prompt = box->Prompt->Caption;
+    shown.text = box->Edit->Text;
+    const DialogAnswer a = TakeDialogAnswer(shown);
+    auto act = [box, a] {
+        if (a.accept) {
+            box->Edit->Text = a.text;
+            toolkitsim::Click(*box->OkButton);
+        } else {
+            toolkitsim::Click(*box->CancelButton);
+        }
+    };
+    if (a.after == 0)
+        act();
+    else
+        toolkit_detail::ScheduleAction(a.after, act);
+    return true;
+}
+
 } // namespace
+
+bool toolkit_detail::PresentOpenDialog(TOpenDialog& dialog) {
+    toolkitsim::DialogRecord shown;
+    shown.kind = toolkitsim::DialogKind::Open;
+    shown.caption = dialog.Title;
+    shown.text = dialog.FileName;
+    shown.filter = dialog.Filter;
+    shown.initialDir = dialog.InitialDir;
+    const DialogAnswer a = TakeDialogAnswer(shown);
+    WaitFor(a.after);
+    if (a.accept)
+        dialog.FileName = a.text;
+    return a.accept;
+}
+
+bool toolkit_detail::PresentColorDialog(TColorDialog& dialog) {
+    toolkitsim::DialogRecord shown;
+    shown.kind = toolkitsim::DialogKind::Color;
+    shown.color = dialog.Color;
+    const DialogAnswer a = TakeDialogAnswer(shown);
+    WaitFor(a.after);
+    if (a.accept)
+        dialog.Color = a.color;
+    return a.accept;
+}
 
 namespace toolkit_detail::script {
 
@@ -110,6 +211,8 @@ void PickFromMenu(TPopupMenu& menu, int, int) {
 } // namespace toolkit_detail::script
 
 void toolkit_detail::ModalStarted(TCustomForm& form) {
+    if (AnswerInputBox(form))
+        return;
     if (Script().modalHandler)
         Script().modalHandler(form);
 }
@@ -196,8 +299,9 @@ void KeyPress(TCustomForm& form, char key) {
 }
 
 void PressKey(TCustomForm& form, WORD key, TShiftState shift) {
-    KeyDown(form, key, shift);
-    if (const char c = KeyCharacter(key, shift); c != 0 && !shift.Contains(ssAlt))
+    bool dialogKey = false;
+    Send(&form, [&] { dialogKey = form.DispatchKeyDown(key, shift); });
+    if (const char c = KeyCharacter(key, shift); c != 0 && !shift.Contains(ssAlt) && !dialogKey)
         KeyPress(form, c);
     KeyUp(form, key, shift);
 }
@@ -233,6 +337,89 @@ void ClickItem(TMenuItem& item) {
 
 void TrayMouse(TTrayIcon& icon, TMouseButton button, TTrayMouse action) {
     Send(&icon, [&] { icon.MouseAction(button, action); });
+}
+
+void TypeText(TWinControl& control, const std::string& text) {
+    TCustomForm* form = control.GetParentForm();
+    if (!form)
+        throw Failure("the control " + control.Name + " is on no form");
+    Send(&control, [&] { control.SetFocus(); });
+    for (char c : text)
+        KeyPress(*form, c);
+}
+
+void ChooseItem(TComboBox& combo, int index) {
+    Send(&combo, [&] { combo.PickItem(index); });
+}
+
+void ChooseItem(TComboBox& combo, const std::string& text) {
+    for (int i = 0; i < combo.Items.Count(); ++i)
+        if (combo.Items[i] == text)
+            return ChooseItem(combo, i);
+    throw Failure("the combo box " + combo.Name + " has no item \"" + text + "\"");
+}
+
+void MoveTrackBar(TTrackBar& bar, int position) {
+    Send(&bar, [&] {
+        if (bar.GetEnabled())
+            bar.Position = position;
+    });
+}
+
+void ClickTab(TPageControl& pages, int tabIndex) {
+    Send(&pages, [&] { pages.ClickTab(tabIndex); });
+}
+
+namespace {
+
+POINT CellMiddle(const TCustomGrid& grid, int col, int row) {
+    const RECT r = grid.CellRect(col, row);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+} // namespace
+
+void ClickCell(TCustomGrid& grid, int col, int row) {
+    const POINT p = CellMiddle(grid, col, row);
+    Click(grid, p.x, p.y);
+}
+
+void DblClickCell(TCustomGrid& grid, int col, int row) {
+    const POINT p = CellMiddle(grid, col, row);
+    DblClick(grid, p.x, p.y);
+}
+
+bool EditCell(TCustomGrid& grid, int col, int row, const std::string& text) {
+    ClickCell(grid, col, row);
+    bool edited = false;
+    Send(&grid, [&] {
+        if (grid.GetCol() == col && grid.GetRow() == row)
+            edited = grid.EditCurrentCell(text);
+    });
+    return edited;
+}
+
+std::vector<DialogRecord> Dialogs() {
+    return Script().dialogs;
+}
+
+void QueueInput(const std::string& text, DWORD afterMilliseconds) {
+    Script().dialogAnswers.push_back(
+        DialogAnswer{DialogKind::Input, true, text, 0, afterMilliseconds});
+}
+
+void QueueOpenFile(const std::string& path, DWORD afterMilliseconds) {
+    Script().dialogAnswers.push_back(
+        DialogAnswer{DialogKind::Open, true, path, 0, afterMilliseconds});
+}
+
+void QueueColor(TColor color, DWORD afterMilliseconds) {
+    Script().dialogAnswers.push_back(
+        DialogAnswer{DialogKind::Color, true, "", color, afterMilliseconds});
+}
+
+void QueueDialogCancel(DialogKind kind, DWORD afterMilliseconds) {
+    Script().dialogAnswers.push_back(DialogAnswer{kind, false, "", 0, afterMilliseconds});
 }
 
 } // namespace toolkitsim

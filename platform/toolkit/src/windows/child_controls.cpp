@@ -8,7 +8,6 @@
 #include "toolkit/stdctrls.h"
 
 namespace toolkit_detail::win {
-namespace {
 
 Styles ChildStyles(DWORD style, TBorderStyle border, bool ctl3d) {
     Styles s{WS_CHILD | WS_CLIPSIBLINGS | style, 0};
@@ -27,6 +26,8 @@ HWND MakeChild(const char* windowClass, const Styles& s, const TControl& control
                            control.GetWidth(), control.GetHeight(), parent, nullptr,
                            GetModuleHandleA(nullptr), param);
 }
+
+namespace {
 
 class PanelWidget : public Widget {
 public:
@@ -243,7 +244,9 @@ std::unique_ptr<Widget> MakeWidget(TWinControl& control, Widget& parent) {
         return std::make_unique<ListWidget>(*list, parent);
     if (auto* panel = dynamic_cast<TPanel*>(&control))
         return std::make_unique<PanelWidget>(*panel, parent);
-    return nullptr;
+    if (auto widget = MakeStdWidget(control, parent))
+        return widget;
+    return MakeComCtrlWidget(control, parent);
 }
 
 } // namespace toolkit_detail::win

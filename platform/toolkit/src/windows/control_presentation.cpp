@@ -247,6 +247,23 @@ bool Widget::Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result
                     break;
                 }
         return false;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (lParam != 0)
+            for (const auto& [control, w] : Widgets())
+                if (w->Window() == reinterpret_cast<HWND>(lParam)) {
+                    w->Notified(LOWORD(wParam));
+                    result = 0;
+                    return true;
+                }
+        return false;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        for (const auto& [control, w] : Widgets())
+            if (header && w->Window() == header->hwndFrom)
+                return w->Notify(*header, result);
+        return false;
+    }
     default:
         break;
     }

@@ -4,6 +4,8 @@
 
 #include "toolkit/cgauges.h"
 #include "toolkit/extctrls.h"
+#include "toolkit/buttons.h"
+#include "toolkit/grids.h"
 #include "toolkit/stdctrls.h"
 
 #include <algorithm>
@@ -32,12 +34,6 @@ private:
     HGDIOBJ object_;
     HGDIOBJ old_;
 };
-
-void Fill(HDC dc, const RECT& r, TColor color) {
-    HBRUSH brush = CreateSolidBrush(ToColorRef(color));
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
 
 // Lines along the top and left in one colour, bottom and right in the other, width times
 // inwards; the rectangle shrinks by the width.
@@ -233,6 +229,22 @@ void PaintGauge(HDC dc, TCGauge& gauge, RECT r) {
                     DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
+void PaintSpeedButton(HDC dc, TSpeedButton& button, RECT r) {
+    const bool down = button.GetDown();
+    if (button.Flat) {
+        Fill(dc, r, button.GetColor());
+        if (down)
+            Frame3D(dc, r, kBtnShadow, kBtnHighlight, 1);
+    } else {
+        DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? DFCS_PUSHED : 0));
+        InflateRect(&r, -2, -2);
+    }
+    if (down)
+        OffsetRect(&r, 1, 1);
+    DrawCaption(dc, button.Font, button.GetCaption(), r,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
 void PaintGraphic(HDC dc, TGraphicControl& control) {
     const RECT r{0, 0, control.GetWidth(), control.GetHeight()};
     if (auto* label = dynamic_cast<TLabel*>(&control))
@@ -241,9 +253,17 @@ void PaintGraphic(HDC dc, TGraphicControl& control) {
         PaintImage(dc, *image);
     else if (auto* gauge = dynamic_cast<TCGauge*>(&control))
         PaintGauge(dc, *gauge, r);
+    else if (auto* speed = dynamic_cast<TSpeedButton*>(&control))
+        PaintSpeedButton(dc, *speed, r);
 }
 
 } // namespace
+
+void Fill(HDC dc, const RECT& r, TColor color) {
+    HBRUSH brush = CreateSolidBrush(ToColorRef(color));
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
 
 void PaintContainer(Widget& container, HDC dc) {
     TWinControl& control = container.Control();
@@ -251,6 +271,10 @@ void PaintContainer(Widget& container, HDC dc) {
     GetClientRect(container.Window(), &client);
     if (auto* panel = dynamic_cast<TPanel*>(&control))
         PaintPanel(dc, *panel, client);
+    else if (dynamic_cast<TGroupBox*>(&control))
+        PaintGroupBox(dc, control, client);
+    else if (dynamic_cast<TCustomGrid*>(&control))
+        PaintGrid(dc, control, client);
     else
         Fill(dc, client, control.GetColor());
     for (int i = 0; i < control.ControlCount(); ++i) {

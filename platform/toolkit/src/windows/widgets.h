@@ -42,8 +42,11 @@ public:
     virtual bool Container() const { return false; }
     // WM_CTLCOLOR* for its window: the brush of the background, nullptr for the default.
     virtual HBRUSH Colors(HDC dc);
-    // A WM_COMMAND notification its window sent to the parent.
+    // A WM_COMMAND notification (or, for scroll bars and track bars, the WM_HSCROLL or
+    // WM_VSCROLL request) its window sent to the parent.
     virtual void Notified(WORD /*code*/) {}
+    // A WM_NOTIFY its window sent to the parent; true when handled, with the result.
+    virtual bool Notify(const NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
 
     // The next handler of the window's messages (the class's own for native controls).
     virtual LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
@@ -101,6 +104,15 @@ void RegisterWidget(std::unique_ptr<Widget> widget);
 void RemoveWidget(Widget* widget);
 // The widget of a windowed control of that class, or nullptr when it has no presentation.
 std::unique_ptr<Widget> MakeWidget(TWinControl& control, Widget& parent);
+// Those of buttons, check boxes, radio buttons, group boxes and combo boxes (std_widgets.cpp),
+// and of track bars, status bars, page controls and grids (comctrl_widgets.cpp).
+std::unique_ptr<Widget> MakeStdWidget(TWinControl& control, Widget& parent);
+std::unique_ptr<Widget> MakeComCtrlWidget(TWinControl& control, Widget& parent);
+// A child window of the class with the control's bounds.
+HWND MakeChild(const char* windowClass, const Styles& s, const TControl& control, HWND parent,
+               void* param);
+// The styles of a child window, with its border.
+Styles ChildStyles(DWORD style, TBorderStyle border, bool ctl3d);
 // The window procedure of the toolkit's own window classes and of subclassed native controls.
 LRESULT CALLBACK WidgetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Registers a window class of the toolkit (double clicks, no background brush).
@@ -113,6 +125,11 @@ COLORREF ToColorRef(TColor color);
 // ---- painting (paint.cpp) ----
 // Paints the container's background and its graphic controls into the device context.
 void PaintContainer(Widget& container, HDC dc);
+// The frame and caption of a group box, the cells of a grid (comctrl_widgets.cpp).
+void PaintGroupBox(HDC dc, TWinControl& group, const RECT& client);
+void PaintGrid(HDC dc, TWinControl& grid, const RECT& client);
+// Fills the rectangle with the colour.
+void Fill(HDC dc, const RECT& r, TColor color);
 // WM_PAINT of a container, drawn off screen first.
 void PaintWindow(Widget& container);
 
