@@ -26,13 +26,14 @@ NTSTATUS NTAPI Moxel_Create(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     if (!extension->Started) {
         return CompleteRequest(Irp, STATUS_UNSUCCESSFUL, 0);
     }
-    ++extension->OpenCount;
+    // Opens and closes of several handles run at once on their callers' threads.
+    InterlockedIncrement(&extension->OpenCount);
     return CompleteRequest(Irp, STATUS_SUCCESS, 0);
 }
 
 NTSTATUS NTAPI Moxel_Close(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     auto* extension = static_cast<PReceiverDeviceExtension>(DeviceObject->DeviceExtension);
-    --extension->OpenCount;
+    InterlockedDecrement(&extension->OpenCount);
     return CompleteRequest(Irp, STATUS_SUCCESS, 0);
 }
 
