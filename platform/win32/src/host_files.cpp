@@ -91,13 +91,14 @@ int StatHostEntry(const std::string& hostPath, EntryInfo& info) {
         info.readOnly = (st.st_mode & S_IWUSR) == 0;
         info.size = static_cast<std::uint64_t>(st.st_size);
     }
+    info.marks = EntryMarks(hostPath);
     return 0;
 }
 
 DWORD AttributesOf(const EntryInfo& info) {
     if (info.kind == EntryKind::Folder)
-        return FILE_ATTRIBUTE_DIRECTORY;
-    return FILE_ATTRIBUTE_ARCHIVE | (info.readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+        return FILE_ATTRIBUTE_DIRECTORY | info.marks;
+    return FILE_ATTRIBUTE_ARCHIVE | (info.readOnly ? FILE_ATTRIBUTE_READONLY : 0) | info.marks;
 }
 
 bool IsFileNameCharacter(char c) {

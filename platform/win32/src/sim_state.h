@@ -6,6 +6,7 @@
 namespace win32sim::detail {
 void ResetFiles();
 void ResetProgramPath(); // called by ResetFiles
+void ResetEntryMarks();  // called by ResetFiles: attributes and the disk's free space
 void ResetClock();
 void ResetLocale();
 void ResetHandles();
