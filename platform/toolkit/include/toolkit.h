@@ -18,3 +18,6 @@
 #include "toolkit/appevnts.h"
 #include "toolkit/grids.h"
 #include "toolkit/inifiles.h"
+#include "toolkit/checklst.h"
+#include "toolkit/params.h"
+#include "toolkit/thread.h"

@@ -20,6 +20,8 @@ void ResetMultimedia();
 void ResetDevices();
 void ResetNamedObjects();
 void ResetMessageBoxes();
+void ResetExceptions();
+void ResetCommandLine();
 
 // The virtual clock in milliseconds, without the 32-bit wrap of the tick count.
 std::uint64_t VirtualTicks();
