@@ -35,11 +35,12 @@ TEST_F(SearchTest, ListIsReadIntoTheTableWithItsBadEntries) {
                 "[A section name far longer than its field]\r\nName=long.exe\r\n"
                 "[Long program]\r\nName=a-program-name-over-24.exe\r\n"
                 "[Long class]\r\nCLSName=" +
-                std::string(120, 'c') + "\r\nGroup=" + std::string(40, 'g') + "\r\n");
+                std::string(120, 'c') + "\r\nGroup=" + std::string(40, 'g') + "\r\n" +
+                "[Huge]\r\nGroup=99999999999\r\n[Negative]\r\nGroup=-2\r\n");
     Search.Drives.fill("");
     RunSearch();
-    ASSERT_EQ(Search.ApplCount, 7);
-    ASSERT_EQ(Search.Table.size(), 7u);
+    ASSERT_EQ(Search.ApplCount, 9);
+    ASSERT_EQ(Search.Table.size(), 9u);
     EXPECT_STREQ(Appl(0).Section, "Winamp");
     EXPECT_STREQ(Appl(0).Name, "winamp.exe");
     EXPECT_STREQ(Appl(0).CLSName, "Winamp v1.x");
@@ -53,10 +54,12 @@ TEST_F(SearchTest, ListIsReadIntoTheTableWithItsBadEntries) {
     EXPECT_STREQ(Appl(5).Name, "") << "a name that does not fit can never be found";
     EXPECT_EQ(std::string(Appl(6).CLSName), std::string(99, 'c'));
     EXPECT_EQ(std::string(Appl(6).Group), std::string(26, 'g'));
+    EXPECT_EQ(Appl(7).GroupIndex, 0) << "no 32-bit number";
+    EXPECT_EQ(Appl(8).GroupIndex, -2) << "kept for the favourites writer, which appends it";
     for (const TSearchAppl& a : Search.Table)
         EXPECT_STREQ(a.Path, "");
 
-    EXPECT_EQ(view.rowCount, 8);
+    EXPECT_EQ(view.rowCount, 10);
     EXPECT_EQ(view.Cell(0, 1), "Winamp");
     EXPECT_EQ(view.Cell(1, 1), "Winamp v1.x");
     EXPECT_EQ(view.Cell(2, 1), "");

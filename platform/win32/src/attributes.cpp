@@ -91,8 +91,8 @@ BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    // Only a file's read-only attribute lives on the host; the archive bit is always reported.
-    DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    // Only a file's read-only attribute lives on the host.
+    DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     if (path.IsFolder()) {
         kept |= FILE_ATTRIBUTE_READONLY;
     } else if (const int error =
@@ -101,6 +101,6 @@ BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
         SetLastError(ErrorFromErrno(error));
         return FALSE;
     }
-    SetEntryMarks(path.host, dwFileAttributes & kept);
+    SetEntryMarks(path.host, kMarksSet | (dwFileAttributes & kept));
     return TRUE;
 }

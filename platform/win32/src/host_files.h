@@ -36,7 +36,9 @@ int StatHostEntry(const std::string& hostPath, EntryInfo& info);
 // FILE_ATTRIBUTE_* of an existing entry.
 DWORD AttributesOf(const EntryInfo& info);
 
-// The attributes set by SetFileAttributesA that the host entry cannot hold, by host path.
+// The attributes set by SetFileAttributesA that the host entry cannot hold, by host path, with
+// kMarksSet once the call decided them.
+inline constexpr DWORD kMarksSet = 0x80000000UL;
 DWORD EntryMarks(const std::string& hostPath);
 void SetEntryMarks(const std::string& hostPath, DWORD marks);
 // An entry deleted or moved takes its marks with it.

@@ -35,12 +35,11 @@ TEST_F(AttributesTest, SetAttributesAreReportedBySearchAndGetFileAttributes) {
         DWORD set;
         DWORD reported;
     } cases[] = {
-        {"hidden file", "C:\\Apps\\player.exe", FILE_ATTRIBUTE_HIDDEN,
-         FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
-        {"system read-only file", "C:\\Apps\\player.exe",
-         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY,
+        {"hidden file", "C:\\Apps\\player.exe", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN},
+        {"system read-only archive file", "C:\\Apps\\player.exe",
+         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE,
          FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY},
-        {"normal again", "C:\\Apps\\player.exe", FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_ARCHIVE},
+        {"normal again", "C:\\Apps\\player.exe", FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_NORMAL},
         {"hidden system folder", "C:\\Apps\\Sub", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
          FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
         {"read-only folder", "C:\\apps\\SUB", FILE_ATTRIBUTE_READONLY,
@@ -75,8 +74,7 @@ TEST_F(AttributesTest, MarksFollowMovesAndGoWithDeletes) {
     PutFile("C:\\a.txt", "x");
     ASSERT_TRUE(SetFileAttributesA("C:\\a.txt", FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(MoveFileA("C:\\a.txt", "C:\\b.txt"));
-    EXPECT_EQ(GetFileAttributesA("C:\\b.txt"),
-              DWORD{FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN});
+    EXPECT_EQ(GetFileAttributesA("C:\\b.txt"), DWORD{FILE_ATTRIBUTE_HIDDEN});
     ASSERT_TRUE(DeleteFileA("C:\\b.txt"));
     PutFile("C:\\b.txt", "y");
     EXPECT_EQ(GetFileAttributesA("C:\\b.txt"), DWORD{FILE_ATTRIBUTE_ARCHIVE});
