@@ -43,6 +43,7 @@ struct TThread::Worker {
 };
 
 TThread::TThread(bool CreateSuspended) : worker_(std::make_unique<Worker>()) {
+    Sync(); // the thread that makes the first worker is the GUI thread
     if (!CreateSuspended)
         Resume();
 }
