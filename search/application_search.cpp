@@ -139,6 +139,18 @@ void FillDriveList(TStringList& list) {
             list.Add(std::string(1, static_cast<char>('A' + index)) + ":\\");
 }
 
+void PrepareDriveTable(const TCheckListBox& drives) {
+    if (!Search.FirstSearch)
+        Search.Drives = Search.PristineDrives;
+    Search.FirstSearch = false;
+    for (int index = 2; index < 26; ++index) {
+        const int item =
+            drives.Items.IndexOf(std::string(1, static_cast<char>('A' + index)) + ":\\");
+        if (item < 0 || !drives.Checked(item))
+            Search.Drives[static_cast<std::size_t>(index)].clear();
+    }
+}
+
 void SearchApplications(const std::string& applListPath, TSearchView& view) {
     Search.DirCount = 0;
     Search.FileCount = 0;

@@ -6,6 +6,7 @@
 
 #include <string>
 
+class TCheckListBox;
 class TStringList;
 
 // What the search shows on the search window. The worker calls it; an implementation makes each
@@ -28,6 +29,10 @@ public:
 
 // Appends "C:\" ... "Z:\" for the drives present; A and B are never listed.
 void FillDriveList(TStringList& list);
+
+// Before a search: the drive table restored from its copy (except before the first search),
+// then the entries of the drives that the box does not list or has not ticked emptied.
+void PrepareDriveTable(const TCheckListBox& drives);
 
 // Reads appllist.ini into the table and searches every drive left in the drive table.
 void SearchApplications(const std::string& applListPath, TSearchView& view);

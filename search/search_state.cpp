@@ -19,6 +19,7 @@ void TSearchState::Reset() {
     DriveCount = 0;
     StopSearch = 1;
     TestStart = 0;
+    FirstSearch = true;
     ClassBuffer[0] = '\0';
     Language.clear();
 }

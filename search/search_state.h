@@ -38,6 +38,8 @@ struct TSearchState {
     // Shared by the GUI thread and the worker without a lock.
     std::atomic<std::uint8_t> StopSearch{1};
     std::atomic<std::uint8_t> TestStart{0};
+    // Set until the first search begins.
+    bool FirstSearch = true;
 
     // The window class found by the test start.
     char ClassBuffer[100] = "";

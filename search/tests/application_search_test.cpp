@@ -27,6 +27,43 @@ TEST_F(SearchTest, FillDriveListListsDrivesFromCOnly) {
     EXPECT_EQ(drives[3], "Z:\\");
 }
 
+TEST_F(SearchTest, SecondSearchTakesTheTicksOfItsOwnTime) {
+    MapDrive('D');
+    MapDrive('E');
+    PutApplList("[P]\r\nName=p.exe\r\n[Q]\r\nName=q.exe\r\n");
+    PutFile("D:\\p.exe", "x");
+    PutFile("E:\\q.exe", "x");
+    TForm* form = new TForm(Application);
+    auto* drives = new TCheckListBox(form);
+    FillDriveList(drives->Items);
+    ASSERT_EQ(drives->Items.Count(), 3);
+    struct Case {
+        const char* label;
+        bool c, d, e;
+        const char* pPath;
+        const char* qPath;
+    } cases[] = {
+        {"first search: D only", false, true, false, "D:\\p.exe", ""},
+        {"E ticked, D unticked", false, false, true, "", "E:\\q.exe"},
+        {"both again", false, true, true, "D:\\p.exe", "E:\\q.exe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        drives->SetChecked(0, c.c);
+        drives->SetChecked(1, c.d);
+        drives->SetChecked(2, c.e);
+        PrepareDriveTable(*drives);
+        EXPECT_FALSE(Search.FirstSearch);
+        EXPECT_TRUE(Search.Drives[2].empty()) << "C is not ticked";
+        EXPECT_TRUE(Search.Drives[25].empty()) << "Z is not listed";
+        EXPECT_EQ(Search.Drives[3].empty(), !c.d);
+        RunSearch();
+        EXPECT_STREQ(Appl(0).Path, c.pPath);
+        EXPECT_STREQ(Appl(1).Path, c.qPath);
+    }
+    EXPECT_EQ(Search.PristineDrives[3], "D");
+}
+
 TEST_F(SearchTest, ListIsReadIntoTheTableWithItsBadEntries) {
     PutApplList("[Winamp]\r\nName=winamp.exe\r\nCLSName=Winamp v1.x\r\nGroup=audio\r\n"
                 "[Numbered]\r\nName=num.exe\r\nGroup=3\r\n"
