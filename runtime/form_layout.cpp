@@ -2,6 +2,7 @@
 #include "form_layout.h"
 
 #include "dialog_forms.h"
+#include "form_translation.h"
 #include "language.h"
 #include "program_folder.h"
 
@@ -19,22 +20,6 @@ struct TConfigIniScope {
     ~TConfigIniScope() { ConfigIni.reset(); }
 };
 
-// A language value replaces a text only when it is there and not empty.
-std::string Translated(TIniFile& lang, const char* section, const std::string& text) {
-    if (text.empty())
-        return text;
-    const std::string value = lang.ReadString(section, text, "");
-    return value.empty() ? text : value;
-}
-
-// What the exact class name selects: the section of the caption (none: not translated) and
-// whether the hint is translated.
-struct TTranslation {
-    const char* className;
-    const char* captionSection;
-    bool hint;
-};
-
 constexpr TTranslation Translations[] = {
     {"TLabel", "Labels", true},       {"TCheckBox", "Labels", true},
     {"TGroupBox", "Labels", true},    {"TButton", "Buttons", true},
@@ -43,33 +28,11 @@ constexpr TTranslation Translations[] = {
     {"TStringGrid", nullptr, true},
 };
 
-void TranslateComponent(TIniFile& lang, TComponent* component, const TTranslation& how) {
-    if (auto* control = dynamic_cast<TControl*>(component)) {
-        if (how.captionSection)
-            control->Caption = Translated(lang, how.captionSection, control->Caption);
-        if (how.hint)
-            control->Hint = Translated(lang, "Hints", control->Hint);
-    } else if (auto* grid = dynamic_cast<TStringGrid*>(component)) {
-        if (how.hint)
-            grid->Hint = Translated(lang, "Hints", grid->Hint);
-    }
-}
-
 void TranslateDialog(TForm* form) {
     TIniFile* lang = EnsureLangIni();
     if (!lang)
         return;
-    form->Caption = Translated(*lang, "Forms", form->Caption);
-    for (int i = 0; i < form->ComponentCount(); ++i) {
-        TComponent* component = form->Components(i);
-        const std::string className = component->ClassName();
-        for (const TTranslation& how : Translations) {
-            if (className == how.className) {
-                TranslateComponent(*lang, component, how);
-                break;
-            }
-        }
-    }
+    TranslateForm(*lang, form, Translations);
 }
 
 bool IsDialog(const TForm* form) {

@@ -21,3 +21,6 @@
 #include "toolkit/grids.h"
 #include "toolkit/valedit.h"
 #include "toolkit/inifiles.h"
+#include "toolkit/checklst.h"
+#include "toolkit/params.h"
+#include "toolkit/thread.h"

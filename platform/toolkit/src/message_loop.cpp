@@ -1,9 +1,11 @@
 // The message loop: posted messages, timers and scheduled actions on the tick count's clock.
 #include "internal.h"
+#include "thread_turns.h"
 
 #include "toolkit/appevnts.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
+#include "toolkit/thread.h"
 
 #include <algorithm>
 #include <limits>
@@ -174,6 +176,7 @@ void ScheduleAction(std::uint64_t delay, std::function<void()> action) {
 }
 
 void Pump() {
+    CheckSynchronize();
     FreeReleased();
     MSG msg;
     // Bounded, so that a window that keeps posting to itself cannot hold the loop.
@@ -192,6 +195,8 @@ bool RunUntil(const std::function<bool()>& done, std::uint64_t limit) {
         const std::uint64_t now = Now();
         if (now >= limit)
             return false;
+        if (SynchronizeWaiting())
+            continue;
         const std::uint64_t next = std::min(NextDue(), limit);
         if (next == kNoLimit)
             WaitForEvents(kNoLimit);

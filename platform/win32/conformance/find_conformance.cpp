@@ -220,5 +220,60 @@ TEST_F(FindConformance, RelativePatternSearchesTheCurrentDirectory) {
     EXPECT_EQ(Joined(SortedNoCase(names)), ". .. inner.txt");
 }
 
+// The search program walks hidden, system and read-only entries too.
+TEST_F(FindConformance, SetAttributesAreReportedBySearchAndGetFileAttributes) {
+    const Differs keepsArchive{"Wine keeps the archive bit of a file whatever SetFileAttributesA "
+                               "sets; Windows clears it unless it is given"};
+    const struct {
+        const char* name;
+        DWORD set;
+        DWORD reported;
+        Differs differs;
+    } cases[] = {
+        {"alpha.txt", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN, keepsArchive},
+        {"Beta.TXT",
+         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE,
+         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE,
+         {}},
+        {"x.txt", FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY, keepsArchive},
+        {"readme", FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_NORMAL, keepsArchive},
+        {"Sub",
+         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetLastError(kStaleError);
+        ASSERT_TRUE(SetFileAttributesA(At(c.name).c_str(), c.set));
+        if (!Skipped(c.differs)) {
+            EXPECT_EQ(GetFileAttributesA(At(c.name).c_str()), c.reported);
+        }
+    }
+    DWORD error = kStaleError;
+    const auto found = Search(At("*"), error);
+    ASSERT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("found ") + c.name);
+        const auto it = std::find_if(found.begin(), found.end(),
+                                     [&](const Found& f) { return f.name == c.name; });
+        ASSERT_NE(it, found.end());
+        // Without the archive bit the rest is the same on every side.
+        const DWORD reported = it->attributes & ~DWORD{FILE_ATTRIBUTE_ARCHIVE};
+        const DWORD expected = c.reported & ~DWORD{FILE_ATTRIBUTE_ARCHIVE};
+        EXPECT_EQ(reported == 0 ? DWORD{FILE_ATTRIBUTE_NORMAL} : reported,
+                  expected == 0 ? DWORD{FILE_ATTRIBUTE_NORMAL} : expected);
+        if (!Skipped(c.differs)) {
+            EXPECT_EQ(it->attributes, c.reported);
+        }
+    }
+    // Read-only files would outlive the scratch folder.
+    for (const auto& c : cases)
+        SetFileAttributesA(At(c.name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetLastError(kStaleError);
+    EXPECT_FALSE(SetFileAttributesA(At("absent.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
 } // namespace
 } // namespace conformance

@@ -16,4 +16,5 @@
 #include "win32/shell32.h"
 #include "win32/processes.h"
 #include "win32/system.h"
+#include "win32/seh.h"
 #include "win32/winmm.h"

@@ -219,9 +219,10 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     if (!file->CanWrite())
         return Fail(ERROR_ACCESS_DENIED);
     const auto* bytes = static_cast<const char*>(lpBuffer);
+    const DWORD room = TakeWriteBudget(nNumberOfBytesToWrite);
     DWORD done = 0;
-    while (done < nNumberOfBytesToWrite) {
-        const ssize_t put = ::write(file->Descriptor(), bytes + done, nNumberOfBytesToWrite - done);
+    while (done < room) {
+        const ssize_t put = ::write(file->Descriptor(), bytes + done, room - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0) {
@@ -234,6 +235,8 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     }
     if (lpNumberOfBytesWritten != nullptr)
         *lpNumberOfBytesWritten = done;
+    if (done < nNumberOfBytesToWrite)
+        return Fail(kErrorDiskFull);
     return TRUE;
 }
 
@@ -319,6 +322,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
         return Fail(ERROR_ACCESS_DENIED);
     if (::unlink(path.host.c_str()) != 0)
         return Fail(ErrorFromErrno(errno));
+    ForgetEntryMarks(path.host);
     return TRUE;
 }
 
@@ -345,8 +349,10 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
     }
 
     if (from.full[0] == to.full[0]) {
-        if (::rename(from.host.c_str(), target.c_str()) == 0)
+        if (::rename(from.host.c_str(), target.c_str()) == 0) {
+            MoveEntryMarks(from.host, target);
             return TRUE;
+        }
         if (errno != EXDEV)
             return Fail(ErrorFromErrno(errno));
     }
@@ -360,6 +366,7 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
         ::unlink(target.c_str()); // one file stays, never two
         return Fail(error);
     }
+    MoveEntryMarks(from.host, target);
     return TRUE;
 }
 

@@ -91,13 +91,20 @@ int StatHostEntry(const std::string& hostPath, EntryInfo& info) {
         info.readOnly = (st.st_mode & S_IWUSR) == 0;
         info.size = static_cast<std::uint64_t>(st.st_size);
     }
+    info.marks = EntryMarks(hostPath);
     return 0;
 }
 
 DWORD AttributesOf(const EntryInfo& info) {
+    const DWORD set = info.marks & ~kMarksSet;
     if (info.kind == EntryKind::Folder)
-        return FILE_ATTRIBUTE_DIRECTORY;
-    return FILE_ATTRIBUTE_ARCHIVE | (info.readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+        return FILE_ATTRIBUTE_DIRECTORY | set;
+    const DWORD readOnly = info.readOnly ? FILE_ATTRIBUTE_READONLY : 0;
+    // A file keeps the archive bit until SetFileAttributesA decides its attributes.
+    if ((info.marks & kMarksSet) == 0)
+        return FILE_ATTRIBUTE_ARCHIVE | readOnly;
+    const DWORD attributes = set | readOnly;
+    return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
 }
 
 bool IsFileNameCharacter(char c) {

@@ -27,6 +27,7 @@ struct EntryInfo {
     EntryKind kind = EntryKind::Missing;
     bool readOnly = false; // the owner may not write it (root ignores the mode, Windows would not)
     std::uint64_t size = 0;
+    DWORD marks = 0; // attributes the host cannot hold, kept by the machine (hidden, system ...)
 };
 
 // Fills `info` from the host; returns 0 (found, or missing with kind Missing) or the errno.
@@ -34,6 +35,17 @@ int StatHostEntry(const std::string& hostPath, EntryInfo& info);
 
 // FILE_ATTRIBUTE_* of an existing entry.
 DWORD AttributesOf(const EntryInfo& info);
+
+// The attributes set by SetFileAttributesA that the host entry cannot hold, by host path, with
+// kMarksSet once the call decided them.
+inline constexpr DWORD kMarksSet = 0x80000000UL;
+DWORD EntryMarks(const std::string& hostPath);
+void SetEntryMarks(const std::string& hostPath, DWORD marks);
+// An entry deleted or moved takes its marks with it.
+void ForgetEntryMarks(const std::string& hostPath);
+void MoveEntryMarks(const std::string& fromHostPath, const std::string& toHostPath);
+// How many of the bytes wanted a write may put before the simulated disk is full.
+DWORD TakeWriteBudget(DWORD wanted);
 
 // Whether a character may appear in a file name (wildcards and separators may not).
 bool IsFileNameCharacter(char c);

@@ -13,6 +13,8 @@ void ResetMachine() {
     detail::ResetDevices();
     detail::ResetNamedObjects();
     detail::ResetMessageBoxes();
+    detail::ResetExceptions();
+    detail::ResetCommandLine();
     detail::ResetFiles();
     detail::ResetClock();
     detail::ResetLocale();

@@ -114,6 +114,7 @@ void ResetFiles() {
         currentDirectory = "C:\\";
     }
     ResetProgramPath();
+    ResetEntryMarks();
 }
 
 } // namespace win32sim::detail

@@ -6,6 +6,7 @@
 namespace win32sim::detail {
 void ResetFiles();
 void ResetProgramPath(); // called by ResetFiles
+void ResetEntryMarks();  // called by ResetFiles: attributes and the disk's free space
 void ResetClock();
 void ResetLocale();
 void ResetHandles();
@@ -19,6 +20,8 @@ void ResetMultimedia();
 void ResetDevices();
 void ResetNamedObjects();
 void ResetMessageBoxes();
+void ResetExceptions();
+void ResetCommandLine();
 
 // The virtual clock in milliseconds, without the 32-bit wrap of the tick count.
 std::uint64_t VirtualTicks();

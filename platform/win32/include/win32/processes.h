@@ -54,6 +54,7 @@ BOOL WINAPI TerminateProcess(HANDLE hProcess, UINT uExitCode);
 BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow);
 
+LPSTR WINAPI GetCommandLineA(void);
 HANDLE WINAPI GetCurrentProcess(void);
 DWORD WINAPI GetCurrentProcessId(void);
 DWORD WINAPI GetCurrentThreadId(void);

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,10 @@ std::string FullPathName(std::string_view windowsPath);
 // The host path of a Windows path, each existing component matched without regard to case;
 // empty when the path is not on a mapped drive.
 std::string HostPath(std::string_view windowsPath);
+
+// The bytes that WriteFile may still put on the drives; none: no limit (after a reset). A write
+// beyond them puts what fits and fails with ERROR_DISK_FULL, as on a full disk.
+void SetWriteBudget(std::optional<std::uint64_t> bytes);
 
 // The path GetModuleFileNameA reports for the running program.
 void SetProgramPath(const std::string& windowsPath);

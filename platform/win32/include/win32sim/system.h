@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace win32sim {
@@ -23,6 +24,17 @@ struct ExitWindowsRecord {
     BOOL result = FALSE;
 };
 std::vector<ExitWindowsRecord> ExitWindowsLog();
+
+// Every RaiseException, in order.
+struct RaisedException {
+    DWORD code = 0;
+    DWORD flags = 0;
+    std::vector<ULONG_PTR> arguments;
+};
+std::vector<RaisedException> RaisedExceptions();
+
+// What GetCommandLineA gives; after a reset the quoted program path alone.
+void SetCommandLine(const std::string& commandLine);
 
 // Global memory blocks not yet freed: a leak check.
 std::size_t GlobalBlockCount();

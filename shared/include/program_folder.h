@@ -1,9 +1,13 @@
-// The folder of the running program file.
-#include "program_folder.h"
+// The folder of the running program file, which every data file path starts from.
+#pragma once
 
 #include <windows.h>
 
-std::string ProgramFolder() {
+#include <string>
+
+// The running program's path up to and including its last backslash; empty when the path
+// cannot be had.
+inline std::string ProgramFolder() {
     // A path that fills the buffer may have been cut, so try again with a larger one.
     std::string path(MAX_PATH, '\0');
     for (;;) {

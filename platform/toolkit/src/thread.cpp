@@ -1,0 +1,162 @@
+// The thread class and the queue of Synchronize calls served on the GUI thread.
+#include "toolkit/thread.h"
+
+#include "thread_turns.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+struct SyncRequest {
+    std::function<void()> method;
+    bool done = false;
+    std::exception_ptr error;
+};
+
+// Workers that run at this moment: started, not waiting in Synchronize, not ended.
+struct SyncState {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<SyncRequest*> queue;
+    int running = 0;
+    std::thread::id guiThread = std::this_thread::get_id();
+};
+
+SyncState& Sync() {
+    static SyncState state;
+    return state;
+}
+
+// On the host the GUI thread waits while a worker runs, so that they take turns.
+void AwaitTurn(std::unique_lock<std::mutex>& held) {
+    if (toolkit_detail::WorkersTakeTurns())
+        Sync().changed.wait(held, [] { return Sync().running == 0; });
+}
+
+} // namespace
+
+struct TThread::Worker {
+    std::thread thread;
+};
+
+TThread::TThread(bool CreateSuspended) : worker_(std::make_unique<Worker>()) {
+    Sync(); // the thread that makes the first worker is the GUI thread
+    if (!CreateSuspended)
+        Resume();
+}
+
+TThread::~TThread() {
+    if (started_ && !finished_.load() && !FreeOnTerminate) {
+        Terminate();
+        WaitFor();
+    }
+    if (worker_->thread.joinable())
+        worker_->thread.join();
+}
+
+const char* TThread::ClassName() const {
+    return "TThread";
+}
+
+void TThread::Resume() {
+    if (started_)
+        return;
+    started_ = true;
+    std::unique_lock held(Sync().lock);
+    ++Sync().running;
+    worker_->thread = std::thread([this] { Run(); });
+    AwaitTurn(held);
+}
+
+void TThread::Terminate() {
+    terminated_ = true;
+}
+
+int TThread::WaitFor() {
+    while (!finished_.load()) {
+        if (CheckSynchronize(0))
+            continue;
+        std::unique_lock held(Sync().lock);
+        Sync().changed.wait(held, [this] { return !Sync().queue.empty() || finished_.load(); });
+    }
+    if (worker_->thread.joinable())
+        worker_->thread.join();
+    return ReturnValue;
+}
+
+void TThread::Synchronize(const std::function<void()>& method) {
+    if (std::this_thread::get_id() == Sync().guiThread) {
+        method();
+        return;
+    }
+    SyncRequest request{method, false, nullptr};
+    {
+        std::unique_lock held(Sync().lock);
+        Sync().queue.push_back(&request);
+        --Sync().running;
+        Sync().changed.notify_all();
+        toolkit_detail::WakeGuiThread();
+        Sync().changed.wait(held, [&] { return request.done; });
+    }
+    if (request.error)
+        std::rethrow_exception(request.error);
+}
+
+void TThread::Run() {
+    try {
+        Execute();
+    } catch (...) {
+        fatal_ = std::current_exception();
+    }
+    try {
+        if (OnTerminate)
+            Synchronize([this] { OnTerminate(this); });
+    } catch (...) {
+    }
+    const bool freeItself = FreeOnTerminate;
+    if (freeItself) {
+        worker_->thread.detach();
+        delete this;
+    }
+    // Nothing of the object is touched after this: a waiting WaitFor may delete it.
+    std::unique_lock held(Sync().lock);
+    --Sync().running;
+    if (!freeItself)
+        finished_ = true;
+    Sync().changed.notify_all();
+}
+
+bool toolkit_detail::SynchronizeWaiting() {
+    std::lock_guard held(Sync().lock);
+    return !Sync().queue.empty();
+}
+
+bool CheckSynchronize(int timeoutMilliseconds) {
+    std::unique_lock held(Sync().lock);
+    if (Sync().queue.empty() && timeoutMilliseconds > 0)
+        Sync().changed.wait_for(held, std::chrono::milliseconds(timeoutMilliseconds),
+                                [] { return !Sync().queue.empty(); });
+    bool ran = false;
+    // Only the calls waiting now: a worker that keeps calling cannot hold the loop.
+    for (std::size_t waiting = Sync().queue.size(); waiting > 0 && !Sync().queue.empty();
+         --waiting) {
+        SyncRequest* request = Sync().queue.front();
+        Sync().queue.pop_front();
+        held.unlock();
+        try {
+            request->method();
+        } catch (...) {
+            request->error = std::current_exception();
+        }
+        held.lock();
+        request->done = true;
+        ++Sync().running;
+        Sync().changed.notify_all();
+        ran = true;
+        AwaitTurn(held);
+    }
+    return ran;
+}

@@ -1,0 +1,113 @@
+// The writers of the search results and the reading of the search program's one setting.
+#include "search_results.h"
+
+#include "records.h"
+#include "search_state.h"
+
+#include "cp1251.h"
+
+#include <toolkit.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <exception>
+
+namespace {
+
+bool WriteWhole(HANDLE file, const void* data, DWORD size) {
+    DWORD written = 0;
+    return WriteFile(file, data, size, &written, nullptr) && written == size;
+}
+
+} // namespace
+
+bool WriteDefApplFile(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool whole = true;
+    for (const TSearchAppl& appl : Search.Table) {
+        if (appl.Path[0] == '\0' || appl.CLSName[0] == '\0')
+            continue;
+        TApplEntry entry;
+        std::memset(&entry, 0, sizeof entry);
+        SetField(entry.Name, FieldView(appl.Section));
+        SetField(entry.ClassName, FieldView(appl.CLSName));
+        entry.Wnd = 0;
+        SetField(entry.Path, FieldView(appl.Path));
+        if (!WriteWhole(file, &entry, sizeof entry)) {
+            whole = false;
+            break;
+        }
+    }
+    if (!CloseHandle(file))
+        whole = false;
+    // A cut table would read as a smaller one: no file is better than a wrong one.
+    if (!whole)
+        DeleteFileA(path.c_str());
+    return whole;
+}
+
+bool WriteTuningPassed(const std::string& configPath) {
+    try {
+        TIniFile config(configPath);
+        config.WriteInteger("TUNING", "passed", 1);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ReadExtOptions(const std::string& configPath) {
+    try {
+        const TIniFile config(configPath);
+        return config.ReadBool("Interface", "ext options", false);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void WriteFavoriteFiles(const std::string& folder) {
+    std::vector<std::string> groups;
+    for (const TSearchAppl& appl : Search.Table) {
+        const std::string_view group = FieldView(appl.Group);
+        bool known = false;
+        for (const std::string& g : groups)
+            known = known || cp1251::EqualNoCase(g, group);
+        if (!known)
+            groups.emplace_back(group);
+    }
+    for (const std::string& group : groups) {
+        TStringList list;
+        for (const TSearchAppl& appl : Search.Table) {
+            if (appl.Path[0] == '\0' || !cp1251::EqualNoCase(FieldView(appl.Group), group))
+                continue;
+            // A position outside the list, below 0 as well as past its end, appends.
+            if (appl.GroupIndex >= 0 && appl.GroupIndex < list.Count())
+                list.Insert(appl.GroupIndex, FieldText(appl.Section));
+            else
+                list.Add(FieldText(appl.Section));
+        }
+        if (list.Count() == 0)
+            continue;
+        try {
+            list.SaveToFile(folder + "favorit" + group + ".bin");
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+std::vector<std::string> SaveSearchResults(const std::string& programFolder) {
+    std::vector<std::string> failed;
+    const std::string applFile = programFolder + "Bin\\defappl.bin";
+    const bool tableWritten = WriteDefApplFile(applFile);
+    if (!tableWritten)
+        failed.push_back(applFile);
+    const std::string configFile = programFolder + "\\config.ini";
+    if (tableWritten && !WriteTuningPassed(configFile))
+        failed.push_back(configFile);
+    WriteFavoriteFiles(programFolder + "Bin\\");
+    return failed;
+}
