@@ -4,6 +4,9 @@
 
 #include "setup_form.h"
 
+#include "command_line.h"
+#include "search_program.h"
+
 #include "cp1251.h"
 #include "win32sim/system.h"
 
@@ -17,6 +20,7 @@
 namespace {
 
 constexpr auto kCaption = cp1251::Literal("Поиск приложений");
+constexpr auto kTitle = cp1251::Literal("Поиск файлов");
 
 class SetupFormTest : public SearchTest {
 protected:
@@ -232,6 +236,35 @@ TEST_F(SetupFormTest, HintAndTestStartBox) {
     EXPECT_EQ(Search.TestStart.load(), 1);
     toolkitsim::Click(*FSetup->chbCheckStart);
     EXPECT_EQ(Search.TestStart.load(), 0);
+}
+
+TEST_F(SetupFormTest, ProgramAnswersHelpAndUsageWithoutItsWindow) {
+    struct Case {
+        const char* label;
+        const char* line;
+        std::string text;
+    } cases[] = {{"help", "Orlimax.exe help", HelpText()},
+                 {"slash question mark", "Orlimax.exe /?", HelpText()},
+                 {"another word", "Orlimax.exe run", UsageNote()}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        toolkitsim::ClearBoxes();
+        win32sim::SetCommandLine(c.line);
+        EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+        EXPECT_EQ(FSetup, nullptr);
+        const auto boxes = toolkitsim::Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, c.text);
+        EXPECT_EQ(boxes[0].caption, kTitle.c_str());
+    }
+}
+
+TEST_F(SetupFormTest, ProgramRunsUnattendedToItsEnd) {
+    win32sim::SetCommandLine("Orlimax.exe auto");
+    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_TRUE(Exists(Prog("Bin\\defappl.bin")));
+    EXPECT_EQ(GetFile(Prog("Bin\\favoritaudio.bin")), "Player\r\n");
 }
 
 } // namespace
