@@ -47,6 +47,8 @@ TFSetup::TFSetup(TComponent* owner) : TForm(owner) {
     HelpKeyword = kHelpKeyword.c_str();
     ClientWidth = 635;
     ClientHeight = 377;
+    // Shown when the application creates it.
+    Visible = true;
 
     StatusBar = new TStatusBar(this);
     StatusBar->Name = "StatusBar";
