@@ -90,6 +90,13 @@ TEST_F(SetupFormTest, BuiltAsDesignedAndTranslated) {
     EXPECT_EQ(FSetup->StatusBar->Panels.Count(), 4);
 }
 
+TEST_F(SetupFormTest, ScaledBackToItsDesignedSizeOnADenserScreen) {
+    toolkitsim::SetScreen(1024, 768, 120);
+    Create();
+    EXPECT_EQ(FSetup->stgAppl->ColWidths(0), 83 * 96 / 120);
+    EXPECT_EQ(FSetup->stgAppl->ColWidths(2), 338 * 96 / 120);
+}
+
 TEST_F(SetupFormTest, SearchThenOkWritesTheResultsAndCloses) {
     Create();
     FSetup->Show();
