@@ -167,7 +167,14 @@ void TFSetup::FormCreate(TObject*) {
     clbDrives->Columns = clbDrives->Items.Count();
 }
 
-void TFSetup::FormClose(TObject*, TCloseAction&) {
+void TFSetup::FormClose(TObject*, TCloseAction& Action) {
+    if (servingWorker_ > 0) {
+        Search.StopSearch = 1;
+        closePending_ = true;
+        Timer->Enabled = true;
+        Action = caNone;
+        return;
+    }
     closed_ = true;
     Timer->Enabled = false;
     Search.StopSearch = 1;
@@ -191,6 +198,8 @@ void TFSetup::EndWorker() {
 }
 
 void TFSetup::btnSearchClick(TObject*) {
+    if (servingWorker_ > 0)
+        return;
     if (WorkerRunning()) {
         // A search still running goes on; a stopped one finishing is waited for.
         if (Search.StopSearch == 0)
@@ -235,6 +244,8 @@ void TFSetup::btnStopClick(TObject*) {
 }
 
 bool TFSetup::SaveResults() {
+    if (servingWorker_ > 0)
+        return false;
     // The table is the worker's until it ended.
     EndWorker();
     if (Search.Table.empty()) {
@@ -276,6 +287,11 @@ void TFSetup::ApplicationEvents1Hint(TObject*) {
 void TFSetup::TimerTimer(TObject*) {
     if (saving_ || closed_)
         return;
+    if (closePending_) {
+        if (!WorkerRunning())
+            Close();
+        return;
+    }
     if (AutoStart) {
         AutoStart = false;
         Timer->Enabled = false;
@@ -309,8 +325,11 @@ void TFSetup::SetStatus(int panel, const std::string& text) {
 }
 
 bool TFSetup::AskYesNo(const std::string& caption, const std::string& text) {
-    return Application->MessageBox(text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) ==
-           IDYES;
+    ++servingWorker_;
+    const int answer =
+        Application->MessageBox(text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION);
+    --servingWorker_;
+    return answer == IDYES;
 }
 
 void TFSetup::Repaint() {

@@ -70,6 +70,10 @@ private:
     // An error box of the save is up: the timer must not save again beneath it.
     bool saving_ = false;
     bool closed_ = false;
+    // The worker waits for the answer of a box shown for it: waiting for the worker here would
+    // never end, so a close meanwhile is put off until it ended.
+    int servingWorker_ = 0;
+    bool closePending_ = false;
 };
 
 extern TFSetup* FSetup;

@@ -165,6 +165,29 @@ TEST_F(SetupFormTest, CancelWaitsForTheWorkerServingItsCalls) {
     EXPECT_EQ(config.find("passed"), std::string::npos);
 }
 
+TEST_F(SetupFormTest, CloseDuringTheWorkersQuestionWaitsUntilItEnded) {
+    PutFile("D:\\B\\mp.exe", "x"); // two finds: the worker asks which one
+    Create();
+    // The question's box stays up from its start until 5 s later; the close comes within.
+    toolkitsim::QueueAnswer(IDYES, 5000);
+    bool workerWaited = false;
+    bool closedAtOnce = true;
+    toolkitsim::At(2000, [&] {
+        workerWaited = FSetup->WorkerRunning();
+        FSetup->Close();
+        closedAtOnce = Application->Terminated();
+    });
+    toolkitsim::Click(*FSetup->btnSearch);
+    RunUntil([] { return Application->Terminated(); });
+    EXPECT_TRUE(workerWaited);
+    EXPECT_FALSE(closedAtOnce) << "put off until the worker ended";
+    EXPECT_EQ(toolkitsim::PendingAnswers(), 0);
+    EXPECT_EQ(toolkitsim::Boxes().size(), 1u);
+    EXPECT_FALSE(FSetup->WorkerRunning());
+    EXPECT_TRUE(Search.Table.empty());
+    EXPECT_FALSE(Exists(Prog("Bin\\defappl.bin")));
+}
+
 TEST_F(SetupFormTest, ClosesWhenConfigCannotBeWritten) {
     PutFile(Prog("config.ini"), "[Interface]\r\n");
     ASSERT_TRUE(SetFileAttributesA(Prog("config.ini").c_str(), FILE_ATTRIBUTE_READONLY));
