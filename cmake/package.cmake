@@ -1,7 +1,7 @@
 # The package of the 32-bit deliverables: the program folder as the programs expect it (the
 # programs, the library, the shipped data) with the driver in Driver\, packed as one ZIP.
 set(PACKAGE_PROGRAMS tavrin_rc VarnUSB)
-# The search program joins here: list(APPEND PACKAGE_PROGRAMS <its target>)
+list(APPEND PACKAGE_PROGRAMS Orlimax)
 install(TARGETS ${PACKAGE_PROGRAMS} RUNTIME DESTINATION .)
 install(TARGETS VarnPlug LIBRARY DESTINATION Driver)
 
