@@ -65,9 +65,11 @@ bool HostExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-// The entry of a host directory whose name matches `name` without regard to case.
-std::string MatchEntry(const std::string& directory, const std::string& name) {
-    if (HostExists(directory + "/" + name))
+// The entry of a host directory whose name matches `name` without regard to case, and whether
+// it exists; the exact spelling is tried first so that most components cost one stat.
+std::string MatchEntry(const std::string& directory, const std::string& name, bool& exists) {
+    exists = HostExists(directory + "/" + name);
+    if (exists)
         return name;
     DIR* dir = ::opendir(directory.c_str());
     if (dir == nullptr)
@@ -80,6 +82,8 @@ std::string MatchEntry(const std::string& directory, const std::string& name) {
         }
     }
     ::closedir(dir);
+    if (found != name)
+        exists = HostExists(directory + "/" + found);
     return found;
 }
 
@@ -221,10 +225,10 @@ std::string HostPath(std::string_view windowsPath) {
         if (end == std::string::npos)
             end = full.size();
         const std::string name = full.substr(start, end - start);
-        const std::string entry = matching ? MatchEntry(host, name) : name;
+        bool exists = false;
+        const std::string entry = matching ? MatchEntry(host, name, exists) : name;
         host += "/" + entry;
-        if (matching && !HostExists(host))
-            matching = false;
+        matching = matching && exists;
         start = end + 1;
     }
     return host;
