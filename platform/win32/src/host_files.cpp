@@ -172,14 +172,18 @@ ResolvedPath ResolvePath(const char* name) {
     }
     path.namesFolder = IsSeparator(text.back());
     path.full = win32sim::FullPathName(text);
-    path.host = win32sim::HostPath(path.full);
+    struct stat last;
+    bool found = false;
+    path.host = HostPathOfFull(path.full, last, found);
     if (path.host.empty()) { // the drive is not mapped
         path.error = ERROR_PATH_NOT_FOUND;
         return path;
     }
 
     const bool isRoot = path.full.size() == 3;
-    const int error = StatHostEntry(path.host, path.entry);
+    // The resolution looked at the entry already when it found every component.
+    const int error =
+        found ? InfoFromStat(0, last, path.host, path.entry) : StatHostEntry(path.host, path.entry);
     // An entry that is there has a folder above it: only a failed look needs the parent's.
     if (!isRoot && (error != 0 || path.Missing())) {
         EntryInfo parent;
