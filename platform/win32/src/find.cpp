@@ -53,9 +53,12 @@ public:
             else
                 tokens_.push_back({Kind::Literal, cp1251::ToLower(c)});
         }
+        matchesAll_ = pattern == "*" || pattern == "*.*";
     }
 
     bool Matches(std::string_view name) const {
+        if (matchesAll_)
+            return true;
         Attempt attempt{tokens_, name, name.rfind('.'),
                         std::vector<signed char>((tokens_.size() + 1) * (name.size() + 1), -1)};
         return attempt.From(0, 0);
@@ -108,6 +111,7 @@ private:
     };
 
     std::vector<Token> tokens_;
+    bool matchesAll_ = false; // the walk's usual patterns, decided without trying each name
 };
 
 // Whether a host name can be given to a Windows program at all.
@@ -123,13 +127,24 @@ int TakeSnapshot(const ResolvedPath& folder, const SearchPattern& pattern,
     DIR* dir = ::opendir(folder.host.c_str());
     if (dir == nullptr)
         return errno;
+    std::string hostPath = folder.host + "/";
+    const std::size_t folderLength = hostPath.size();
     while (const dirent* item = ::readdir(dir)) {
         const std::string name = item->d_name;
         if (name == "." || name == ".." || !IsReportableName(name) || !pattern.Matches(name))
             continue;
         FoundEntry entry{name, {}};
+        hostPath.resize(folderLength);
+        hostPath += name;
+        // A folder needs no look of its own: it has neither size nor read-only mark.
+        if (item->d_type == DT_DIR) {
+            entry.info.kind = EntryKind::Folder;
+            entry.info.marks = EntryMarks(hostPath);
+            found.push_back(std::move(entry));
+            continue;
+        }
         // An entry that vanished or cannot be examined is not reported.
-        if (StatHostEntry(folder.host + "/" + name, entry.info) == 0 &&
+        if (StatHostEntryAt(::dirfd(dir), item->d_name, hostPath, entry.info) == 0 &&
             entry.info.kind != EntryKind::Missing)
             found.push_back(std::move(entry));
     }

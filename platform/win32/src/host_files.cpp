@@ -79,10 +79,11 @@ DWORD ErrorFromErrno(int error) {
     }
 }
 
-int StatHostEntry(const std::string& hostPath, EntryInfo& info) {
+namespace {
+
+int InfoFromStat(int result, const struct stat& st, const std::string& hostPath, EntryInfo& info) {
     info = EntryInfo{};
-    struct stat st;
-    if (::stat(hostPath.c_str(), &st) != 0)
+    if (result != 0)
         return errno == ENOENT ? 0 : errno;
     if (S_ISDIR(st.st_mode)) {
         info.kind = EntryKind::Folder;
@@ -93,6 +94,20 @@ int StatHostEntry(const std::string& hostPath, EntryInfo& info) {
     }
     info.marks = EntryMarks(hostPath);
     return 0;
+}
+
+} // namespace
+
+int StatHostEntry(const std::string& hostPath, EntryInfo& info) {
+    struct stat st;
+    const int result = ::stat(hostPath.c_str(), &st);
+    return InfoFromStat(result, st, hostPath, info);
+}
+
+int StatHostEntryAt(int folder, const char* name, const std::string& hostPath, EntryInfo& info) {
+    struct stat st;
+    const int result = ::fstatat(folder, name, &st, 0);
+    return InfoFromStat(result, st, hostPath, info);
 }
 
 DWORD AttributesOf(const EntryInfo& info) {
@@ -157,22 +172,28 @@ ResolvedPath ResolvePath(const char* name) {
     }
     path.namesFolder = IsSeparator(text.back());
     path.full = win32sim::FullPathName(text);
-    path.host = win32sim::HostPath(path.full);
+    struct stat last;
+    bool found = false;
+    path.host = HostPathOfFull(path.full, last, found);
     if (path.host.empty()) { // the drive is not mapped
         path.error = ERROR_PATH_NOT_FOUND;
         return path;
     }
 
     const bool isRoot = path.full.size() == 3;
-    if (!isRoot) {
+    // The resolution looked at the entry already when it found every component.
+    const int error =
+        found ? InfoFromStat(0, last, path.host, path.entry) : StatHostEntry(path.host, path.entry);
+    // An entry that is there has a folder above it: only a failed look needs the parent's.
+    if (!isRoot && (error != 0 || path.Missing())) {
         EntryInfo parent;
-        const int error = StatHostEntry(path.HostParent(), parent);
-        if (error != 0 || parent.kind != EntryKind::Folder) {
-            path.error = ErrorOfParent(error);
+        const int parentError = StatHostEntry(path.HostParent(), parent);
+        if (parentError != 0 || parent.kind != EntryKind::Folder) {
+            path.entry = EntryInfo{};
+            path.error = ErrorOfParent(parentError);
             return path;
         }
     }
-    const int error = StatHostEntry(path.host, path.entry);
     if (error != 0)
         path.error = ErrorFromErrno(error);
     else if (isRoot && !path.IsFolder()) // a drive mapped onto a folder that is gone

@@ -32,6 +32,9 @@ struct EntryInfo {
 
 // Fills `info` from the host; returns 0 (found, or missing with kind Missing) or the errno.
 int StatHostEntry(const std::string& hostPath, EntryInfo& info);
+// The same for the entry `name` of an open host folder, whose host path is `hostPath`: a folder
+// walk examines its entries without resolving their whole paths again.
+int StatHostEntryAt(int folder, const char* name, const std::string& hostPath, EntryInfo& info);
 
 // FILE_ATTRIBUTE_* of an existing entry.
 DWORD AttributesOf(const EntryInfo& info);

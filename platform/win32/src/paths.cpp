@@ -60,14 +60,17 @@ std::vector<std::string> SplitComponents(const std::string& text) {
     return parts;
 }
 
-bool HostExists(const std::string& path) {
-    struct stat st;
+bool HostExists(const std::string& path, struct stat& st) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-// The entry of a host directory whose name matches `name` without regard to case.
-std::string MatchEntry(const std::string& directory, const std::string& name) {
-    if (HostExists(directory + "/" + name))
+// The entry of a host directory whose name matches `name` without regard to case, and whether
+// it exists (with the host's look at it in `st`); the exact spelling is tried first so that most
+// components cost one look.
+std::string MatchEntry(const std::string& directory, const std::string& name, struct stat& st,
+                       bool& exists) {
+    exists = HostExists(directory + "/" + name, st);
+    if (exists)
         return name;
     DIR* dir = ::opendir(directory.c_str());
     if (dir == nullptr)
@@ -80,6 +83,8 @@ std::string MatchEntry(const std::string& directory, const std::string& name) {
         }
     }
     ::closedir(dir);
+    if (found != name)
+        exists = HostExists(directory + "/" + found, st);
     return found;
 }
 
@@ -207,8 +212,17 @@ std::string FullPathName(std::string_view windowsPath) {
 }
 
 std::string HostPath(std::string_view windowsPath) {
-    using namespace detail;
-    const std::string full = FullPathName(windowsPath);
+    struct stat last;
+    bool found = false;
+    return detail::HostPathOfFull(FullPathName(windowsPath), last, found);
+}
+
+} // namespace win32sim
+
+namespace win32sim::detail {
+
+std::string HostPathOfFull(const std::string& full, struct stat& last, bool& found) {
+    found = false;
     if (full.size() < 3 || full[1] != ':')
         return {};
     std::string host = DriveRoot(full[0]);
@@ -221,13 +235,15 @@ std::string HostPath(std::string_view windowsPath) {
         if (end == std::string::npos)
             end = full.size();
         const std::string name = full.substr(start, end - start);
-        const std::string entry = matching ? MatchEntry(host, name) : name;
+        bool exists = false;
+        const std::string entry = matching ? MatchEntry(host, name, last, exists) : name;
         host += "/" + entry;
-        if (matching && !HostExists(host))
-            matching = false;
+        matching = matching && exists;
         start = end + 1;
     }
+    // The root of a drive was not looked at here.
+    found = matching && full.size() > 3;
     return host;
 }
 
-} // namespace win32sim
+} // namespace win32sim::detail
