@@ -52,9 +52,10 @@ public:
     bool Started() const { return process_ != nullptr; }
 
     // The program's top-level window of that class, waited for up to 30 s.
+    // Waits until the window is shown: a box exists for a moment before its caption and texts.
     HWND WaitWindow(const char* className) const {
         for (int i = 0; i < 300; ++i) {
-            if (HWND found = FindWindowOfClass(className))
+            if (HWND found = FindWindowOfClass(className); found && IsWindowVisible(found))
                 return found;
             if (WaitForSingleObject(process_, 100) != WAIT_TIMEOUT)
                 return FindWindowOfClass(className);
