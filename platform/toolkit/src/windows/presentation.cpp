@@ -1,5 +1,5 @@
-// Windows presentation of the toolkit: forms as plain top-level windows, the system's message
-// boxes and popup menus, the message queue's wait.
+// Windows presentation of the toolkit: the application's own window and the window operations
+// that forms share (caption, bounds, z-order, visibility, layering), the screen's metrics.
 #include "../internal.h"
 
 #include <map>
