@@ -4,18 +4,68 @@
 #include "osd.h"
 #include "runtime_state.h"
 
-TFConfig* FConfig = nullptr;
-TFCmdwizard* FCmdwizard = nullptr;
-TFFuncwizard* FFuncwizard = nullptr;
+#include <array>
+
+namespace {
+
+constexpr std::array<std::int16_t, 3> DialogKinds{KindConfig, KindCmdwizard, KindFuncwizard};
+
+int DialogIndex(std::int16_t kind) {
+    for (std::size_t i = 0; i < DialogKinds.size(); ++i) {
+        if (DialogKinds[i] == kind)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::array<TDialogFactory, DialogKinds.size()> Factories{};
+std::array<TDialogForm*, DialogKinds.size()> Open{};
+
+int CheckedIndex(std::int16_t kind) {
+    const int index = DialogIndex(kind);
+    if (index < 0)
+        throw Exception("Not a dialog kind: " + IntToStr(kind));
+    return index;
+}
+
+} // namespace
+
+void RegisterDialogKind(std::int16_t kind, TDialogFactory create) {
+    Factories[CheckedIndex(kind)] = create;
+}
+
+TDialogForm* CreateDialogOfKind(std::int16_t kind, TComponent* owner) {
+    const int index = DialogIndex(kind);
+    if (index < 0 || !Factories[index])
+        return nullptr;
+    return Factories[index](owner);
+}
+
+TDialogForm* DialogOfKind(std::int16_t kind) {
+    const int index = DialogIndex(kind);
+    return index < 0 ? nullptr : Open[index];
+}
+
+TConfigDialog* OpenConfigDialog() {
+    return static_cast<TConfigDialog*>(DialogOfKind(KindConfig));
+}
 
 TDialogForm::TDialogForm(TComponent* owner, std::int16_t kind, const char* name)
     : TForm(owner), kind_(kind) {
+    TDialogForm*& open = Open[CheckedIndex(kind)];
+    if (open)
+        throw Exception(std::string("A second dialog of its kind: ") + name);
+    open = this;
     Name = name;
     Caption = name;
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
 }
 
-TDialogForm::~TDialogForm() = default;
+TDialogForm::~TDialogForm() {
+    TDialogForm*& open = Open[DialogIndex(kind_)];
+    if (open == this)
+        open = nullptr;
+}
 
 void TDialogForm::Finish() {
     CloseDone = true;
@@ -31,44 +81,4 @@ void TDialogForm::FormClose(TObject*, TCloseAction& action) {
     action = caFree;
 }
 
-TFConfig::TFConfig(TComponent* owner) : TDialogForm(owner, KindConfig, "FConfig") {
-    vleCode = new TStringGrid(this);
-    vleCode->Name = "vleCode";
-    vleCode->SetColCount(2);
-    vleCode->FixedRows = 0;
-    vleCode->Row = 0;
-}
-
-void TFConfig::btnReconfigClick(TObject*) {
-    if (Runtime.CaptureState != 2) {
-        for (int row = 0; row < vleCode->RowCount(); ++row)
-            vleCode->Cells(1, row).clear();
-        vleCode->Row = 0;
-        // The first code is taken even when it repeats the last one.
-        Runtime.LastCode = 0;
-        Runtime.CaptureState = 2;
-    } else {
-        Runtime.CaptureState = 0;
-    }
-}
-
-TFConfig::~TFConfig() {
-    // Code learning ends with the dialog.
-    Runtime.ConfigMode = 0;
-    if (FConfig == this)
-        FConfig = nullptr;
-}
-
-TFCmdwizard::TFCmdwizard(TComponent* owner) : TDialogForm(owner, KindCmdwizard, "FCmdwizard") {}
-
-TFCmdwizard::~TFCmdwizard() {
-    if (FCmdwizard == this)
-        FCmdwizard = nullptr;
-}
-
-TFFuncwizard::TFFuncwizard(TComponent* owner) : TDialogForm(owner, KindFuncwizard, "FFuncwizard") {}
-
-TFFuncwizard::~TFFuncwizard() {
-    if (FFuncwizard == this)
-        FFuncwizard = nullptr;
-}
+TConfigDialog::TConfigDialog(TComponent* owner) : TDialogForm(owner, KindConfig, "FConfig") {}

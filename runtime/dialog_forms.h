@@ -1,5 +1,5 @@
-// The three modal dialogs as far as the runtime deals with them: their slot, two-stage close and
-// translation. The dialogs' pages and controls are built on these forms.
+// The three modal dialogs as far as the runtime deals with them: their slot, two-stage close,
+// the settings dialog's code grid for learning, and how the program makes them.
 #pragma once
 
 #include <toolkit.h>
@@ -15,44 +15,38 @@ public:
 
     bool CloseDone = false;
 
+    std::int16_t Kind() const { return kind_; }
+
     // What OK and Cancel do once their own work is done.
     void Finish();
-    void FormClose(TObject* sender, TCloseAction& action);
+    // The form's OnClose: the first request finishes, the next frees.
+    virtual void FormClose(TObject* sender, TCloseAction& action);
 
 protected:
     std::int16_t kind_;
 };
 
-class TFConfig : public TDialogForm {
+// What the runtime's tick uses of the settings dialog while it learns codes.
+class TConfigDialog : public TDialogForm {
 public:
-    explicit TFConfig(TComponent* owner);
-    ~TFConfig() override;
+    explicit TConfigDialog(TComponent* owner);
 
-    const char* ClassName() const override { return "TFConfig"; }
+    // Key = button name, value = its code as signed decimal text.
+    TValueListEditor* vleCode = nullptr;
 
-    // The code grid: key = button name, value (column 1) = its code as signed decimal text.
-    TStringGrid* vleCode;
-
-    // Starts a relearning run over every row, or ends the one in progress.
-    void btnReconfigClick(TObject* sender);
+    // Starts a relearning run over every row, or ends the one in progress; the tick calls it
+    // with no sender after the last row.
+    virtual void btnReconfigClick(TObject* sender) = 0;
 };
 
-class TFCmdwizard : public TDialogForm {
-public:
-    explicit TFCmdwizard(TComponent* owner);
-    ~TFCmdwizard() override;
+// Makes a fresh dialog of its kind, owned by owner.
+using TDialogFactory = TDialogForm* (*)(TComponent* owner);
 
-    const char* ClassName() const override { return "TFCmdwizard"; }
-};
+// The program tells the runtime how to make each dialog kind (settings dialog, command wizard,
+// function wizard) at start-up; a kind nobody registered is never shown.
+void RegisterDialogKind(std::int16_t kind, TDialogFactory create);
+TDialogForm* CreateDialogOfKind(std::int16_t kind, TComponent* owner);
 
-class TFFuncwizard : public TDialogForm {
-public:
-    explicit TFFuncwizard(TComponent* owner);
-    ~TFFuncwizard() override;
-
-    const char* ClassName() const override { return "TFFuncwizard"; }
-};
-
-extern TFConfig* FConfig;
-extern TFCmdwizard* FCmdwizard;
-extern TFFuncwizard* FFuncwizard;
+// The dialog of the kind while it exists, or none.
+TDialogForm* DialogOfKind(std::int16_t kind);
+TConfigDialog* OpenConfigDialog();

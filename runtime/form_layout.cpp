@@ -36,7 +36,7 @@ void TranslateDialog(TForm* form) {
 }
 
 bool IsDialog(const TForm* form) {
-    return form && (form == FConfig || form == FFuncwizard || form == FCmdwizard);
+    return dynamic_cast<const TDialogForm*>(form) != nullptr;
 }
 
 } // namespace

@@ -44,36 +44,33 @@ void LoadApplTableReporting() {
     ReportLoad(LoadApplTable(false), "err_noapplfile", "err_emptyapplfile");
 }
 
-// One received code written into the settings dialog's code grid.
-void LearnCode(std::int64_t code) {
-    TStringGrid* grid = FConfig->vleCode;
-    const std::string key = LookupLearnedCode(code);
-    if (!key.empty()) {
-        for (int row = 0; row < grid->RowCount(); ++row) {
-            if (AnsiSameText(grid->Cells(0, row), key)) {
-                grid->Cells(1, row) = "";
-                break;
-            }
-        }
+// One received code written into the settings dialog's code grid, after it left every other row
+// (a row with an empty key holds it too).
+void LearnCode(TValueListEditor* grid, std::int64_t code) {
+    const std::string text = IntToStr(code);
+    for (int row = 0; row < grid->RowCount(); ++row) {
+        if (row != grid->Row && grid->Cells(1, row) == text)
+            grid->Cells(1, row) = "";
     }
-    grid->Cells(1, grid->Row) = IntToStr(code);
+    grid->Cells(1, grid->Row) = text;
 }
 
 void CodeLearning() {
-    if (!FConfig)
+    TConfigDialog* dialog = OpenConfigDialog();
+    if (!dialog)
         return;
-    TStringGrid* grid = FConfig->vleCode;
+    TValueListEditor* grid = dialog->vleCode;
     if (Runtime.CaptureState == 1) {
-        LearnCode(Runtime.CurrentCode);
+        LearnCode(grid, Runtime.CurrentCode);
         Runtime.CaptureState = 0;
     } else if (Runtime.CaptureState == 2) {
         if (Runtime.CurrentCode == Runtime.LastCode)
             return;
-        LearnCode(Runtime.CurrentCode);
+        LearnCode(grid, Runtime.CurrentCode);
         if (grid->Row < grid->RowCount() - 1)
             grid->Row = grid->Row + 1;
         else
-            FConfig->btnReconfigClick(nullptr);
+            dialog->btnReconfigClick(nullptr);
     }
 }
 
@@ -306,9 +303,10 @@ void ReplayButtonSequence(const std::string& text) {
 }
 
 std::string LookupLearnedCode(std::int64_t code) {
-    if (!FConfig)
+    const TConfigDialog* dialog = OpenConfigDialog();
+    if (!dialog)
         return "";
-    TStringGrid* grid = FConfig->vleCode;
+    const TValueListEditor* grid = dialog->vleCode;
     const std::string text = IntToStr(code);
     for (int row = 0; row < grid->RowCount(); ++row) {
         if (grid->Cells(1, row) == text)
@@ -356,7 +354,7 @@ void TFMain::FormClose(TObject*, TCloseAction&) {
     UnbindReceiverLibrary();
 }
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int RunTrayProgram() {
     HANDLE mutex = CreateMutexA(nullptr, TRUE, "pdu_oxu");
     const DWORD error = GetLastError();
     if (!mutex || error == ERROR_ALREADY_EXISTS || error == ERROR_INVALID_HANDLE)

@@ -46,6 +46,6 @@ void ReplayButtonSequence(const std::string& text);
 // The key of the settings dialog's code-grid row that already holds the code, or "".
 std::string LookupLearnedCode(std::int64_t code);
 
-// The program entry: 1 when another instance runs or the receiver library cannot be bound.
-extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine,
-                              int showCommand);
+// The tray program's run from its entry on, with the dialog kinds registered: 1 when another
+// instance runs or the receiver library cannot be bound.
+int RunTrayProgram();

@@ -31,13 +31,11 @@ bool IsOnScreen(int kind) {
 TForm* KindForm(int kind) {
     switch (kind) {
     case KindConfig:
-        return FConfig;
+    case KindCmdwizard:
+    case KindFuncwizard:
+        return DialogOfKind(static_cast<std::int16_t>(kind));
     case KindInfo:
         return FInfo;
-    case KindCmdwizard:
-        return FCmdwizard;
-    case KindFuncwizard:
-        return FFuncwizard;
     case KindBar:
         return FBar;
     case KindTime:
@@ -54,13 +52,11 @@ TForm* KindForm(int kind) {
 TForm* CreateKindForm(int kind) {
     switch (kind) {
     case KindConfig:
-        return FConfig = new TFConfig(Application);
+    case KindCmdwizard:
+    case KindFuncwizard:
+        return CreateDialogOfKind(static_cast<std::int16_t>(kind), Application);
     case KindInfo:
         return FInfo = new TFInfo(Application);
-    case KindCmdwizard:
-        return FCmdwizard = new TFCmdwizard(Application);
-    case KindFuncwizard:
-        return FFuncwizard = new TFFuncwizard(Application);
     case KindBar:
         return FBar = new TFBar(Application);
     case KindTime:
@@ -182,6 +178,9 @@ bool ShowForm(std::int16_t kind) {
         form = CreateKindForm(kind);
     }
     slot.Form = form;
+    // A dialog kind the program did not register.
+    if (!form)
+        return false;
 
     slot.Hold = 1;
     slot.Countdown = DisplayTime;

@@ -2,6 +2,7 @@
 #include "dialog_forms.h"
 #include "form_layout.h"
 #include "osd_fixture.h"
+#include "test_dialogs.h"
 
 #include <toolkit.h>
 
@@ -85,26 +86,26 @@ TEST_F(FormLayoutTest, ADialogIsTranslatedByExactClassName) {
                                    "lbl_panel=Panel\r\nlbl_empty=\r\n"
                                    "[Hints]\r\nhnt_output=Output hint\r\nhnt_grid=Grid hint\r\n");
     Runtime.language = "Rus";
-    FConfig = new TFConfig(Application);
-    auto* label = new TLabel(FConfig);
+    TForm* dialog = new TTestConfigDialog(Application);
+    auto* label = new TLabel(dialog);
     label->Caption = "lbl_output";
     label->Hint = "hnt_output";
-    auto* fancy = new TFancyLabel(FConfig);
+    auto* fancy = new TFancyLabel(dialog);
     fancy->Caption = "lbl_fancy";
-    auto* panel = new TPanel(FConfig);
+    auto* panel = new TPanel(dialog);
     panel->Caption = "lbl_panel";
-    auto* empty = new TLabel(FConfig);
+    auto* empty = new TLabel(dialog);
     empty->Caption = "lbl_empty";
-    auto* missing = new TLabel(FConfig);
+    auto* missing = new TLabel(dialog);
     missing->Caption = "lbl_missing";
-    auto* grid = new TStringGrid(FConfig);
+    auto* grid = new TStringGrid(dialog);
     grid->Hint = "hnt_grid";
-    auto* image = new TImage(FConfig);
+    auto* image = new TImage(dialog);
     image->Hint = "hnt_output";
 
     TLayout l;
-    EXPECT_EQ(l.Read("FConfig", FConfig), 0);
-    EXPECT_EQ(FConfig->Caption(), "Settings");
+    EXPECT_EQ(l.Read("FConfig", dialog), 0);
+    EXPECT_EQ(dialog->Caption(), "Settings");
     EXPECT_EQ(label->Caption(), "Output");
     EXPECT_EQ(label->Hint, "Output hint");
     EXPECT_EQ(fancy->Caption(), "lbl_fancy") << "a derived class is not translated";

@@ -183,14 +183,14 @@ TEST_F(MainFormTest, AMissingLibraryOrExportEndsStartUpWithExitCodeOne) {
 TEST_F(MainFormTest, ASecondInstanceEndsAtOnceWithExitCodeOne) {
     HANDLE first = CreateMutexA(nullptr, TRUE, "pdu_oxu");
     ASSERT_NE(first, nullptr);
-    EXPECT_EXIT(WinMain(nullptr, nullptr, nullptr, 0), ::testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(RunTrayProgram(), ::testing::ExitedWithCode(1), "");
     ReleaseMutex(first);
     CloseHandle(first);
 }
 
 TEST_F(MainFormTest, TheProgramRunsUntilExitIsChosenAndReleasesItsMutex) {
     toolkitsim::At(1500, [] { toolkitsim::ClickItem(*FMain->NExit); });
-    EXPECT_EQ(WinMain(nullptr, nullptr, nullptr, 0), 0);
+    EXPECT_EQ(RunTrayProgram(), 0);
     EXPECT_EQ(Application->Title(), "Tavrin RC");
     EXPECT_EQ(Application->HelpFile, "\\Help\\Tavrin RC.HLP");
     EXPECT_EQ(Runtime.ReceiverLibrary, nullptr);
@@ -274,13 +274,10 @@ TEST_F(MainFormTest, MouseAccelerationEndsOnTheSixthTickWithoutACode) {
 TEST_F(MainFormTest, LearningOneCodeMovesItAwayFromTheRowThatHeldIt) {
     Start();
     toolkitsim::RunFor(100);
-    FConfig = new TFConfig(Application);
-    TStringGrid* grid = FConfig->vleCode;
-    grid->SetRowCount(3);
-    const char* keys[] = {"Play", "Stop", "Next"};
-    for (int r = 0; r < 3; ++r)
-        grid->Cells(0, r) = keys[r];
-    grid->Cells(1, 0) = "4660"; // 0x1234
+    TValueListEditor* grid = (new TTestConfigDialog(Application))->vleCode;
+    grid->Strings.Add("Play=4660"); // 0x1234
+    grid->Strings.Add("Stop=");
+    grid->Strings.Add("Next=");
     grid->Row = 2;
     Runtime.ConfigMode = 1;
     Runtime.CaptureState = 1;
@@ -296,13 +293,12 @@ TEST_F(MainFormTest, LearningOneCodeMovesItAwayFromTheRowThatHeldIt) {
 TEST_F(MainFormTest, RelearningFillsEveryRowOnceAndEndsAfterTheLast) {
     Start();
     toolkitsim::RunFor(100);
-    FConfig = new TFConfig(Application);
-    TStringGrid* grid = FConfig->vleCode;
-    grid->SetRowCount(2);
-    grid->Cells(0, 0) = "A";
-    grid->Cells(0, 1) = "B";
+    TTestConfigDialog* dialog = new TTestConfigDialog(Application);
+    TValueListEditor* grid = dialog->vleCode;
+    grid->Strings.Add("A=");
+    grid->Strings.Add("B=");
     Runtime.ConfigMode = 1;
-    FConfig->btnReconfigClick(nullptr);
+    dialog->btnReconfigClick(nullptr);
     ASSERT_EQ(Runtime.CaptureState, 2);
     // The same button twice in a row fills one row only (the repeat filter lets the third
     // tick's code through again).

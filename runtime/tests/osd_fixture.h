@@ -4,6 +4,7 @@
 #include "runtime_state.h"
 
 #include "sim_fixture.h"
+#include "test_dialogs.h"
 
 #include <toolkitsim/control.h>
 
@@ -52,6 +53,7 @@ protected:
         toolkitsim::Reset();
         toolkitsim::SetScreen(1024, 768);
         ResetRuntimeState();
+        RegisterTestDialogs();
     }
     void TearDown() override {
         // Frees every window while the machine still stands.

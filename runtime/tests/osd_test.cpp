@@ -512,23 +512,23 @@ TEST_F(OsdTest, ADialogIsShownModallyAndClosedByTheTickOnceReleased) {
     std::vector<int> alphas;
     bool reshown = false;
     toolkitsim::OnModal([&](TCustomForm& form) {
-        ASSERT_EQ(&form, FConfig);
+        ASSERT_EQ(&form, TestConfig());
         EXPECT_EQ(Runtime.FormSlots[KindConfig].Hold, 1);
         toolkitsim::At(100, [&] {
             Ticks(5);
-            EXPECT_EQ(FConfig->AlphaBlendValue, 255) << "held while open";
-            FConfig->Close(); // refused, marks it done
+            EXPECT_EQ(TestConfig()->AlphaBlendValue, 255) << "held while open";
+            TestConfig()->Close(); // refused, marks it done
         });
         toolkitsim::At(200, [&] {
-            ASSERT_NE(FConfig, nullptr);
+            ASSERT_NE(TestConfig(), nullptr);
             EXPECT_EQ(Runtime.FormSlots[KindConfig].Hold, 0);
             Ticks(3);
-            alphas.push_back(FConfig->AlphaBlendValue);
+            alphas.push_back(TestConfig()->AlphaBlendValue);
             // Shown again while it fades: held again, not shown a second time.
             reshown = ShowForm(KindConfig);
             Ticks(3);
-            alphas.push_back(FConfig->AlphaBlendValue);
-            FConfig->Finish();
+            alphas.push_back(TestConfig()->AlphaBlendValue);
+            TestConfig()->Finish();
         });
         toolkitsim::At(300, [&] {
             for (int i = 0; i < 20 && Runtime.FormSlots[KindConfig].Form; ++i)
@@ -540,7 +540,7 @@ TEST_F(OsdTest, ADialogIsShownModallyAndClosedByTheTickOnceReleased) {
     EXPECT_EQ(alphas, (std::vector<int>{180, 255}));
     EXPECT_EQ(Runtime.FormSlots[KindConfig].Form, nullptr);
     toolkitsim::RunFor(10);
-    EXPECT_EQ(FConfig, nullptr) << "the dialog is freed";
+    EXPECT_EQ(TestConfig(), nullptr) << "the dialog is freed";
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "records.h"
 #include "runtime_state.h"
 #include "sim_fixture.h"
+#include "test_dialogs.h"
 
 #include <cstdint>
 #include <string>
@@ -14,6 +15,7 @@ protected:
     void SetUp() override {
         SimMachineTest::SetUp();
         ResetRuntimeState();
+        RegisterTestDialogs();
     }
     void TearDown() override {
         ResetRuntimeState();

@@ -1,6 +1,7 @@
 // Running a scenario against the tray program, and watching what it does.
 #include "simulation.h"
 
+#include "dialogs.h"
 #include "main_form.h"
 #include "osd.h"
 #include "receiver_chain.h"
@@ -526,7 +527,8 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         run.Schedule();
         toolkitsim::SetRunBudget(scenario.end + 10 * kTick);
         try {
-            WinMain(nullptr, nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
+            RegisterDialogs();
+            RunTrayProgram();
         } catch (const std::exception& e) {
             run.Watch().Note(std::string("the run stopped: ") + e.what());
             result.failures.push_back(std::string("the run stopped: ") + e.what());
