@@ -349,19 +349,27 @@ TEST_F(ConfigInterfaceTest, AColourChosenIsStoredWithTheWindowsLayoutOnlyAfterOk
 // A preview window shown and closed before the dialog opened is brought back with a display time
 // and a hold, not just made visible for the next tick to close.
 TEST_F(ConfigInterfaceTest, APreviewOfAWindowClosedBeforeStaysOnScreen) {
+    Runtime.Consttime = 0;
     OsdShowText("earlier", "");
     OsdShowBar("earlier", 10, "");
+    OsdShowClock(false);
     Ticks(DisplayTime + 2);
     ASSERT_FALSE(Shown(FInfo));
     ASSERT_FALSE(Shown(FBar));
+    ASSERT_FALSE(Shown(FTime));
     Open([&](TFConfig& d) {
         toolkitsim::QueueColor(0x0000AA);
         toolkitsim::DblClick(*d.panInfoColor);
         toolkitsim::QueueColor(0x0000BB);
         toolkitsim::DblClick(*d.panBarColor);
+        toolkitsim::QueueColor(0x0000CC);
+        toolkitsim::DblClick(*d.panTimeColor);
+        EXPECT_EQ(Runtime.Consttime, 1) << "the clock comes back as a constant clock";
         Ticks(3 * DisplayTime);
         EXPECT_TRUE(Shown(FInfo));
         EXPECT_TRUE(Shown(FBar));
+        EXPECT_TRUE(Shown(FTime));
+        EXPECT_EQ(FTime->Font.Color, 0x0000CC);
         EXPECT_EQ(FInfo->lblMsgtext->Caption(), kInfoText);
         FInfo->Hide();
         toolkitsim::Click(*d.chbInfoBackGround);
