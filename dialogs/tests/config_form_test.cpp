@@ -344,10 +344,7 @@ TEST_F(ConfigDialog, OkGoesOnPastAFailedStepAndReportsItOnlyForTheButton) {
         EXPECT_TRUE(AllZero(Runtime.CmdCache));
         EXPECT_EQ(GetFile(Prog("Bin\\usercmdSystem.bin")), "pending");
         EXPECT_FALSE(Exists(Prog("Bin\\usercmdSystem.tmp")));
-        toolkitsim::Reset();
-        UnbindReceiverLibrary();
-        ResetRuntimeState();
-        RegisterDialogs();
+        StopProgram();
         Remove(Prog(c.folder));
         toolkitsim::ClearBoxes();
     }
