@@ -212,6 +212,28 @@ TEST_F(CodePageTest, DefaultReplacesTheTableAtOnceAndCancelKeepsTheUserFile) {
     EXPECT_EQ(Runtime.CodeTable[1].Code, 0x999);
 }
 
+TEST_F(CodePageTest, DefaultEndsTheLearningOfTheRowsItReplaces) {
+    Start();
+    WithDialog([&](TFConfig& f) {
+        OpenCodePage(f);
+        toolkitsim::Click(*f.btnReconfig);
+        Press(0x701);
+        toolkitsim::QueueAnswer(mrYes);
+        toolkitsim::Click(*f.btnDefault);
+        EXPECT_EQ(Runtime.CaptureState, 0);
+        EXPECT_EQ(f.btnReconfig->Caption, Text("Buttons", "btn_reconfig"));
+        Press(0x702);
+        EXPECT_EQ(GridLines(f), (Lines{"Play=257", "Stop=258", "Next=259"}));
+        toolkitsim::DblClickCell(*f.vleCode, 1, 2);
+        toolkitsim::QueueAnswer(mrYes);
+        toolkitsim::Click(*f.btnDefault);
+        EXPECT_EQ(Runtime.CaptureState, 0);
+        Press(0x703);
+        EXPECT_EQ(GridLines(f), (Lines{"Play=257", "Stop=258", "Next=259"}));
+        toolkitsim::Click(*f.btnCancel);
+    });
+}
+
 TEST_F(CodePageTest, DefaultWithoutTheDefaultFileReportsAndKeepsTheRows) {
     Start();
     Remove(Prog("Bin\\defcode.bin"));

@@ -114,6 +114,27 @@ TEST_F(ConfigDialog, OpeningFillsThePagesAndStartsOnTheInterfacePage) {
     });
 }
 
+TEST_F(ConfigDialog, AFavouritesFileThatCannotBeReadIsReportedAndTheOthersAreLoaded) {
+    // Too large for the memory left: reading it raises.
+    constexpr std::size_t size = 400000;
+    PutFile(Prog("Bin\\favoritvideo.bin"), std::string(size, 'v'));
+    PutFile(Prog("Bin\\favoritdvd.bin"), "PowerDVD\r\n");
+    Start();
+    struct TRestore {
+        ~TRestore() { allocation_hooks::FailFrom(0); }
+    } restore;
+    allocation_hooks::FailFrom(size);
+    WithDialog([&](TFConfig& f) {
+        allocation_hooks::FailFrom(0);
+        EXPECT_EQ(toolkitsim::Boxes().size(), 1u);
+        EXPECT_TRUE(Items(f.lboxVideo).empty());
+        EXPECT_EQ(Items(f.lboxDVD), (Lines{"PowerDVD"}));
+        EXPECT_FALSE(f.Loading) << "the opening ran to its end";
+        EXPECT_EQ(f.btnAdd->HelpContext, 33);
+        toolkitsim::Click(*f.btnCancel);
+    });
+}
+
 TEST_F(ConfigDialog, WithoutExtOptionsTheCodeAndCommandTabsAreHidden) {
     config = "[Tuning]\r\npassed=1\r\n";
     Start();
