@@ -371,6 +371,31 @@ TEST_F(ConfigDialog, OkGoesOnPastAFailedStepAndReportsItOnlyForTheButton) {
     }
 }
 
+TEST_F(ConfigDialog, OkReportsAUserFileThatCannotBeWrittenAndGoesOn) {
+    struct Case {
+        const char* file;
+        const char* key;
+    };
+    for (const Case c :
+         {Case{"Bin\\usercode.bin", "err_codewrite"}, Case{"Bin\\userappl.bin", "err_applwrite"}}) {
+        SCOPED_TRACE(c.file);
+        PendingCommands();
+        Remove(Prog(c.file));
+        MakeDir(Prog(c.file));
+        Start();
+        FillCaches();
+        WithDialog([&](TFConfig& f) {
+            toolkitsim::Click(*f.btnOk);
+            EXPECT_EQ(BoxTexts(), (std::vector<std::string>{Msg(c.key)}));
+        });
+        EXPECT_TRUE(AllZero(Runtime.FuncCache));
+        EXPECT_EQ(GetFile(Prog("Bin\\usercmdSystem.bin")), "pending");
+        EXPECT_TRUE(Exists(Prog("Bin\\favoritother.bin")));
+        StopProgram();
+        Remove(Prog(c.file));
+    }
+}
+
 // Running out of memory while the code table is rebuilt must not cost the user's file: an
 // empty table saved would mark every default button deleted.
 TEST_F(ConfigDialog, ACodeTableThatCannotBeRebuiltKeepsTheUserFile) {
