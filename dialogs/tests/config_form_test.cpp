@@ -269,7 +269,7 @@ TEST_F(ConfigDialog, OkStoresEverythingClearsTheCachesAndCommitsThePendingFiles)
     Start();
     FillCaches();
     WithDialog([&](TFConfig& f) {
-        toolkitsim::Click(*f.chbAlpha);
+        // Alpha stays off: its value is taken all the same.
         toolkitsim::Click(*f.chbRegions);
         toolkitsim::Click(*f.chbInfoBackGround);
         toolkitsim::MoveTrackBar(*f.trbAlpha, 100);
@@ -291,13 +291,14 @@ TEST_F(ConfigDialog, OkStoresEverythingClearsTheCachesAndCommitsThePendingFiles)
         EXPECT_EQ(Runtime.FormSlots[KindConfig].Hold, 0);
     });
     EXPECT_TRUE(BoxTexts().empty());
-    EXPECT_EQ(Runtime.Alpha, 1);
+    EXPECT_EQ(Runtime.Alpha, 0);
     EXPECT_EQ(Runtime.Regions, 1);
     EXPECT_EQ(Runtime.Infobackground, 1);
     EXPECT_EQ(Runtime.Alphavalue, 100);
     EXPECT_FLOAT_EQ(Runtime.MouseSpeedStep, 0.7f);
     EXPECT_EQ(ConfigValue("Interface", "Alphavalue"), "100");
-    EXPECT_EQ(ConfigValue("Interface", "Alpha"), "1");
+    EXPECT_EQ(ConfigValue("Interface", "Alpha"), "0");
+    EXPECT_EQ(ConfigValue("Interface", "Regions"), "1");
     EXPECT_EQ(GetFile(Prog("Bin\\usercode.bin")), RecordBytes(std::vector{Code("Stop", 0x2B0)}));
     EXPECT_EQ(Runtime.CodeTable[1].Code, 0x2B0);
     EXPECT_TRUE(AllZero(Runtime.FuncCache));
