@@ -59,7 +59,8 @@ TFConfig::~TFConfig() {
 }
 
 void TFConfig::FormCreate(TObject*) {
-    ScaleBy(96, Screen->PixelsPerInch);
+    if (Screen->PixelsPerInch > 0)
+        ScaleBy(96, Screen->PixelsPerInch);
 
     Dragging = false;
     Loading = true;

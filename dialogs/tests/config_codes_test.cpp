@@ -3,6 +3,7 @@
 #include "config_code_page.h"
 #include "config_dialog_fixture.h"
 
+#include "chain_fixture.h"
 #include "code_appl_tables.h"
 
 #include <toolkitsim/control.h>
@@ -211,6 +212,28 @@ TEST_F(CodePageTest, DefaultReplacesTheTableAtOnceAndCancelKeepsTheUserFile) {
     EXPECT_EQ(Runtime.CodeTable[1].Code, 0x999);
 }
 
+TEST_F(CodePageTest, DefaultEndsTheLearningOfTheRowsItReplaces) {
+    Start();
+    WithDialog([&](TFConfig& f) {
+        OpenCodePage(f);
+        toolkitsim::Click(*f.btnReconfig);
+        Press(0x701);
+        toolkitsim::QueueAnswer(mrYes);
+        toolkitsim::Click(*f.btnDefault);
+        EXPECT_EQ(Runtime.CaptureState, 0);
+        EXPECT_EQ(f.btnReconfig->Caption, Text("Buttons", "btn_reconfig"));
+        Press(0x702);
+        EXPECT_EQ(GridLines(f), (Lines{"Play=257", "Stop=258", "Next=259"}));
+        toolkitsim::DblClickCell(*f.vleCode, 1, 2);
+        toolkitsim::QueueAnswer(mrYes);
+        toolkitsim::Click(*f.btnDefault);
+        EXPECT_EQ(Runtime.CaptureState, 0);
+        Press(0x703);
+        EXPECT_EQ(GridLines(f), (Lines{"Play=257", "Stop=258", "Next=259"}));
+        toolkitsim::Click(*f.btnCancel);
+    });
+}
+
 TEST_F(CodePageTest, DefaultWithoutTheDefaultFileReportsAndKeepsTheRows) {
     Start();
     Remove(Prog("Bin\\defcode.bin"));
@@ -345,10 +368,7 @@ TEST_F(CodePageTest, LeavingThePageOrCancelDropsTheCodesLearnt) {
             EXPECT_EQ(GridLines(f), (Lines{"Play=257", "Stop=258", "Next=259"}));
             toolkitsim::Click(*f.btnCancel);
         });
-        toolkitsim::Reset();
-        UnbindReceiverLibrary();
-        ResetRuntimeState();
-        RegisterDialogs();
+        StopProgram();
     }
 }
 
@@ -433,6 +453,50 @@ TEST_F(CodePageTest, RowsAddedOrDeletedWhileLearningKeepTheTickInTheGrid) {
         EXPECT_EQ(f.vleCode->Strings.Count(), 0);
         toolkitsim::Click(*f.btnCancel);
     });
+}
+
+// The dialogs on a machine with the whole receiver chain: the real library over the driver and
+// a plugged-in receiver.
+class ChainDialogMachine : public ReceiverChainTest {
+protected:
+    void SetUp() override {
+        ReceiverChainTest::SetUp();
+        toolkitsim::Reset();
+        toolkitsim::SetScreen(1024, 768);
+        ResetRuntimeState();
+        RegisterDialogs();
+    }
+    void TearDown() override {
+        toolkitsim::Reset();
+        ResetRuntimeState();
+        ReceiverChainTest::TearDown();
+    }
+    void FeedCode(std::int64_t code) { chain->Receiver().PressButton(code); }
+};
+
+using ChainLearningTest = TConfigDialogFixture<ChainDialogMachine>;
+
+TEST_F(ChainLearningTest, ButtonsPressedOnTheReceiverAreLearntAndSaved) {
+    DefaultCodes({Code("Play", 0x101), Code("Stop", 0x102), Code("Next", 0x103)});
+    Start();
+    WithDialog([&](TFConfig& f) {
+        toolkitsim::ClickTab(*f.pcConfig, 1);
+        toolkitsim::DblClickCell(*f.vleCode, 1, 1);
+        Press(0x1A5);
+        EXPECT_EQ(GridLines(f), (Lines{"Play=257", "Stop=421", "Next=259"}));
+        toolkitsim::Click(*f.btnReconfig);
+        Press(0x3C1);
+        Press(0x3C1 | 0x800); // the toggle bit makes no other button
+        Press(0x3C2);
+        EXPECT_EQ(Runtime.CaptureState, 2);
+        Press(0x1A5);
+        EXPECT_EQ(GridLines(f), (Lines{"Play=961", "Stop=962", "Next=421"}));
+        EXPECT_EQ(Runtime.CaptureState, 0);
+        toolkitsim::Click(*f.btnOk);
+    });
+    EXPECT_EQ(
+        GetFile(Prog("Bin\\usercode.bin")),
+        RecordBytes(std::vector{Code("Play", 0x3C1), Code("Stop", 0x3C2), Code("Next", 0x1A5)}));
 }
 
 TEST(ButtonNameFromAnswer, CutsAtTheFirstEqualSignAndToTheField) {

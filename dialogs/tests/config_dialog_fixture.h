@@ -65,11 +65,14 @@ inline TCodeEntry Code(const std::string& name, std::int64_t code) {
     return e;
 }
 
-class ConfigDialogTest : public DialogTest {
+// The tray program and its settings dialog on a machine that provides the receiver: Machine
+// sets up the simulated machine, the toolkit and the dialogs, and feeds a pressed code with
+// FeedCode.
+template <class Machine>
+class TConfigDialogFixture : public Machine {
 protected:
     void SetUp() override {
-        DialogTest::SetUp();
-        tick_rig::RegisterFakeReceiver();
+        Machine::SetUp();
         config = "[Interface]\r\next options=1\r\nshowcmdtext=0\r\n[Tuning]\r\npassed=1\r\n";
         std::string language;
         for (const auto& [section, keys] : CoreLanguageKeys()) {
@@ -77,38 +80,45 @@ protected:
             for (const std::string& key : keys)
                 language += key + "=" + Text(section, key) + "\r\n";
         }
-        PutFile(Prog("LANG\\Rus.ini"), language);
+        this->PutFile(this->Prog("LANG\\Rus.ini"), language);
     }
     void TearDown() override {
         toolkitsim::Reset();
         UnbindReceiverLibrary();
-        DialogTest::TearDown();
+        Machine::TearDown();
     }
 
     // The default buttons of the program folder.
     void DefaultCodes(const std::vector<TCodeEntry>& codes) {
-        PutFile(Prog("Bin\\defcode.bin"), RecordBytes(codes));
+        this->PutFile(this->Prog("Bin\\defcode.bin"), RecordBytes(codes));
     }
     // Starts the tray program with the folder as it stands; its start-up boxes are forgotten.
     void Start() {
-        PutFile(Prog("config.ini"), config);
+        this->PutFile(this->Prog("config.ini"), config);
         Application->CreateForm(FMain);
         ASSERT_NE(FMain, nullptr);
         toolkitsim::RunFor(200);
         toolkitsim::ClearBoxes();
     }
+    // Ends the tray program and every window, as if the program had never run; the files stay.
+    void StopProgram() {
+        toolkitsim::Reset();
+        UnbindReceiverLibrary();
+        ResetRuntimeState();
+        RegisterDialogs();
+    }
 
     // Opens the dialog from the tray menu and runs the script while it is shown; returns once
     // the window manager has closed and freed it. A script that leaves the dialog open fails
-    // the test, and the dialog is cancelled.
-    void WithDialog(const std::function<void(TFConfig&)>& script) {
+    // the test, and the dialog is cancelled, unless it has left a close to the message loop.
+    void WithDialog(const std::function<void(TFConfig&)>& script, bool closesLater = false) {
         bool ran = false;
         toolkitsim::OnModal([&](TCustomForm& form) {
             if (&form != FConfig || ran)
                 return;
             ran = true;
             script(*FConfig);
-            if (FConfig && !FConfig->CloseDone) {
+            if (!closesLater && FConfig && !FConfig->CloseDone) {
                 ADD_FAILURE() << "the script left the dialog open";
                 FConfig->btnCancelClick(nullptr);
             }
@@ -123,8 +133,8 @@ protected:
     }
 
     // A button pressed on the remote, and the ticks that read it.
-    static void Press(std::int64_t code) {
-        tick_rig::QueueCode(code);
+    void Press(std::int64_t code) {
+        this->FeedCode(code);
         toolkitsim::RunFor(300);
     }
 
@@ -142,3 +152,15 @@ protected:
 
     std::string config;
 };
+
+// The real dialogs with a fake receiver library that hands out one code per read.
+class FakeReceiverDialogTest : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        tick_rig::RegisterFakeReceiver();
+    }
+    static void FeedCode(std::int64_t code) { tick_rig::QueueCode(code); }
+};
+
+using ConfigDialogTest = TConfigDialogFixture<FakeReceiverDialogTest>;
