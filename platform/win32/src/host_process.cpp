@@ -230,14 +230,14 @@ void HostProcess::Ended(std::optional<DWORD> reported) {
     do {
         waited = ::waitpid(pid_, &status, 0);
     } while (waited < 0 && errno == EINTR);
-    if (reported)
-        exitCode_ = *reported;
-    else if (waited == pid_ && WIFEXITED(status))
-        exitCode_ = static_cast<DWORD>(WEXITSTATUS(status));
+    DWORD host = 1;
+    if (waited == pid_ && WIFEXITED(status))
+        host = static_cast<DWORD>(WEXITSTATUS(status));
     else if (waited == pid_ && WIFSIGNALED(status))
-        exitCode_ = static_cast<DWORD>(128 + WTERMSIG(status));
-    else
-        exitCode_ = 1;
+        host = static_cast<DWORD>(128 + WTERMSIG(status));
+    const bool agrees = reported && waited == pid_ && WIFEXITED(status) &&
+                        (*reported & 0xFF) == static_cast<DWORD>(WEXITSTATUS(status));
+    exitCode_ = agrees ? *reported : host;
 }
 
 void HostProcess::Kill() {

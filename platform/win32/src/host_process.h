@@ -1,7 +1,9 @@
 // Private to the host simulation: a simulated process whose program runs as a host process of
 // its own, and the line link between the two.
 //
-// The starting process owns the machine. It hands the program the machine's state once, then
+// A program of its own process, rather than its code run inside the starting one: two programs
+// in one process would share the toolkit's one application object and each other's program-wide
+// state. The starting process owns the machine. It hands the program the machine's state once, then
 // steps it in lockstep: the program runs until its clock would move, reports its top-level
 // windows and the time it waits for, and waits for the starting process's clock to get there.
 // So both see one clock, the files of the same host folders and the same named objects, and
@@ -87,8 +89,9 @@ public:
     std::uint64_t WaitingUntil() const { return waitingUntil_; }
     // The time of its last report: when its windows were as reported, or when it ended.
     std::uint64_t ReportedAt() const { return reportedAt_; }
-    // The exit code it reported; without a report the host's exit status (128 + the signal of
-    // a program killed by one).
+    // The exit code it reported; without a report, or when the host process ended otherwise
+    // than it reported (a sanitizer's finding at its end), the host's exit status (128 + the
+    // signal of a program killed by one).
     DWORD ExitCode() const { return exitCode_; }
     const std::vector<HostedWindow>& Windows() const { return windows_; }
 

@@ -135,12 +135,25 @@ TEST_F(HostProgramTest, ItSharesTheNamedObjects) {
 }
 
 TEST_F(HostProgramTest, AProgramThatBreaksOffOrIsMissing) {
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(Start("window PeerMain x abort", pi));
-    EXPECT_EQ(FindWindowA("PeerMain", nullptr), nullptr) << "no window of it is left";
-    EXPECT_EQ(ExitCode(pi), 128u + SIGABRT);
-    Close(pi);
+    struct Case {
+        const char* label;
+        const char* steps;
+        DWORD exitCode;
+    } cases[] = {
+        {"killed by a signal", "window PeerMain x abort", 128u + SIGABRT},
+        {"ended otherwise than it reported", "window PeerMain x report 0 23", 23},
+        {"ended as it reported", "window PeerMain x report 300 44", 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(Start(c.steps, pi));
+        EXPECT_EQ(FindWindowA("PeerMain", nullptr), nullptr) << "no window of it is left";
+        EXPECT_EQ(ExitCode(pi), c.exitCode);
+        Close(pi);
+    }
 
+    PROCESS_INFORMATION pi{};
     win32sim::RegisterHostProgram("C:\\Peer\\gone.exe", {std::string(HOSTED_PEER_PATH) + ".gone"});
     std::string line = "C:\\Peer\\gone.exe";
     STARTUPINFOA si{};

@@ -187,6 +187,27 @@ TEST_F(FirstStartTest, TheFirstStartRunsTheSearchAndLoadsWhatItFound) {
     Exit();
 }
 
+TEST_F(FirstStartTest, ASearchThatCannotSaveIsOfferedAgainOnTheNextStart) {
+    MakeDir(Prog("Bin\\defappl.bin")); // no file can be made in its place
+    toolkitsim::QueueAnswer(mrYes);
+    Start();
+    ASSERT_EQ(win32sim::Processes().size(), 1u);
+    EXPECT_FALSE(win32sim::Processes()[0].running) << "the unattended run ended after its box";
+    for (const auto& box : toolkitsim::Boxes())
+        EXPECT_EQ(box.text.find(cp1251::Literal("программу поиска").c_str()), std::string::npos)
+            << "the search program ran: no err_notuning";
+    EXPECT_EQ(GetPrivateProfileIntA("Tuning", "passed", 0, Prog("config.ini").c_str()), 0);
+    EXPECT_EQ(ApplTable(), (std::vector<Found>{{"System", "", ""}}));
+    Exit();
+
+    toolkitsim::QueueAnswer(mrNo);
+    Start();
+    const auto boxes = toolkitsim::Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].text, kQuestion.c_str());
+    Exit();
+}
+
 TEST_F(FirstStartTest, AnsweredNoTheSearchDoesNotRunAndIsOfferedAgain) {
     toolkitsim::QueueAnswer(mrNo);
     Start();

@@ -2,7 +2,8 @@
 // it takes over the machine that started it and does the steps its simulated command line
 // names, one after another: "busy <ms>" (Sleep), "idle <ms>" (its loop waits for input),
 // "window <class> <caption>", "caption <text>" (of that window), "write <path>" (a file holding
-// "done"), "signal <event name>", "abort", "exit <code>".
+// "done"), "signal <event name>", "abort", "exit <code>", and "report <code> <host status>"
+// (reports one exit code, then ends with another, as a sanitizer's finding at the end does).
 #include "win32sim/desktop.h"
 #include "win32sim/processes.h"
 
@@ -45,6 +46,9 @@ int main() {
             CloseHandle(event);
         } else if (step == "abort") {
             std::abort();
+        } else if (step == "report" && words >> a >> b) {
+            win32sim::LeaveStartingMachine(static_cast<DWORD>(std::stoul(a)));
+            return std::stoi(b);
         } else if (step == "exit" && words >> a) {
             const auto code = static_cast<DWORD>(std::stoul(a));
             win32sim::LeaveStartingMachine(code);
