@@ -211,6 +211,43 @@ TEST_F(MainFormTest, AFirstRunOffersTheSearch) {
     EXPECT_EQ(boxes[0].dialogType, mtConfirmation);
 }
 
+TEST_F(MainFormTest, ASearchThatFailsIsReportedAndStartUpGoesOn) {
+    struct Case {
+        const char* label;
+        bool registered;
+        DWORD waited;
+    } cases[] = {{"never ready for input", true, 20000}, {"not there", false, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        toolkitsim::Reset();
+        ResetRuntimeState();
+        win32sim::ResetMachine();
+        win32sim::MapDrive('C', hostRoot);
+        win32sim::SetProgramPath(kProgramPath);
+        RegisterReceiver();
+        PutFile(Prog("config.ini"), "[Tuning]\r\npassed=0\r\n");
+        if (c.registered) {
+            win32sim::SimulatedProgram search;
+            search.idleAfter = std::nullopt;
+            win32sim::WindowSpec window;
+            window.className = "TFSetup";
+            search.windows.push_back(window);
+            win32sim::RegisterProgram(Prog("Orlimax.exe"), search);
+        }
+        toolkitsim::QueueAnswer(mrYes);
+        const DWORD before = GetTickCount();
+        Start();
+        EXPECT_EQ(GetTickCount() - before, c.waited) << "no wait for its window";
+        EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Search now?", "No search", "No codes",
+                                                        "No applications"}));
+        ASSERT_EQ(win32sim::LaunchLog().size(), 1u);
+        EXPECT_EQ(win32sim::LaunchLog()[0].commandLine, "\"" + Prog("Orlimax.exe") + "\" auto");
+        EXPECT_TRUE(FMain->tmrMain->Enabled);
+        FMain->Close();
+        UnbindReceiverLibrary();
+    }
+}
+
 TEST_F(MainFormTest, AnOldSystemHasNoLayeredWindows) {
     PutFile(Prog("config.ini"),
             "[Tuning]\r\npassed=1\r\n[Interface]\r\nAnimation=1\r\nAlpha=1\r\nAlphavalue=100\r\n");

@@ -131,7 +131,7 @@ struct Form {
 constexpr Form kForms[] = {
     {"folder", 1, 1},        {"program", 2, 3}, {"window", 2, 3}, {"front", 1, 1},
     {"press", 1, 4},         {"wait", 1, 1},    {"answer", 1, 1}, {"expect", 1, 1000},
-    {"expect-not", 1, 1000}, {"exit", 0, 0},
+    {"expect-not", 1, 1000}, {"exit", 0, 0},    {"file", 1, 1},
 };
 
 } // namespace

@@ -8,9 +8,9 @@
 namespace simulator {
 
 struct Action {
-    int line = 0;                   // in the scenario file, for messages
-    unsigned at = 0;                // virtual milliseconds after the program started
-    std::string verb;               // "program", "window", "front", "press", "answer", "expect" ...
+    int line = 0;     // in the scenario file, for messages
+    unsigned at = 0;  // virtual milliseconds after the program started
+    std::string verb; // "program", "window", "front", "press", "answer", "file", "expect" ...
     std::vector<std::string> words; // the words after the verb, quotes removed
     std::string rest;               // the text after the verb as written (expect)
     // press: a button of the code table by name, or a raw code ("press code <number>").

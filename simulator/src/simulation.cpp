@@ -28,6 +28,7 @@
 #include <map>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -140,6 +141,8 @@ public:
         Input();
         Messages();
         Launches();
+        OtherWindows();
+        Ends();
         Volume();
         Sounds();
         Shutdowns();
@@ -278,6 +281,36 @@ private:
         }
     }
 
+    static std::string ProgramOf(DWORD processId) {
+        for (const auto& p : win32sim::Processes())
+            if (p.processId == processId)
+                return p.path;
+        return std::string();
+    }
+
+    // The windows of the programs it started, also those that came and went while it waited.
+    void OtherWindows() {
+        const auto events = win32sim::WindowEvents();
+        for (; windowEvents_ < events.size(); ++windowEvents_) {
+            const auto& e = events[windowEvents_];
+            const std::string program = e.own ? std::string() : ProgramOf(e.processId);
+            if (program.empty())
+                continue;
+            Print(std::string(e.opened ? "window opened: \"" : "window closed: \"") + e.className +
+                  "\" \"" + e.caption + "\" (" + program + ")");
+        }
+    }
+
+    void Ends() {
+        const auto processes = win32sim::Processes();
+        for (const auto& p : processes) {
+            if (p.running || ended_.count(p.processId) != 0)
+                continue;
+            ended_.insert(p.processId);
+            Print("program ended: " + p.path + ", exit code " + std::to_string(p.exitCode));
+        }
+    }
+
     void Volume() {
         const DWORD volume = win32sim::WaveOutVolume(0);
         if (volume == volume_)
@@ -298,6 +331,11 @@ private:
             Print("shut-down asked, flags " + Hex(log[shutdowns_].flags));
     }
 
+public:
+    // Files the scenario put on the drive are not the program's doing.
+    void TakeFiles() { files_ = Snapshot(root_); }
+
+private:
     void Files() {
         auto now = Snapshot(root_);
         for (const auto& [name, bytes] : now) {
@@ -319,7 +357,8 @@ private:
     std::string screen_[FormSlotCount];
     unsigned shows_[FormSlotCount] = {};
     std::size_t boxes_ = 0, messageBoxes_ = 0, input_ = 0, messages_ = 0, launches_ = 0,
-                sounds_ = 0, shutdowns_ = 0;
+                sounds_ = 0, shutdowns_ = 0, windowEvents_ = 0;
+    std::set<DWORD> ended_;
     DWORD volume_ = 0;
 };
 
@@ -331,8 +370,8 @@ public:
 
     void Schedule() {
         for (const Action& action : scenario_.actions) {
-            // Answers due at the start are there before the start-up asks.
-            if (action.at == 0 && action.verb == "answer")
+            // Answers and files due at the start are there before the start-up asks.
+            if (action.at == 0 && (action.verb == "answer" || action.verb == "file"))
                 Perform(action);
             else
                 toolkitsim::At(action.at, [this, &action] { Perform(action); });
@@ -395,6 +434,8 @@ private:
             nextProcess_ += 4;
             win32sim::CreateForeignWindow(spec, process, process + 1);
             watcher_.Note("> " + w[1] + " shows a window of class \"" + w[0] + "\" in front");
+        } else if (a.verb == "file") {
+            PutOnDrive(a);
         } else if (a.verb == "front") {
             Front(a);
         } else if (a.verb == "press") {
@@ -411,6 +452,22 @@ private:
             if (FMain != nullptr)
                 toolkitsim::ClickItem(*FMain->NExit);
         }
+    }
+
+    // A file on the simulated drive, such as an installed program that the search finds.
+    void PutOnDrive(const Action& a) {
+        const std::string host = win32sim::HostPath(a.words[0]);
+        std::error_code error;
+        if (!host.empty())
+            fs::create_directories(fs::path(host).parent_path(), error);
+        std::ofstream out(host, std::ios::binary | std::ios::trunc);
+        if (host.empty() || error || !(out << "MZ")) {
+            Fail(a, "cannot put " + a.words[0] + " on the simulated drive");
+            return;
+        }
+        out.close();
+        watcher_.TakeFiles();
+        watcher_.Note("> the file " + a.words[0] + " is on the drive");
     }
 
     void Front(const Action& a) {
@@ -510,6 +567,8 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
     win32sim::MapDrive('C', drive.string());
     win32sim::SetProgramPath(kProgramPath);
     SetCurrentDirectoryA(kProgramFolder);
+    // The search program beside the tray program, its own code as a program of its own.
+    win32sim::RegisterHostProgram(std::string(kProgramFolder) + "Orlimax.exe", {SEARCH_PROGRAM});
     toolkitsim::Reset();
     ResetRuntimeState();
     win32sim::WaveOutDevice speakers;

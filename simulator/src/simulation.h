@@ -1,6 +1,7 @@
 // A run of the tray program on the simulated platform: a machine with the program folder on
-// drive C:, the receiver chain, foreign applications and button presses from a scenario, and a
-// report of what the program did, in order, with virtual time stamps.
+// drive C:, the receiver chain, the real search program beside the tray program, foreign
+// applications and button presses from a scenario, and a report of what the program did, in
+// order, with virtual time stamps.
 #pragma once
 
 #include "scenario.h"

@@ -65,6 +65,7 @@ TEST(ScenarioTest, LinesThatCannotBeReadNameTheirLineAndReason) {
         {"answer maybe\n", "line 1: answer yes, no, ok or cancel"},
         {"expect\n", "line 1: nothing to expect"},
         {"front\n", "line 1: wrong number of words for \"front\""},
+        {"file\n", "line 1: wrong number of words for \"file\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -187,6 +187,19 @@ TEST(SimulationRunTest, UnknownButtonAndWindowAreFailures) {
     EXPECT_EQ(run.failures[1], "line 3: no window of class \"Nowhere\"");
 }
 
+TEST(SimulationRunTest, AFilePutOnTheDriveIsNotThePrograms) {
+    const auto result = RunText("file \"C:\\Program Files\\App\\app.exe\"\n"
+                                "wait 200\n"
+                                "expect-not file written: C:\\Program Files\n"
+                                "file Z:\\app.exe\n");
+    EXPECT_NE(std::find(result.report.begin(), result.report.end(),
+                        "[   0.000] > the file C:\\Program Files\\App\\app.exe is on the drive"),
+              result.report.end());
+    EXPECT_EQ(result.failures,
+              std::vector<std::string>{"line 5: cannot put Z:\\app.exe on the simulated drive"});
+    EXPECT_EQ(result.exitCode, 1);
+}
+
 TEST(SimulationRunTest, QuestionWithoutAnAnswerFailsTheRun) {
     const auto run = RunText("wait 200\npress Play\n", false);
     EXPECT_EQ(run.exitCode, 1);

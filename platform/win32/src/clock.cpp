@@ -8,6 +8,19 @@
 namespace {
 
 std::atomic<std::uint64_t> ticks{0};
+// Set in a program that runs on the machine of the process that started it: the clock then
+// moves only as that process grants.
+std::atomic<win32sim::detail::ClockFollower> follower{nullptr};
+
+// Moves the clock forward by the time: at once, or as the starting process grants it.
+void MoveClock(DWORD milliseconds, bool waitingForInput) {
+    if (const auto follow = follower.load()) {
+        follow(ticks.load() + milliseconds, waitingForInput);
+        return;
+    }
+    ticks += milliseconds;
+    win32sim::detail::RunProcessTimeline();
+}
 
 // Local time as milliseconds since 1970-01-01 00:00, taken at the tick count `ticksAtSet`.
 std::mutex timeLock;
@@ -47,8 +60,7 @@ DWORD WINAPI GetTickCount(void) {
 }
 
 void WINAPI Sleep(DWORD dwMilliseconds) {
-    ticks += dwMilliseconds;
-    win32sim::detail::RunProcessTimeline();
+    MoveClock(dwMilliseconds, false);
 }
 
 void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
@@ -89,8 +101,11 @@ void SetTickCount(DWORD milliseconds) {
 }
 
 void AdvanceClock(DWORD milliseconds) {
-    ticks += milliseconds;
-    detail::RunProcessTimeline();
+    MoveClock(milliseconds, false);
+}
+
+void WaitForInput(DWORD milliseconds) {
+    MoveClock(milliseconds, true);
 }
 
 void SetLocalTime(const SYSTEMTIME& time) {
@@ -104,6 +119,15 @@ void SetLocalTime(const SYSTEMTIME& time) {
 namespace detail {
 std::uint64_t VirtualTicks() {
     return ticks.load();
+}
+
+void FollowClock(ClockFollower follow) {
+    follower = follow;
+}
+
+void MoveClockTo(std::uint64_t target) {
+    ticks = target;
+    RunProcessTimeline();
 }
 
 void ResetClock() {

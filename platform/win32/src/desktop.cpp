@@ -70,6 +70,18 @@ WindowInfo Describe(const DesktopWindow& w) {
     return info;
 }
 
+void RecordWindowEvent(const DesktopWindow& w, bool opened) {
+    WindowEvent e;
+    e.opened = opened;
+    e.handle = w.handle;
+    e.className = w.className;
+    e.caption = w.caption;
+    e.processId = w.processId;
+    e.own = w.own;
+    e.time = GetTickCount();
+    desktop.windowEvents.push_back(std::move(e));
+}
+
 bool Contains(const DesktopWindow& w, POINT p) {
     if (p.x < w.bounds.left || p.x >= w.bounds.right || p.y < w.bounds.top ||
         p.y >= w.bounds.bottom)
@@ -143,6 +155,7 @@ std::pair<HWND, ActivationChange> AddWindowLocked(const WindowSpec& spec, DWORD 
     w->own = own;
     w->proc = std::move(proc);
     const HWND handle = w->handle;
+    RecordWindowEvent(*w, true);
     desktop.windows.insert(desktop.windows.begin(), std::move(w));
     BringToFront(handle);
     ActivationChange change;
@@ -162,12 +175,22 @@ ActivationChange RemoveWindowLocked(HWND window) {
         change.fromProc = nullptr;
     }
     const auto gone = *it;
+    RecordWindowEvent(*gone, false);
     desktop.windows.erase(Position(window));
     if (gone->region != nullptr)
         DeleteRegionLocked(gone->region);
     for (auto& [thread, queue] : desktop.queues)
         std::erase_if(queue, [&](const MSG& m) { return m.hwnd == window; });
     return change;
+}
+
+std::size_t WindowEventCountLocked() {
+    return desktop.windowEvents.size();
+}
+
+void RestampWindowEventsLocked(std::size_t from, DWORD time) {
+    for (std::size_t i = from; i < desktop.windowEvents.size(); ++i)
+        desktop.windowEvents[i].time = time;
 }
 
 void ResetDesktop() {
@@ -264,6 +287,11 @@ std::vector<WindowInfo> Windows() {
     for (const auto& w : TheDesktop().windows)
         result.push_back(Describe(*w));
     return result;
+}
+
+std::vector<WindowEvent> WindowEvents() {
+    std::lock_guard lock(DesktopMutex());
+    return TheDesktop().windowEvents;
 }
 
 std::optional<WindowInfo> Window(HWND window) {

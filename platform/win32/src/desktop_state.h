@@ -46,6 +46,7 @@ struct Desktop {
     std::map<DWORD, std::deque<MSG>> queues; // posted messages by thread id
     std::vector<InputEvent> input;
     std::array<bool, 256> keyDown{};
+    std::vector<WindowEvent> windowEvents;
 };
 
 // The one lock of the desktop, its regions and the simulated processes. Window procedures are
@@ -71,6 +72,10 @@ std::pair<HWND, ActivationChange> AddWindowLocked(const WindowSpec& spec, DWORD 
                                                   DWORD threadId, bool own, WindowProc proc);
 // Removes a window and what belongs to it; the caller announces the change.
 ActivationChange RemoveWindowLocked(HWND window);
+// The window events recorded so far, and a new time for those from the index on: a program
+// of another host process opened or closed them at its own moment, before they were mirrored.
+std::size_t WindowEventCountLocked();
+void RestampWindowEventsLocked(std::size_t from, DWORD time);
 // Deletes a region the desktop owns (a window's region); under the lock.
 void DeleteRegionLocked(HRGN region);
 

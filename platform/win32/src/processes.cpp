@@ -1,7 +1,9 @@
 // Simulated processes: registered programs started by CreateProcessA, WinExec and ShellExecuteA,
-// living on the virtual clock (windows opening, input idle, exit), with process and thread handles.
+// living on the virtual clock (windows opening, input idle, exit), with process and thread handles;
+// a program of a host process of its own is stepped on the same clock and its windows mirrored.
 #include "desktop_state.h"
 #include "handle_table.h"
+#include "host_process.h"
 #include "sim_state.h"
 #include "win32sim/machine.h"
 #include "win32sim/processes.h"
@@ -10,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -30,6 +33,9 @@ struct Process {
     DWORD exitCode = STILL_ACTIVE;
     bool windowsOpened = false;
     std::vector<HWND> windows;
+    // The program runs as a host process of its own; its windows here mirror its own.
+    std::shared_ptr<HostProcess> host;
+    std::map<std::uintptr_t, HWND> mirrors;
 
     std::uint64_t At(const std::optional<DWORD>& after) const {
         return after ? start + *after : kNever;
@@ -41,6 +47,8 @@ struct Process {
     }
     // Input idle counts only when it comes before the program's end.
     bool IdleBy(std::uint64_t now) const {
+        if (host)
+            return host->EverIdle();
         return IdleAt() != kNever && IdleAt() <= now && IdleAt() < ExitAt();
     }
 };
@@ -58,6 +66,7 @@ struct ThreadObject : KernelObject {
 struct Registered {
     std::string path;
     SimulatedProgram program;
+    std::vector<std::string> hostProgram; // not empty: the program runs as a host process
 };
 
 // All under the desktop's lock, since programs open and close windows.
@@ -116,10 +125,13 @@ void EndLocked(Process& p, DWORD exitCode, std::vector<ActivationChange>& change
     for (const HWND w : p.windows)
         changes.push_back(RemoveWindowLocked(w));
     p.windows.clear();
+    p.mirrors.clear();
+    if (p.host)
+        p.host->Kill();
 }
 
 void StepLocked(Process& p, std::uint64_t now, std::vector<ActivationChange>& changes) {
-    if (!p.running)
+    if (!p.running || p.host)
         return;
     if (!p.windowsOpened && p.WindowsAt() <= now && p.WindowsAt() < p.ExitAt())
         OpenWindowsLocked(p, changes);
@@ -130,6 +142,110 @@ void StepLocked(Process& p, std::uint64_t now, std::vector<ActivationChange>& ch
 void AnnounceAll(const std::vector<ActivationChange>& changes) {
     for (const auto& c : changes)
         Announce(c);
+}
+
+// The host program's windows as it last reported them, or its end.
+void MirrorLocked(Process& p, std::vector<ActivationChange>& changes) {
+    if (!p.running)
+        return;
+    // The windows came and went at the program's moment.
+    struct Restamp {
+        std::size_t from;
+        DWORD at;
+        ~Restamp() { RestampWindowEventsLocked(from, at); }
+    } restamp{WindowEventCountLocked(), static_cast<DWORD>(p.host->ReportedAt())};
+    if (!p.host->Running()) {
+        EndLocked(p, p.host->ExitCode(), changes);
+        return;
+    }
+    std::map<std::uintptr_t, HWND> kept;
+    for (const HostedWindow& h : p.host->Windows()) {
+        const auto known = p.mirrors.find(h.id);
+        DesktopWindow* w = known == p.mirrors.end() ? nullptr : FindDesktopWindow(known->second);
+        if (w == nullptr) {
+            win32sim::WindowSpec spec;
+            spec.className = h.className;
+            spec.caption = h.caption;
+            spec.visible = h.visible;
+            spec.bounds = h.bounds;
+            auto [handle, change] = AddWindowLocked(spec, p.processId, p.threadId, false, nullptr);
+            changes.push_back(std::move(change));
+            kept[h.id] = handle;
+            continue;
+        }
+        w->className = h.className;
+        w->caption = h.caption;
+        w->visible = h.visible;
+        w->bounds = h.bounds;
+        kept[h.id] = known->second;
+    }
+    for (const auto& [id, handle] : p.mirrors)
+        if (kept.count(id) == 0)
+            changes.push_back(RemoveWindowLocked(handle));
+    p.mirrors = std::move(kept);
+    p.windows.clear();
+    for (const auto& [id, handle] : p.mirrors)
+        p.windows.push_back(handle);
+}
+
+// Steps of host programs, one at a time; a step may run for a while in real time, so the
+// desktop is not held meanwhile.
+std::recursive_mutex& HostStepMutex() {
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+// Runs the host program through the waits that end by now, and mirrors what it reported.
+void RunHosted(const std::shared_ptr<Process>& p) {
+    std::lock_guard step(HostStepMutex());
+    const std::shared_ptr<HostProcess> host = p->host;
+    if (!host || !host->RunUntil(VirtualTicks()))
+        return;
+    std::vector<ActivationChange> changes;
+    {
+        std::lock_guard lock(DesktopMutex());
+        MirrorLocked(*p, changes);
+    }
+    AnnounceAll(changes);
+}
+
+// A started host program takes over the machine and runs until it first waits.
+void BeginHosted(const std::shared_ptr<Process>& p) {
+    std::lock_guard step(HostStepMutex());
+    p->host->Begin(p->path, p->commandLine);
+    std::vector<ActivationChange> changes;
+    {
+        std::lock_guard lock(DesktopMutex());
+        MirrorLocked(*p, changes);
+    }
+    AnnounceAll(changes);
+}
+
+// WaitForInputIdle on a host program: the clock moves from one of its waits to the next until
+// its message loop waited, it ended, or the time-out came.
+DWORD WaitForHostedIdle(const std::shared_ptr<Process>& p, DWORD milliseconds) {
+    const std::uint64_t start = VirtualTicks();
+    const std::uint64_t deadline = milliseconds == INFINITE ? kNever : start + milliseconds;
+    for (;;) {
+        RunHosted(p);
+        std::uint64_t next;
+        {
+            std::lock_guard lock(DesktopMutex());
+            if (p->host->EverIdle())
+                return 0;
+            if (!p->running || !p->host->Running()) {
+                SetLastError(ERROR_INVALID_HANDLE);
+                return WAIT_FAILED;
+            }
+            next = p->host->WaitingUntil();
+        }
+        const std::uint64_t now = VirtualTicks();
+        if (next > deadline) {
+            win32sim::AdvanceClock(static_cast<DWORD>(deadline - now));
+            return WAIT_TIMEOUT;
+        }
+        win32sim::AdvanceClock(static_cast<DWORD>(next > now ? next - now : 0));
+    }
 }
 
 // Starts the program a request names; the error when it cannot.
@@ -143,6 +259,13 @@ std::shared_ptr<Process> Start(const Registered* program, std::string commandLin
         return nullptr;
     }
     auto p = std::make_shared<Process>();
+    if (!program->hostProgram.empty()) {
+        p->host = HostProcess::Spawn(program->hostProgram);
+        if (!p->host) {
+            error = ERROR_FILE_NOT_FOUND;
+            return nullptr;
+        }
+    }
     p->processId = nextId;
     p->threadId = nextId + 4;
     nextId += 8;
@@ -169,17 +292,26 @@ namespace win32sim::detail {
 
 void RunProcessTimeline() {
     std::vector<ActivationChange> changes;
+    std::vector<std::shared_ptr<Process>> hosted;
     {
         std::lock_guard lock(DesktopMutex());
         const auto now = VirtualTicks();
-        for (const auto& p : processes)
+        for (const auto& p : processes) {
             StepLocked(*p, now, changes);
+            if (p->host && p->running)
+                hosted.push_back(p);
+        }
     }
     AnnounceAll(changes);
+    for (const auto& p : hosted)
+        RunHosted(p);
 }
 
 void ResetProcesses() {
     std::lock_guard lock(DesktopMutex());
+    for (const auto& p : processes)
+        if (p->host)
+            p->host->Kill();
     registry.clear();
     processes.clear();
     launches.clear();
@@ -243,6 +375,8 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
         SetLastError(error);
         return FALSE;
     }
+    if (process->host)
+        BeginHosted(process);
     lpProcessInformation->hProcess = InsertHandle(std::make_shared<ProcessObject>(process));
     lpProcessInformation->hThread = InsertHandle(std::make_shared<ThreadObject>(process));
     lpProcessInformation->dwProcessId = process->processId;
@@ -253,13 +387,16 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
 // Waits on the virtual clock, which it advances: to the moment the program first waits for
 // input (0), to the time-out (WAIT_TIMEOUT) or to the program's end before it ever was idle
 // (WAIT_FAILED). An endless wait on a program that never becomes idle ends at once with
-// WAIT_TIMEOUT rather than hanging the test.
+// WAIT_TIMEOUT rather than hanging the test. A host program is followed from one of its waits to
+// the next, so an endless wait on it lasts until its loop waits or it ends.
 DWORD WINAPI WaitForInputIdle(HANDLE hProcess, DWORD dwMilliseconds) {
     const auto process = ProcessOfHandle(hProcess);
     if (!process) {
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
     }
+    if (process->host)
+        return WaitForHostedIdle(process, dwMilliseconds);
     std::uint64_t wakeAt;
     DWORD result;
     {
@@ -333,9 +470,9 @@ UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
     record.showCommand = static_cast<INT>(uCmdShow);
     std::vector<ActivationChange> changes;
     DWORD error = 0;
+    std::shared_ptr<Process> process;
     {
         std::lock_guard lock(DesktopMutex());
-        std::shared_ptr<Process> process;
         if (lpCmdLine == nullptr)
             error = ERROR_INVALID_PARAMETER;
         else
@@ -349,6 +486,8 @@ UINT WINAPI WinExec(LPCSTR lpCmdLine, UINT uCmdShow) {
         launches.push_back(record);
     }
     AnnounceAll(changes);
+    if (process && process->host)
+        BeginHosted(process);
     if (error == 0)
         return 33;
     SetLastError(error);
@@ -378,6 +517,7 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPC
         !file.empty() && GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
     std::vector<ActivationChange> changes;
     std::uintptr_t result = 42;
+    std::shared_ptr<Process> process;
     {
         std::lock_guard lock(DesktopMutex());
         if (const Registered* program = Lookup(file)) {
@@ -385,7 +525,7 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPC
             if (lpParameters != nullptr && *lpParameters != '\0')
                 line += std::string(" ") + lpParameters;
             DWORD error = 0;
-            const auto process = Start(program, line, error);
+            process = Start(program, line, error);
             if (process) {
                 record.started = true;
                 record.processId = process->processId;
@@ -401,6 +541,8 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPC
         launches.push_back(record);
     }
     AnnounceAll(changes);
+    if (process && process->host)
+        BeginHosted(process);
     if (record.error != 0)
         SetLastError(record.error);
     return reinterpret_cast<HINSTANCE>(result);
@@ -408,12 +550,24 @@ HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPC
 
 namespace win32sim {
 
-void RegisterProgram(const std::string& path, const SimulatedProgram& program) {
+namespace {
+
+void Register(Registered registered) {
     std::lock_guard lock(DesktopMutex());
     std::erase_if(registry, [&](const Registered& r) {
-        return cp1251::EqualNoCase(FullPathName(r.path), FullPathName(path));
+        return cp1251::EqualNoCase(FullPathName(r.path), FullPathName(registered.path));
     });
-    registry.push_back({path, program});
+    registry.push_back(std::move(registered));
+}
+
+} // namespace
+
+void RegisterProgram(const std::string& path, const SimulatedProgram& program) {
+    Register({path, program, {}});
+}
+
+void RegisterHostProgram(const std::string& path, const std::vector<std::string>& hostProgram) {
+    Register({path, SimulatedProgram{}, hostProgram});
 }
 
 std::vector<ProcessInfo> Processes() {

@@ -25,6 +25,12 @@ void ResetCommandLine();
 
 // The virtual clock in milliseconds, without the 32-bit wrap of the tick count.
 std::uint64_t VirtualTicks();
+// A program on the machine of the process that started it hands each move of its clock to
+// this: it returns once the clock has reached the target (MoveClockTo). `waitingForInput`: the
+// program's message loop waits.
+using ClockFollower = void (*)(std::uint64_t target, bool waitingForInput);
+void FollowClock(ClockFollower follow);
+void MoveClockTo(std::uint64_t target);
 // What runs after each move of the clock: the simulated programs' steps that have come due (the
 // caller holds no lock of the desktop).
 void RunProcessTimeline();

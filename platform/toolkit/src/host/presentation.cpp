@@ -4,6 +4,7 @@
 #include "script.h"
 
 #include <win32sim/desktop.h>
+#include <win32sim/processes.h>
 
 #include <limits>
 
@@ -66,7 +67,7 @@ void WaitForEvents(std::uint64_t milliseconds) {
     if (milliseconds == std::numeric_limits<std::uint64_t>::max())
         throw Failure("the message loop waits for something that nothing can bring: no timer "
                       "runs and no run time was given");
-    Sleep(static_cast<DWORD>(milliseconds));
+    win32sim::WaitForInput(static_cast<DWORD>(milliseconds));
 }
 
 int ScreenWidth() {

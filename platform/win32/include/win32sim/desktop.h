@@ -49,6 +49,19 @@ struct WindowInfo {
 std::vector<WindowInfo> Windows();
 std::optional<WindowInfo> Window(HWND window);
 
+// Every top-level window that appeared or went since the machine was reset, in order: also the
+// windows of a program that came and went while the running program waited.
+struct WindowEvent {
+    bool opened = false; // false: it went
+    HWND handle = nullptr;
+    std::string className;
+    std::string caption; // when it appeared or went
+    DWORD processId = 0;
+    bool own = false;
+    DWORD time = 0; // the tick count
+};
+std::vector<WindowEvent> WindowEvents();
+
 struct LayeredAttributes {
     COLORREF colorKey = 0;
     BYTE alpha = 0;

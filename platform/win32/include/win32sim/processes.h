@@ -24,6 +24,12 @@ struct SimulatedProgram {
 // Registers a program under its path ("C:\Apps\Player.exe"), matched without regard to case
 // against the application name or the program named by the command line.
 void RegisterProgram(const std::string& path, const SimulatedProgram& program);
+// Registers a program whose own code, built as a host program (its host path, then its
+// arguments), runs as a host process of its own on this machine: it sees these drives, this
+// clock and these named objects (not the entries' attribute marks, which stay with the process
+// that set them), and its top-level windows stand on this desktop while it runs. It becomes
+// idle, opens windows and ends as its code does.
+void RegisterHostProgram(const std::string& path, const std::vector<std::string>& hostProgram);
 
 struct ProcessInfo {
     DWORD processId = 0;
@@ -61,5 +67,17 @@ struct LaunchRecord {
     DWORD error = 0; // the last error of a failed call
 };
 std::vector<LaunchRecord> LaunchLog();
+
+// The message loop of the running program waits for input, at most for the time: the moment
+// WaitForInputIdle waits for. Otherwise the same as Sleep.
+void WaitForInput(DWORD milliseconds);
+
+// In a host program started for RegisterHostProgram: takes over the machine of the
+// process that started it (drives, program path, command line, current directory, clock, time
+// of day, named objects, screen); from then on this clock moves only when that process's clock
+// has come as far. False when this process was not started that way.
+bool JoinStartingMachine();
+// The program has ended with the exit code: its windows leave the starting process's desktop.
+void LeaveStartingMachine(DWORD exitCode);
 
 } // namespace win32sim
