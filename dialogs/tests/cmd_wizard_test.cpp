@@ -1,0 +1,562 @@
+// The command wizard as the user works it: every step type with each of its choices goes from
+// the wizard's fields through the settings dialog's grid and the record file to the engine,
+// which then does exactly that step; and the wizard's own rules (names, fields, filter, Del,
+// dragging, storing, closing).
+#include "wizard_fixture.h"
+
+#include "allocation_hooks.h"
+#include "cmd_func_files.h"
+#include "language.h"
+#include "win32sim/multimedia.h"
+#include "win32sim/system.h"
+
+#include <cp1251.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace wizard_test;
+using engine_test::kA;
+using Act = std::function<void(TFCmdwizard&)>;
+
+Act Pick(int n, const std::string& text) {
+    return [=](TFCmdwizard& w) { toolkitsim::ChooseItem(*w.Param(n), text); };
+}
+// The row of that value, by the name the list shows once the wizard has loaded the texts.
+Act PickRow(int n, const TKeyword* list, int count, int value) {
+    return
+        [=](TFCmdwizard& w) { toolkitsim::ChooseItem(*w.Param(n), ShownAs(list, count, value)); };
+}
+Act Type(int n, const std::string& text) {
+    return [=](TFCmdwizard& w) { toolkitsim::TypeText(*w.Param(n), text); };
+}
+Act Buffer(bool text) {
+    return [=](TFCmdwizard& w) { toolkitsim::Click(text ? *w.rbtnText : *w.rbtnInteger); };
+}
+WizardStep Step(const std::string& type, const std::vector<Act>& acts = {}) {
+    return WizardStep{type, [acts](TFCmdwizard& w) {
+                          for (const Act& a : acts)
+                              a(w);
+                      }};
+}
+// A number buffer made x - 1 from its empty -1.
+WizardStep NumberBecomes(int x) {
+    return Step("changebuf", {Buffer(false), Pick(1, "iBuf + X"), Type(2, std::to_string(x + 1))});
+}
+std::vector<std::string> NumberRow(int x) {
+    return {"changebuf", "Int", "iBuf + X", std::to_string(x + 1), ""};
+}
+std::vector<std::string> Plain(const std::string& type) {
+    return {type, "", "", "", ""};
+}
+
+struct Case {
+    std::string label;
+    std::vector<WizardStep> steps;
+    Rows rows; // the settings grid's columns 1 to 5
+    std::function<void()> before;
+    std::function<void()> check;
+};
+
+class CmdWizardTest : public WizardTest {
+protected:
+    void SetUp() override {
+        WizardTest::SetUp();
+        player_ = OpenPlayerWindow();
+        BindCmdToA();
+    }
+
+    // Builds the command "Cmd" in the wizard and stores it with OK.
+    void BuildWithOk(const std::vector<WizardStep>& steps) {
+        RunWizard(KindCmdwizard, [&] {
+            AddSteps(*FCmdwizard, "Cmd", steps);
+            toolkitsim::Click(*FCmdwizard->btnOk);
+        });
+    }
+
+    // The settings grid saved for the player, then button A pressed.
+    void SaveAndPress() {
+        ASSERT_EQ(SaveCmdGrid("Player", false, *FConfig->stgCommand), 0);
+        Runtime.FuncCache = {};
+        Runtime.CmdCache = {};
+        Runtime.RcMode = 1;
+        Press(kA);
+    }
+
+    static win32sim::InputEvent LastInput() {
+        const auto log = win32sim::InputLog();
+        return log.empty() ? win32sim::InputEvent{} : log.back();
+    }
+    static win32sim::MessageRecord LastMessage() {
+        const auto log = win32sim::MessageLog();
+        return log.empty() ? win32sim::MessageRecord{} : log.back();
+    }
+    static void EscapeList() {
+        if (FList && FList->Visible)
+            toolkitsim::PressKey(*FList, VK_ESCAPE);
+        if (FInput && FInput->Visible)
+            toolkitsim::PressKey(*FInput, VK_ESCAPE);
+        Ticks(1);
+        Runtime.PendingFunc = -1;
+        Runtime.PendingList = 0;
+        Runtime.PendingInput = 0;
+        Runtime.ReplayRequest = 0;
+    }
+
+    void RunCases(const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.label);
+            EmptyConfigCommands();
+            if (FInfo)
+                FInfo->Visible = false;
+            BuildWithOk(c.steps);
+            Rows expected;
+            for (std::size_t i = 0; i < c.rows.size(); ++i) {
+                std::vector<std::string> row{i == 0 ? "Cmd" : ""};
+                row.insert(row.end(), c.rows[i].begin(), c.rows[i].end());
+                expected.push_back(row);
+            }
+            EXPECT_EQ(GridRows(*FConfig->stgCommand), expected);
+            EXPECT_EQ(FConfig->stgCommand->Tag, 1);
+            win32sim::ClearForeground();
+            if (c.before)
+                c.before();
+            SaveAndPress();
+            c.check();
+        }
+    }
+
+    HWND player_ = nullptr;
+};
+
+TEST_F(CmdWizardTest, BuffersMessagesKeysAndCursorFromTheWizardToTheEngine) {
+    static const char reply[] = "from player";
+    const auto key = [](int n, int vk) { return PickRow(n, Runtime.VKEY, VKeyCount, vk); };
+    const auto message = [this](UINT msg, WPARAM w, LPARAM l) {
+        return [=, this] {
+            const win32sim::MessageRecord m = LastMessage();
+            EXPECT_EQ(m.window, player_);
+            EXPECT_EQ(m.message, msg);
+            EXPECT_EQ(m.wParam, w);
+            EXPECT_EQ(m.lParam, l);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"show_txt Txt",
+         {Step("show_txt", {Buffer(true)})},
+         {{"show_txt", "Txt", "", "", ""}},
+         [] { SetTextBuffer("hello"); },
+         [] { EXPECT_EQ(InfoText(), "hello"); }},
+        {"show_txt Int",
+         {NumberBecomes(42), Step("show_txt", {Buffer(false)})},
+         {NumberRow(42), {"show_txt", "Int", "", "", ""}},
+         nullptr,
+         [] { EXPECT_EQ(InfoText(), "42"); }},
+        {"show_bar",
+         {Step("show_bar")},
+         {Plain("show_bar")},
+         [] { SetTextBuffer("Level"); },
+         [] {
+             ASSERT_TRUE(Shown(FBar));
+             EXPECT_EQ(FBar->lblMsgtext->Caption, "Level");
+         }},
+        {"setcurpos",
+         {Step("setcurpos", {Type(1, "100"), Type(2, "200")})},
+         {{"setcurpos", "100", "200", "", ""}},
+         nullptr,
+         [] {
+             const win32sim::InputEvent e = LastInput();
+             EXPECT_EQ(e.kind, win32sim::InputEvent::Kind::CursorPos);
+             EXPECT_EQ(e.cursor.x, 100);
+             EXPECT_EQ(e.cursor.y, 200);
+         }},
+        {"sendmsg",
+         {Step("sendmsg", {Type(2, "5"), Type(3, "7")})},
+         {{"sendmsg", "1024", "5", "7", ""}},
+         nullptr,
+         message(1024, 5, 7)},
+        {"buf=sendmsg Int",
+         {Step("buf=sendmsg", {Buffer(false), Type(2, "0"), Type(3, "0")}),
+          Step("show_txt", {Buffer(false)})},
+         {{"buf=sendmsg", "Int", "1024", "0", "0"}, {"show_txt", "Int", "", "", ""}},
+         [this] { win32sim::SetMessageResult(player_, 1024, 42); },
+         [] { EXPECT_EQ(InfoText(), "42"); }},
+        {"buf=sendmsg Txt",
+         {Step("buf=sendmsg", {Buffer(true), Type(2, "1"), Type(3, "2")}),
+          Step("show_txt", {Buffer(true)})},
+         {{"buf=sendmsg", "Txt", "1024", "1", "2"}, {"show_txt", "Txt", "", "", ""}},
+         [this] { win32sim::SetMessageResult(player_, 1024, reinterpret_cast<LRESULT>(reply)); },
+         [message] {
+             // Another program's answer is never read as text here: the command ends.
+             message(1024, 1, 2)();
+             EXPECT_EQ(InfoText(), "<hidden>");
+         }},
+        {"sendmsg=buf Int into the third argument",
+         {NumberBecomes(5), Step("sendmsg=buf", {Buffer(false), Pick(1, "3"), Type(3, "7")})},
+         {NumberRow(5), {"sendmsg=buf", "Int", "3", "1024", "7"}},
+         nullptr,
+         message(1024, 5, 7)},
+        {"sendmsg=buf Int into the fourth argument",
+         {NumberBecomes(5), Step("sendmsg=buf", {Buffer(false), Pick(1, "4"), Type(3, "7")})},
+         {NumberRow(5), {"sendmsg=buf", "Int", "4", "1024", "7"}},
+         nullptr,
+         message(1024, 7, 5)},
+        {"sendmsg=buf Txt",
+         {Step("sendmsg=buf", {Buffer(true), Pick(1, "4"), Type(3, "1")})},
+         {{"sendmsg=buf", "Txt", "4", "1024", "1"}},
+         [] { SetTextBuffer("9"); },
+         message(1024, 1, 9)},
+        {"keybevent Ctrl+Alt+Del",
+         {Step("keybevent", {key(1, VK_CONTROL), key(2, VK_MENU), key(3, VK_DELETE)})},
+         {{"keybevent", "17", "0", "", ""},
+          {"keybevent", "18", "0", "", ""},
+          {"keybevent", "46", "0", "", ""},
+          {"keybevent", "46", "2", "", ""},
+          {"keybevent", "18", "2", "", ""},
+          {"keybevent", "17", "2", "", ""}},
+         nullptr,
+         [] {
+             const auto log = win32sim::InputLog();
+             ASSERT_GE(log.size(), 6u);
+             const BYTE keys[] = {17, 18, 46, 46, 18, 17};
+             for (std::size_t i = 0; i < 6; ++i) {
+                 const win32sim::InputEvent& e = log[log.size() - 6 + i];
+                 EXPECT_EQ(e.kind, win32sim::InputEvent::Kind::Key);
+                 EXPECT_EQ(e.vk, keys[i]);
+                 EXPECT_EQ(e.flags, i < 3 ? 0u : static_cast<DWORD>(KEYEVENTF_KEYUP));
+             }
+         }},
+        {"keybevent one key",
+         {Step("keybevent", {key(1, VK_SPACE)})},
+         {{"keybevent", "32", "0", "", ""}, {"keybevent", "32", "2", "", ""}},
+         nullptr,
+         [] {
+             EXPECT_EQ(LastInput().vk, VK_SPACE);
+             EXPECT_EQ(LastInput().flags, static_cast<DWORD>(KEYEVENTF_KEYUP));
+         }},
+    };
+    RunCases(cases);
+}
+
+TEST_F(CmdWizardTest, EveryMouseEventFromTheWizardToTheEngine) {
+    struct Event {
+        int value;
+        DWORD flags;
+        int dx, dy, wheel; // for the value 5 (moves) or 2 (wheel notches)
+    };
+    const Event events[] = {
+        {0, 1, 0, -5, 0},  {1, 1, 0, 5, 0},   {2, 1, -5, 0, 0},      {3, 1, 5, 0, 0},
+        {4, 1, -5, -5, 0}, {5, 1, 5, -5, 0},  {6, 1, -5, 5, 0},      {7, 1, 5, 5, 0},
+        {8, 2, 0, 0, 0},   {9, 4, 0, 0, 0},   {10, 8, 0, 0, 0},      {11, 16, 0, 0, 0},
+        {12, 32, 0, 0, 0}, {13, 64, 0, 0, 0}, {14, 2048, 0, 0, 240}, {15, 2048, 0, 0, -240},
+    };
+    std::vector<Case> cases;
+    for (const Event& e : events) {
+        const bool button = e.value >= 8 && e.value <= 13;
+        const bool wheel = e.value >= 14;
+        std::vector<Act> acts{PickRow(1, Runtime.MOUSEVENT, MousEventCount, e.value)};
+        if (!button)
+            acts.push_back(Type(2, wheel ? "2" : "5"));
+        cases.push_back(Case{FieldText(Runtime.MOUSEVENT[e.value].Keyword),
+                             {Step("mousevent", acts)},
+                             {{"mousevent", std::to_string(e.flags), std::to_string(e.dx),
+                               std::to_string(e.dy), std::to_string(e.wheel)}},
+                             [] {
+                                 Runtime.MouseAccel = 1.0f;
+                                 Runtime.LastMouseFlags = 0.0f;
+                             },
+                             [e] {
+                                 const win32sim::InputEvent got = LastInput();
+                                 EXPECT_EQ(got.kind, win32sim::InputEvent::Kind::Mouse);
+                                 EXPECT_EQ(got.flags, e.flags);
+                                 EXPECT_EQ(got.dx, e.dx);
+                                 EXPECT_EQ(got.dy, e.dy);
+                                 EXPECT_EQ(got.data, static_cast<DWORD>(e.wheel));
+                             }});
+    }
+    RunCases(cases);
+}
+
+TEST_F(CmdWizardTest, EveryBufferOperationFromTheWizardToTheEngine) {
+    struct Op {
+        bool text;
+        const char* keyword;
+        std::vector<std::string> values;
+        std::string shown;
+    };
+    // The text buffer's "Clear" is no case here: the engine looks the keyword up among the
+    // number operations first and clears the number buffer (its rows: the encoding's test).
+    // The number buffer starts at 4 (5 for the text operations), the text buffer at "abcdef"
+    // ("3" for the number operation that adds it).
+    const Op ops[] = {
+        {false, "iBuf + X", {"2"}, "6"},
+        {false, "iBuf - X", {"2"}, "2"},
+        {false, "iBuf * X", {"2"}, "8"},
+        {false, "iBuf / X", {"2"}, "2"},
+        {false, "X / iBuf", {"8"}, "2"},
+        {false, "Clear", {}, "0"},
+        {false, "iBuf + X", {"0.5"}, "4.5"},
+        {false, "iBuf = iBuf + txtBuf", {}, "7"},
+        {true, "Add", {"gh"}, "abcdefgh"},
+        {true, "Left", {"2"}, "ab"},
+        {true, "Right", {"2"}, "de"},
+        {true, "Mid", {"2", "3"}, "bcd"},
+        {true, "Txt = Txt + Int", {}, "abcdef5"},
+        {true, "Txt = Int + Txt", {}, "5abcdef"},
+    };
+    std::vector<Case> cases;
+    for (const Op& op : ops) {
+        std::vector<Act> acts{Buffer(op.text), Pick(1, op.keyword)};
+        std::vector<std::string> row{"changebuf", op.text ? "Txt" : "Int", op.keyword, "", ""};
+        for (std::size_t i = 0; i < op.values.size(); ++i) {
+            acts.push_back(Type(static_cast<int>(i) + 2, op.values[i]));
+            row[3 + i] = op.values[i];
+        }
+        const int start = op.text ? 5 : 4;
+        const std::string textStart =
+            std::string(op.keyword) == "iBuf = iBuf + txtBuf" ? "3" : "abcdef";
+        const std::string shown = op.shown;
+        const bool text = op.text;
+        cases.push_back(Case{
+            std::string(op.text ? "Txt " : "Int ") + op.keyword,
+            {NumberBecomes(start), Step("changebuf", acts), Step("show_txt", {Buffer(op.text)})},
+            {NumberRow(start), row, {"show_txt", text ? "Txt" : "Int", "", "", ""}},
+            [textStart] { SetTextBuffer(textStart); },
+            [shown] { EXPECT_EQ(InfoText(), shown); }});
+    }
+    RunCases(cases);
+}
+
+TEST_F(CmdWizardTest, EveryConditionOnBothBuffersFromTheWizardToTheEngine) {
+    // The number buffer 3 against X 3; the text "abc" against "abd".
+    struct Cond {
+        const char* keyword;
+        bool number;
+        bool text;
+    };
+    const Cond conds[] = {{"Buf < X", false, true}, {"Buf > X", false, false},
+                          {"Buf <= X", true, true}, {"Buf >= X", true, false},
+                          {"Buf = X", true, false}, {"Buf <> X", false, true}};
+    std::vector<Case> cases;
+    for (const Cond& c : conds) {
+        for (const bool text : {false, true}) {
+            const std::string label = std::string(text ? "Txt " : "Int ") + c.keyword;
+            const bool holds = text ? c.text : c.number;
+            std::vector<WizardStep> steps;
+            Rows rows;
+            if (!text) {
+                steps.push_back(NumberBecomes(3));
+                rows.push_back(NumberRow(3));
+            }
+            const std::string x = text ? "abd" : "3";
+            steps.push_back(
+                Step("continue_if_condition", {Buffer(text), Pick(1, c.keyword), Type(2, x)}));
+            rows.push_back({"continue_if_condition", text ? "Txt" : "Int", c.keyword, x, ""});
+            steps.push_back(Step("show_bar"));
+            rows.push_back(Plain("show_bar"));
+            cases.push_back(Case{label, steps, rows,
+                                 [text] {
+                                     SetTextBuffer(text ? "abc" : "shown");
+                                     if (FBar)
+                                         FBar->Visible = false;
+                                 },
+                                 [holds] { EXPECT_EQ(Shown(FBar), holds); }});
+        }
+    }
+    // next_if_condition skips only the next step.
+    for (const bool holds : {true, false}) {
+        cases.push_back(Case{std::string("next_if_condition ") + (holds ? "holds" : "fails"),
+                             {NumberBecomes(3),
+                              Step("next_if_condition",
+                                   {Buffer(false), Pick(1, "Buf = X"), Type(2, holds ? "3" : "4")}),
+                              Step("show_txt", {Buffer(true)}), Step("show_bar")},
+                             {NumberRow(3),
+                              {"next_if_condition", "Int", "Buf = X", holds ? "3" : "4", ""},
+                              {"show_txt", "Txt", "", "", ""},
+                              Plain("show_bar")},
+                             [] {
+                                 SetTextBuffer("next");
+                                 if (FBar)
+                                     FBar->Visible = false;
+                             },
+                             [holds] {
+                                 EXPECT_EQ(InfoText(), holds ? "next" : "<hidden>");
+                                 EXPECT_TRUE(Shown(FBar)) << "the step after the skipped one runs";
+                             }});
+    }
+    RunCases(cases);
+}
+
+TEST_F(CmdWizardTest, ProgramsListsTimerModeVolumeAndShutdownFromTheWizardToTheEngine) {
+    PutFile(Prog("Bin\\favoritVideo.bin"), "Player\r\nViewer\r\n");
+    PutFile(Prog("Bin\\favoritAudio.bin"), "Player\r\n");
+    PutFile(Prog("PL\\playlists.aud"), "Rock\r\nJazz\r\n");
+    PutFile(Prog("PL\\playlists.vid"), "Films\r\n");
+    PutFile(Prog("PL\\Jazz.aud"), "C:\\Music\\a.mp3\r\n");
+    const auto inFront = [this] { EXPECT_EQ(GetForegroundWindow(), player_); };
+    const auto listShows = [](std::vector<std::string> items) {
+        return [items] {
+            ASSERT_TRUE(Shown(FList));
+            EXPECT_EQ(engine_test::Lines(FList->lBox->Items), items);
+            EXPECT_EQ(Runtime.PendingList, 1);
+        };
+    };
+    const auto volume = [](DWORD expected) {
+        return [expected] { EXPECT_EQ(win32sim::WaveOutVolume(0), expected); };
+    };
+    const auto halfVolume = [] {
+        Runtime.VolumeKind = 3;
+        Runtime.VolumeMuted = 0;
+        win32sim::WaveOutDevice device;
+        device.volume = 0x80008000;
+        win32sim::SetWaveOutDevices({device});
+    };
+    std::vector<Case> cases = {
+        {"runappl Video",
+         {Step("runappl", {Pick(1, "Video")})},
+         {{"runappl", "1", "", "", ""}},
+         nullptr,
+         [&] {
+             inFront();
+             EXPECT_EQ(InfoText(), "Player");
+         }},
+        {"time", {Step("time")}, {Plain("time")}, nullptr, [] { EXPECT_TRUE(Shown(FTime)); }},
+        {"systemshutdown with an empty number buffer asks",
+         {Step("systemshutdown")},
+         {Plain("systemshutdown")},
+         nullptr,
+         [&] {
+             listShows(
+                 {std::string(engine_test::kYes.view()), std::string(engine_test::kNo.view())})();
+             EscapeList();
+         }},
+        {"systemshutdown with 0 shuts down",
+         {Step("changebuf", {Buffer(false), Pick(1, "Clear")}), Step("systemshutdown")},
+         {{"changebuf", "Int", "Clear", "", ""}, Plain("systemshutdown")},
+         nullptr,
+         [] {
+             ASSERT_EQ(win32sim::ExitWindowsLog().size(), 1u);
+             EXPECT_EQ(win32sim::ExitWindowsLog()[0].flags, 5u);
+         }},
+        {"timer",
+         {NumberBecomes(90), Step("timer")},
+         {NumberRow(90), Plain("timer")},
+         nullptr,
+         [] {
+             EXPECT_EQ(Runtime.SleepTimer, 90);
+             Runtime.SleepTimer = -1;
+             Runtime.PendingFunc = -1;
+         }},
+        {"show_timer",
+         {Step("show_timer")},
+         {Plain("show_timer")},
+         [] { Runtime.TimerDisplay = 0; },
+         [] { EXPECT_EQ(Runtime.TimerDisplay, 1); }},
+        {"showfavorites Video and the runappl of the choice",
+         {Step("showfavorites", {Pick(1, "Video")})},
+         {{"showfavorites", "1", "", "", ""}, {"runappl", "1", "", "", ""}},
+         nullptr,
+         [&] {
+             listShows({"Player", "Viewer"})();
+             ChooseLine(0);
+             Ticks(1);
+             inFront();
+         }},
+        {"showfunction",
+         {Step("showfunction")},
+         {Plain("showfunction")},
+         nullptr,
+         [] {
+             ASSERT_TRUE(Shown(FList));
+             EXPECT_EQ(Runtime.ReplayRequest, 1);
+             EscapeList();
+         }},
+        {"showruning and the runappl of the choice",
+         {Step("showruning")},
+         {Plain("showruning"), {"runappl", "-1", "", "", ""}},
+         nullptr,
+         [&] {
+             ASSERT_TRUE(Shown(FList));
+             const int line = FList->lBox->Items.IndexOf("Player");
+             ASSERT_GE(line, 0);
+             ChooseLine(line);
+             Ticks(1);
+             inFront();
+         }},
+        {"showtimermode",
+         {Step("showtimermode")},
+         {Plain("showtimermode")},
+         nullptr,
+         [] {
+             ASSERT_TRUE(Shown(FList));
+             EXPECT_EQ(FList->lBox->Items.Count(), 6);
+             EscapeList();
+         }},
+        {"showplaylist audio and the runappl of the choice",
+         {Step("showplaylist", {Pick(1, "audio")})},
+         {{"showplaylist", "0", "", "", ""}, {"runappl", "-1", "", "", ""}},
+         nullptr,
+         [&] {
+             listShows({"Rock", "Jazz"})();
+             EXPECT_EQ(Runtime.ListKind, 0);
+             ChooseLine(1);
+             Ticks(1);
+             ASSERT_EQ(win32sim::Drops().size(), 1u);
+             EXPECT_EQ(win32sim::Drops()[0].window, player_);
+             EXPECT_EQ(win32sim::Drops()[0].files, std::vector<std::string>{"C:\\Music\\a.mp3"});
+         }},
+        {"showplaylist video",
+         {Step("showplaylist", {Pick(1, "video")})},
+         {{"showplaylist", "1", "", "", ""}, {"runappl", "-1", "", "", ""}},
+         nullptr,
+         [&] {
+             listShows({"Films"})();
+             EXPECT_EQ(Runtime.ListKind, 1);
+             EscapeList();
+         }},
+        {"set_volume Volume +",
+         {Step("set_volume", {Pick(1, "Volume +"), Type(2, "10")})},
+         {{"set_volume", "Volume +", "10", "", ""}},
+         halfVolume,
+         volume((0x8000 + 6550) * 0x10001u)},
+        {"set_volume Volume -",
+         {Step("set_volume", {Pick(1, "Volume -"), Type(2, "10")})},
+         {{"set_volume", "Volume -", "10", "", ""}},
+         halfVolume,
+         volume((0x8000 - 6550) * 0x10001u)},
+        {"set_volume Mute",
+         {Step("set_volume", {Pick(1, "Mute")})},
+         {{"set_volume", "Mute", "", "", ""}},
+         halfVolume,
+         volume(0)},
+    };
+    for (int format = 0; format < 2; ++format)
+        cases.push_back(Case{std::string("intbuf=number ") + (format ? "number" : "time"),
+                             {Step("intbuf=number", {Pick(1, format ? "number" : "time")})},
+                             {{"intbuf=number", std::to_string(format), "", "", ""}},
+                             nullptr,
+                             [] {
+                                 EXPECT_TRUE(Shown(FInput));
+                                 EXPECT_EQ(Runtime.PendingInput, 1);
+                                 EscapeList();
+                             }});
+    for (int mode = 0; mode < 4; ++mode)
+        cases.push_back(Case{"mode " + FieldText(Runtime.RCMODE[mode].Keyword),
+                             {Step("mode", {PickRow(1, Runtime.RCMODE, RcModeCount, mode)})},
+                             {{"mode", std::to_string(mode), "", "", ""}},
+                             nullptr,
+                             [mode] {
+                                 EXPECT_EQ(Runtime.RcMode, mode);
+                                 if (mode == 0) {
+                                     EXPECT_EQ(InfoText(), GetLangText("Msg", "msg_remotehold"));
+                                 }
+                             }});
+    RunCases(cases);
+}
+
+} // namespace
