@@ -21,8 +21,11 @@ std::string ShownName(const TKeyword& row) {
 }
 
 std::int16_t ShownToValue(const TKeyword* list, int count, const std::string& shown) {
+    // An empty text names no row, even where rows have no display text.
+    if (shown.empty())
+        return -1;
     const std::int16_t byText = TextToValue(list, count, shown);
-    if (byText >= 0 || shown.empty())
+    if (byText >= 0)
         return byText;
     for (int i = 0; i < count; ++i)
         if (list[i].Text[0] == '\0' && cp1251::EqualNoCase(FieldView(list[i].Keyword), shown))

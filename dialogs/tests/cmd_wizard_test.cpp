@@ -22,28 +22,6 @@ namespace {
 
 using namespace wizard_test;
 using engine_test::kA;
-using Act = std::function<void(TFCmdwizard&)>;
-
-Act Pick(int n, const std::string& text) {
-    return [=](TFCmdwizard& w) { toolkitsim::ChooseItem(*w.Param(n), text); };
-}
-// The row of that value, by the name the list shows once the wizard has loaded the texts.
-Act PickRow(int n, const TKeyword* list, int count, int value) {
-    return
-        [=](TFCmdwizard& w) { toolkitsim::ChooseItem(*w.Param(n), ShownAs(list, count, value)); };
-}
-Act Type(int n, const std::string& text) {
-    return [=](TFCmdwizard& w) { toolkitsim::TypeText(*w.Param(n), text); };
-}
-Act Buffer(bool text) {
-    return [=](TFCmdwizard& w) { toolkitsim::Click(text ? *w.rbtnText : *w.rbtnInteger); };
-}
-WizardStep Step(const std::string& type, const std::vector<Act>& acts = {}) {
-    return WizardStep{type, [acts](TFCmdwizard& w) {
-                          for (const Act& a : acts)
-                              a(w);
-                      }};
-}
 // A number buffer made x - 1 from its empty -1.
 WizardStep NumberBecomes(int x) {
     return Step("changebuf", {Buffer(false), Pick(1, "iBuf + X"), Type(2, std::to_string(x + 1))});

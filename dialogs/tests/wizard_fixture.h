@@ -60,6 +60,28 @@ struct WizardStep {
     std::function<void(TFCmdwizard&)> fill;
 };
 
+using Act = std::function<void(TFCmdwizard&)>;
+
+inline Act Pick(int n, const std::string& text) {
+    return [=](TFCmdwizard& w) { toolkitsim::ChooseItem(*w.Param(n), text); };
+}
+// The row of that value, by the name the list shows once the wizard has loaded the texts.
+inline Act PickRow(int n, const TKeyword* list, int count, int value) {
+    return
+        [=](TFCmdwizard& w) { toolkitsim::ChooseItem(*w.Param(n), ShownAs(list, count, value)); };
+}
+inline Act Type(int n, const std::string& text) {
+    return [=](TFCmdwizard& w) { toolkitsim::TypeText(*w.Param(n), text); };
+}
+inline Act Buffer(bool text) {
+    return [=](TFCmdwizard& w) { toolkitsim::Click(text ? *w.rbtnText : *w.rbtnInteger); };
+}
+inline WizardStep Step(const std::string& type, const std::vector<Act>& acts = {}) {
+    return WizardStep{type, [acts](TFCmdwizard& w) {
+                          for (const Act& a : acts)
+                              a(w);
+                      }};
+}
 } // namespace wizard_test
 
 class WizardTest : public EngineFixture {
@@ -113,6 +135,17 @@ protected:
             EXPECT_TRUE(w.btnAdd->Enabled) << s.type << " is complete";
             toolkitsim::Click(*w.btnAdd);
         }
+    }
+
+    // The wizard's own rows after the steps were added; the wizard is then cancelled.
+    wizard_test::Rows BuildRows(const std::vector<wizard_test::WizardStep>& steps) {
+        wizard_test::Rows rows;
+        RunWizard(KindCmdwizard, [&] {
+            AddSteps(*FCmdwizard, "Cmd", steps);
+            rows = wizard_test::GridRows(*FCmdwizard->stgCommand);
+            toolkitsim::Click(*FCmdwizard->btnCancel);
+        });
+        return rows;
     }
 
     // The settings dialog's command grid as when no application has commands yet.
