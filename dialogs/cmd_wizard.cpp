@@ -180,6 +180,7 @@ TFCmdwizard::TFCmdwizard(TComponent* owner) : TDialogForm(owner, KindCmdwizard, 
     panBuffertype->Visible = false;
 
     OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnShow = [this](TObject* s) { FormShow(s); };
     eCmdName->OnChange = [this](TObject* s) { eCmdNameChange(s); };
     cmbType->OnChange = [this](TObject* s) { cmbTypeChange(s); };
     for (TComboBox* f : {cmbParam1, cmbParam2, cmbParam3, cmbParam4}) {
@@ -244,6 +245,12 @@ void TFCmdwizard::FormCreate(TObject*) {
         Finish();
         PostMessageA(Handle(), WM_CLOSE, 0, 0);
     }
+}
+
+// The desktop centring moves the wizard only when it is first shown, after its creation: what
+// counts as the user's move is a change from where it then stands.
+void TFCmdwizard::FormShow(TObject*) {
+    SavedBounds = {Top, Left, Height, Width};
 }
 
 void TFCmdwizard::FormClose(TObject* sender, TCloseAction& action) {

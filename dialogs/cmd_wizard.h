@@ -53,6 +53,7 @@ public:
     std::string NumericChars;
 
     void FormCreate(TObject* Sender);
+    void FormShow(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action) override;
     void eCmdNameChange(TObject* Sender);
     void cmbTypeChange(TObject* Sender);

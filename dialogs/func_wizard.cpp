@@ -114,6 +114,7 @@ TFFuncwizard::TFFuncwizard(TComponent* owner) : TDialogForm(owner, KindFuncwizar
     ApplicationEvents->Name = "ApplicationEvents";
 
     OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnShow = [this](TObject* s) { FormShow(s); };
     cmbCmdname->OnChange = [this](TObject* s) { cmbCmdnameChange(s); };
     cmbButt1->OnChange = [this](TObject* s) { cmbButt1Change(s); };
     cmbButt2->OnChange = [this](TObject* s) { cmbButt1Change(s); };
@@ -273,6 +274,12 @@ void TFFuncwizard::btnOKClick(TObject*) {
 void TFFuncwizard::btnCancelClick(TObject*) {
     MarkMoved();
     Finish();
+}
+
+// The desktop centring moves the wizard only when it is first shown, after its creation: what
+// counts as the user's move is a change from where it then stands.
+void TFFuncwizard::FormShow(TObject*) {
+    SavedBounds = {Top, Left, Height, Width};
 }
 
 void TFFuncwizard::FormClose(TObject* sender, TCloseAction& action) {

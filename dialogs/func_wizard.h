@@ -44,6 +44,7 @@ public:
     } SavedBounds;
 
     void FormCreate(TObject* Sender);
+    void FormShow(TObject* Sender);
     void cmbCmdnameChange(TObject* Sender);
     void cmbButt1Change(TObject* Sender);
     void cmbModeChange(TObject* Sender);

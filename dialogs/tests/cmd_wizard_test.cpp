@@ -537,4 +537,366 @@ TEST_F(CmdWizardTest, ProgramsListsTimerModeVolumeAndShutdownFromTheWizardToTheE
     RunCases(cases);
 }
 
+// ---- the wizard's own rules ----
+
+class CmdWizardRulesTest : public WizardTest {
+protected:
+    static std::string Lang(const char* key) { return GetLangText("Msg", key); }
+    static std::vector<std::string> Texts(const TStringList& items) {
+        return std::vector<std::string>(items.begin(), items.end());
+    }
+};
+
+TEST_F(CmdWizardRulesTest, OpensEmptyAndTheNameOpensTheGroups) {
+    RunWizard(KindCmdwizard, [] {
+        TFCmdwizard& w = *FCmdwizard;
+        EXPECT_EQ(w.Caption, std::string(cp1251::Literal("Мастер команд").view()));
+        EXPECT_FALSE(w.grbType->Enabled);
+        EXPECT_EQ(w.grbType->Font.Color, clInactiveCaption);
+        EXPECT_FALSE(w.grbParam->Enabled);
+        for (int n = 1; n <= 4; ++n)
+            EXPECT_FALSE(w.Param(n)->Visible);
+        EXPECT_FALSE(w.panBuffertype->Visible);
+        for (TButton* b : {w.btnAdd, w.btnDel, w.btnOk, w.btnApply})
+            EXPECT_FALSE(b->Enabled) << b->Name;
+        EXPECT_TRUE(w.btnCancel->Enabled);
+        EXPECT_EQ(w.cmbType->Items.Count(), CmdTypeCount);
+        EXPECT_EQ(w.cmbType->Items[0], "runappl");
+        EXPECT_EQ(w.cmbType->Items[23], "showplaylist");
+
+        toolkitsim::TypeText(*w.eCmdName, "Play");
+        EXPECT_TRUE(w.grbType->Enabled);
+        EXPECT_EQ(w.grbType->Font.Color, clWindowText);
+        EXPECT_TRUE(w.grbParam->Enabled);
+        toolkitsim::ChooseItem(*w.cmbType, "time");
+        EXPECT_TRUE(w.btnAdd->Enabled);
+        EXPECT_EQ(w.lblType->Caption, KeywordToText(Runtime.CMDTYPE, CmdTypeCount, "time"));
+        // Typing into the name after a complete step disables Add until the step changes.
+        toolkitsim::TypeText(*w.eCmdName, "s");
+        EXPECT_FALSE(w.btnAdd->Enabled);
+        toolkitsim::ChooseItem(*w.cmbType, "show_bar");
+        EXPECT_TRUE(w.btnAdd->Enabled);
+        toolkitsim::TypeText(*w.eCmdName, std::string(5, '\b'));
+        EXPECT_EQ(w.eCmdName->Text(), "");
+        EXPECT_FALSE(w.grbType->Enabled);
+        EXPECT_EQ(w.grbParam->Font.Color, clInactiveCaption);
+        toolkitsim::Click(*w.btnCancel);
+    });
+}
+
+TEST_F(CmdWizardRulesTest, TheNumericKeyFilter) {
+    struct Case {
+        const char* type;
+        std::vector<Act> before;
+        int field;
+        std::string typed;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"setcurpos", {}, 1, "1,5", "1.5"},
+        {"setcurpos", {}, 1, "1..2", "1.2"},
+        {"setcurpos", {}, 1, "1.2,3", "1.23"},
+        {"setcurpos", {}, 1, "-5", "-5"},
+        {"setcurpos", {}, 1, "5-", "5"},
+        {"setcurpos", {}, 1, "--5", "-5"},
+        {"setcurpos", {}, 1, "a1b+", "1"},
+        {"setcurpos", {}, 2, "12\b3", "13"},
+        {"setcurpos", {}, 2, "12345", "1234"},
+        {"set_volume", {Pick(1, "Volume +")}, 2, "-5", "5"},
+        {"changebuf", {Buffer(false), Pick(1, "iBuf + X")}, 2, "-1,5", "-1.5"},
+        {"sendmsg", {}, 2, "-a.,", "-a.,"},
+        {"continue_if_condition", {Buffer(true)}, 2, "-a.,", "-a.,"},
+        {"continue_if_condition", {Buffer(false)}, 2, "-a.,", "-."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.typed);
+        RunWizard(KindCmdwizard, [&] {
+            TFCmdwizard& w = *FCmdwizard;
+            toolkitsim::TypeText(*w.eCmdName, "Cmd");
+            toolkitsim::ChooseItem(*w.cmbType, c.type);
+            for (const Act& a : c.before)
+                a(w);
+            toolkitsim::TypeText(*w.Param(c.field), c.typed);
+            EXPECT_EQ(w.Param(c.field)->Text(), c.shown);
+            toolkitsim::Click(*w.btnCancel);
+        });
+    }
+}
+
+TEST_F(CmdWizardRulesTest, AValueThatIsNoNumberOfItsKindAddsNoStepAndNoRow) {
+    struct Case {
+        const char* label;
+        WizardStep step;
+        int field;
+        const char* key;
+    };
+    const auto mouse = PickRow(1, Runtime.MOUSEVENT, MousEventCount, 0);
+    const Case cases[] = {
+        {"a lone minus", Step("setcurpos", {Type(1, "-"), Type(2, "2")}), 1, "err_notinteger"},
+        {"a lone point", Step("setcurpos", {Type(1, "1"), Type(2, ".")}), 2, "err_notinteger"},
+        {"a decimal", Step("setcurpos", {Type(1, "1.5"), Type(2, "2")}), 1, "err_notinteger"},
+        {"a decimal move", Step("mousevent", {mouse, Type(2, "1.5")}), 2, "err_notinteger"},
+        {"a minus move", Step("mousevent", {mouse, Type(2, "-")}), 2, "err_notinteger"},
+        {"a decimal volume", Step("set_volume", {Pick(1, "Volume -"), Type(2, "2.")}), 2,
+         "err_notinteger"},
+        {"a message number", Step("sendmsg", {Type(1, "."), Type(2, "1"), Type(3, "2")}), 1,
+         "err_notinteger"},
+        {"a decimal Mid start",
+         Step("changebuf", {Buffer(true), Pick(1, "Mid"), Type(2, "1.5"), Type(3, "2")}), 2,
+         "err_notinteger"},
+        {"a decimal Right count",
+         Step("changebuf", {Buffer(true), Pick(1, "Right"), Type(2, "0.5")}), 2, "err_notinteger"},
+        {"a lone minus for the number buffer",
+         Step("changebuf", {Buffer(false), Pick(1, "iBuf * X"), Type(2, "-")}), 2, "err_notnumber"},
+        {"a decimal to compare the number buffer with",
+         Step("continue_if_condition", {Buffer(false), Pick(1, "Buf = X"), Type(2, "2.5")}), 2,
+         "err_notinteger"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        toolkitsim::ClearBoxes();
+        RunWizard(KindCmdwizard, [&] {
+            TFCmdwizard& w = *FCmdwizard;
+            AddSteps(w, "Cmd", {Step("time")});
+            toolkitsim::ChooseItem(*w.cmbType, c.step.type);
+            c.step.fill(w);
+            ASSERT_TRUE(w.btnAdd->Enabled);
+            toolkitsim::Click(*w.btnAdd);
+            EXPECT_EQ(GridRows(*w.stgCommand), (Rows{{"Cmd", "time", "", "", "", ""}}));
+            const auto boxes = toolkitsim::Boxes();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, SpliceString(Lang(c.key), w.ParamLabel(c.field)->Caption));
+            EXPECT_NE(boxes[0].text.find(w.ParamLabel(c.field)->Caption), std::string::npos);
+            // The step is still described, for a correction.
+            EXPECT_EQ(w.cmbType->Text(), c.step.type);
+            EXPECT_TRUE(w.Param(c.field)->Visible);
+            toolkitsim::Click(*w.btnCancel);
+        });
+    }
+    // Corrected, the step goes in.
+    toolkitsim::ClearBoxes();
+    EXPECT_EQ(BuildRows({Step("changebuf", {Buffer(false), Pick(1, "iBuf * X"), Type(2, "-1.5")}),
+                         Step("setcurpos", {Type(1, "-3"), Type(2, "0")})}),
+              (Rows{{"Cmd", "changebuf", "Int", "iBuf * X", "-1.5", ""},
+                    {"", "setcurpos", "-3", "0", "", ""}}));
+    EXPECT_TRUE(toolkitsim::Boxes().empty());
+}
+
+TEST_F(CmdWizardRulesTest, AChangebufStepNeedsItsOperationNotAStaleValue) {
+    RunWizard(KindCmdwizard, [] {
+        TFCmdwizard& w = *FCmdwizard;
+        toolkitsim::TypeText(*w.eCmdName, "Cmd");
+        toolkitsim::ChooseItem(*w.cmbType, "changebuf");
+        EXPECT_FALSE(w.cmbParam1->Visible) << "the operation waits for the buffer";
+        toolkitsim::Click(*w.rbtnInteger);
+        EXPECT_TRUE(w.cmbParam1->Visible);
+        EXPECT_EQ(Texts(w.cmbParam1->Items).size(), static_cast<std::size_t>(IntOperationCount));
+        toolkitsim::ChooseItem(*w.cmbParam1, "iBuf + X");
+        toolkitsim::TypeText(*w.cmbParam2, "5");
+        EXPECT_TRUE(w.btnAdd->Enabled);
+        // Another buffer: the operations are offered anew, the value is hidden but kept.
+        toolkitsim::Click(*w.rbtnText);
+        EXPECT_EQ(w.cmbParam1->Items[0], "Add");
+        EXPECT_EQ(w.cmbParam1->Text(), "");
+        EXPECT_FALSE(w.cmbParam2->Visible);
+        EXPECT_EQ(w.cmbParam2->Text(), "5");
+        EXPECT_FALSE(w.IsStepComplete());
+        EXPECT_FALSE(w.btnAdd->Enabled);
+        w.btnAddClick(w.btnAdd);
+        EXPECT_EQ(w.stgCommand->Cells(1, 1), "") << "no step without an operation";
+        // Operations without a value complete the step at once, the others want one.
+        toolkitsim::ChooseItem(*w.cmbParam1, "Txt = Int + Txt");
+        EXPECT_TRUE(w.btnAdd->Enabled);
+        toolkitsim::ChooseItem(*w.cmbParam1, "Left");
+        EXPECT_TRUE(w.cmbParam2->Visible);
+        EXPECT_EQ(w.cmbParam2->Text(), "") << "the value field comes back emptied";
+        EXPECT_FALSE(w.btnAdd->Enabled);
+        toolkitsim::Click(*w.btnCancel);
+    });
+}
+
+TEST_F(CmdWizardRulesTest, KeyFieldsOfferTheRemainingKeysAndANewFirstKeyResetsTheSecond) {
+    const auto key = [](int vk) { return ShownAs(Runtime.VKEY, VKeyCount, vk); };
+    Rows rows;
+    RunWizard(KindCmdwizard, [&] {
+        TFCmdwizard& w = *FCmdwizard;
+        toolkitsim::TypeText(*w.eCmdName, "Cmd");
+        toolkitsim::ChooseItem(*w.cmbType, "keybevent");
+        EXPECT_FALSE(w.cmbParam2->Visible);
+        toolkitsim::ChooseItem(*w.cmbParam1, key(VK_CONTROL));
+        ASSERT_TRUE(w.cmbParam2->Visible);
+        EXPECT_EQ(w.cmbParam2->Items.Count(), VKeyCount) << "an empty entry, less the first key";
+        EXPECT_EQ(w.cmbParam2->Items[0], "");
+        EXPECT_EQ(w.cmbParam2->ItemIndex, 0);
+        EXPECT_EQ(w.cmbParam2->Items.IndexOf(key(VK_CONTROL)), -1);
+        toolkitsim::ChooseItem(*w.cmbParam2, key(VK_MENU));
+        toolkitsim::ChooseItem(*w.cmbParam3, key(VK_DELETE));
+        toolkitsim::ChooseItem(*w.cmbParam4, key(VK_SPACE));
+        EXPECT_EQ(w.cmbParam4->Items.Count(), VKeyCount - 2);
+        toolkitsim::ChooseItem(*w.cmbParam1, key(VK_SHIFT));
+        EXPECT_EQ(w.cmbParam2->Text(), "");
+        EXPECT_TRUE(w.cmbParam3->Visible);
+        EXPECT_EQ(w.cmbParam3->Text(), key(VK_DELETE));
+        EXPECT_TRUE(w.cmbParam4->Visible);
+        EXPECT_EQ(w.lblType->Caption, KeywordToText(Runtime.CMDTYPE, CmdTypeCount, "keybevent") +
+                                          "\n\n" + key(VK_SHIFT) + " + " + key(VK_DELETE) + " + " +
+                                          key(VK_SPACE));
+        toolkitsim::Click(*w.btnAdd);
+        rows = GridRows(*w.stgCommand);
+        // Emptying a field hides every later one.
+        toolkitsim::ChooseItem(*w.cmbType, "keybevent");
+        toolkitsim::ChooseItem(*w.cmbParam1, key(VK_SHIFT));
+        toolkitsim::ChooseItem(*w.cmbParam2, key(VK_MENU));
+        toolkitsim::ChooseItem(*w.cmbParam3, key(VK_DELETE));
+        toolkitsim::ChooseItem(*w.cmbParam2, "");
+        EXPECT_FALSE(w.cmbParam3->Visible);
+        EXPECT_FALSE(w.cmbParam4->Visible);
+        EXPECT_EQ(w.cmbParam3->Items.Count(), 0);
+        toolkitsim::Click(*w.btnCancel);
+    });
+    EXPECT_EQ(rows, (Rows{{"Cmd", "keybevent", "16", "0", "", ""},
+                          {"", "keybevent", "16", "2", "", ""}}));
+}
+
+TEST_F(CmdWizardRulesTest, DelRemovesTheCurrentRowAndTheNameMovesOntoTheNewFirstRow) {
+    RunWizard(KindCmdwizard, [] {
+        TFCmdwizard& w = *FCmdwizard;
+        AddSteps(
+            w, "Cmd",
+            {Step("keybevent", {PickRow(1, Runtime.VKEY, VKeyCount, VK_SPACE)}), Step("show_bar")});
+        EXPECT_FALSE(w.eCmdName->Enabled) << "the name is fixed while the grid holds steps";
+        EXPECT_EQ(w.stgCommand->Row, 3) << "the last row is current after Add";
+        toolkitsim::ClickCell(*w.stgCommand, 2, 1);
+        toolkitsim::Click(*w.btnDel);
+        EXPECT_EQ(GridRows(*w.stgCommand), (Rows{{"Cmd", "keybevent", "32", "2", "", ""},
+                                                 {"", "show_bar", "", "", "", ""}}));
+        toolkitsim::ClickCell(*w.stgCommand, 1, 2);
+        toolkitsim::Click(*w.btnDel);
+        EXPECT_EQ(GridRows(*w.stgCommand), (Rows{{"Cmd", "keybevent", "32", "2", "", ""}}));
+        EXPECT_TRUE(w.btnOk->Enabled);
+        toolkitsim::Click(*w.btnDel);
+        EXPECT_EQ(GridRows(*w.stgCommand), (Rows{{"", "", "", "", "", ""}}));
+        EXPECT_TRUE(w.eCmdName->Enabled);
+        for (TButton* b : {w.btnDel, w.btnOk, w.btnApply})
+            EXPECT_FALSE(b->Enabled) << b->Name;
+        toolkitsim::Click(*w.btnCancel);
+    });
+}
+
+TEST_F(CmdWizardRulesTest, DraggedRowsKeepExactlyOneNamedFirstRowAndAreStoredInTheirNewOrder) {
+    EmptyConfigCommands();
+    RunWizard(KindCmdwizard, [] {
+        TFCmdwizard& w = *FCmdwizard;
+        AddSteps(w, "Cmd", {Step("time"), Step("show_bar"), Step("show_timer")});
+        toolkitsim::DragRow(*w.stgCommand, 1, 3);
+        EXPECT_EQ(GridRows(*w.stgCommand), (Rows{{"Cmd", "show_bar", "", "", "", ""},
+                                                 {"", "show_timer", "", "", "", ""},
+                                                 {"", "time", "", "", "", ""}}));
+        toolkitsim::DragRow(*w.stgCommand, 3, 2);
+        toolkitsim::DragRow(*w.stgCommand, 2, 1);
+        EXPECT_EQ(GridRows(*w.stgCommand), (Rows{{"Cmd", "time", "", "", "", ""},
+                                                 {"", "show_bar", "", "", "", ""},
+                                                 {"", "show_timer", "", "", "", ""}}));
+        toolkitsim::DragRow(*w.stgCommand, 2, 3);
+        toolkitsim::Click(*w.btnOk);
+    });
+    EXPECT_EQ(GridRows(*FConfig->stgCommand), (Rows{{"Cmd", "time", "", "", "", ""},
+                                                    {"", "show_timer", "", "", "", ""},
+                                                    {"", "show_bar", "", "", "", ""}}));
+}
+
+TEST_F(CmdWizardRulesTest, StoringAppendsAfterTheOtherCommandsAndADuplicateNameIsAsked) {
+    TStringGrid& config = *FConfig->stgCommand;
+    config.RowCount = 3;
+    config.Cells(0, 1) = "CMD";
+    config.Cells(1, 1) = "time";
+    config.Cells(1, 2) = "show_bar";
+    config.Tag = 0;
+    FConfig->btnDel->Enabled = false;
+    const Rows before = GridRows(config);
+    // No to the question: nothing is stored and the wizard stays open.
+    toolkitsim::QueueAnswer(mrNo);
+    const bool stayed = RunWizard(KindCmdwizard, [] {
+        AddSteps(*FCmdwizard, "cmd", {Step("show_timer")});
+        toolkitsim::Click(*FCmdwizard->btnOk);
+        EXPECT_FALSE(FCmdwizard->CloseDone);
+    });
+    EXPECT_TRUE(stayed);
+    const auto boxes = toolkitsim::Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, toolkitsim::BoxKind::Dialog);
+    EXPECT_EQ(boxes[0].text, SpliceString(Lang("msg_duplcmd"), "CMD"));
+    EXPECT_EQ(GridRows(config), before);
+    EXPECT_EQ(config.Tag, 0);
+
+    // Another name goes after the commands there; Apply starts over for the next one.
+    RunWizard(KindCmdwizard, [] {
+        TFCmdwizard& w = *FCmdwizard;
+        AddSteps(w, "Other", {Step("show_timer"), Step("time")});
+        toolkitsim::Click(*w.btnApply);
+        EXPECT_FALSE(w.CloseDone) << "Apply keeps the wizard open";
+        EXPECT_TRUE(w.eCmdName->Enabled);
+        EXPECT_EQ(w.eCmdName->Text(), "");
+        EXPECT_EQ(w.cmbType->ItemIndex, -1);
+        EXPECT_EQ(GridRows(*w.stgCommand), (Rows{{"", "", "", "", "", ""}}));
+        for (TButton* b : {w.btnDel, w.btnOk, w.btnApply})
+            EXPECT_FALSE(b->Enabled) << b->Name;
+        AddSteps(w, "Third", {Step("show_bar")});
+        toolkitsim::Click(*w.btnCancel);
+    });
+    EXPECT_EQ(GridRows(config), (Rows{{"CMD", "time", "", "", "", ""},
+                                      {"", "show_bar", "", "", "", ""},
+                                      {"Other", "show_timer", "", "", "", ""},
+                                      {"", "time", "", "", "", ""}}))
+        << "Cancel drops the unstored command, Apply's stays";
+    EXPECT_EQ(config.Tag, 1);
+    EXPECT_EQ(config.Row, 4);
+    EXPECT_TRUE(FConfig->btnDel->Enabled);
+}
+
+TEST_F(CmdWizardRulesTest, AMovedWizardSavesItsLayoutWhenItCloses) {
+    RunWizard(KindCmdwizard, [] {
+        FCmdwizard->Left = FCmdwizard->Left + 17;
+        toolkitsim::Click(*FCmdwizard->btnCancel);
+        EXPECT_EQ(FCmdwizard->Tag, 1);
+    });
+    TIniFile config(Prog("config.ini"));
+    EXPECT_NE(config.ReadInteger("FCmdwizard", "Left", -1), -1);
+    RunWizard(KindCmdwizard, [] {
+        toolkitsim::Click(*FCmdwizard->btnCancel);
+        EXPECT_EQ(FCmdwizard->Tag, 0) << "unmoved";
+    });
+}
+
+// The keyword lists cannot be read: the message, and the wizard closes at once by itself,
+// with nothing stored.
+TEST_F(CmdWizardRulesTest, WithoutItsKeywordListsTheWizardClosesAtOnceAndStoresNothing) {
+    EmptyConfigCommands();
+    ASSERT_EQ(Runtime.KeywordsLoaded, 0);
+    auto* wizard = static_cast<TFCmdwizard*>(CreateDialogOfKind(KindCmdwizard, Application));
+    ASSERT_EQ(wizard, FCmdwizard);
+    bool shown = false;
+    toolkitsim::OnModal([&](TCustomForm&) {
+        allocation_hooks::FailFrom(0);
+        shown = true;
+    });
+    // Reading the language file fails for want of memory, after the form was made.
+    allocation_hooks::FailFrom(4096);
+    wizard->ShowModal();
+    allocation_hooks::FailFrom(0);
+    toolkitsim::RunFor(10);
+    toolkitsim::OnModal(nullptr);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(FCmdwizard, nullptr) << "closed and freed without a tick of the window manager";
+    EXPECT_EQ(DialogOfKind(KindCmdwizard), nullptr);
+    const auto boxes = toolkitsim::Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].kind, toolkitsim::BoxKind::Message);
+    EXPECT_EQ(Runtime.KeywordsLoaded, 0);
+    EXPECT_EQ(Runtime.FormSlots[KindCmdwizard].Hold, 0);
+    EXPECT_EQ(GridRows(*FConfig->stgCommand), (Rows{{"", "", "", "", "", ""}}));
+    EXPECT_EQ(FConfig->stgCommand->Tag, 0);
+    // The next opening loads the lists and works.
+    EXPECT_EQ(BuildRows({Step("time")}), (Rows{{"Cmd", "time", "", "", "", ""}}));
+}
 } // namespace
