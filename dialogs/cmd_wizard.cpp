@@ -93,29 +93,42 @@ TFCmdwizard::TFCmdwizard(TComponent* owner) : TDialogForm(owner, KindCmdwizard, 
 
     StatusBar = Make<TStatusBar>(this, this, "StatusBar", 0, 358, 539, 19);
     StatusBar->SimplePanel = true;
+    StatusBar->Align = alBottom;
+    // The fields above, the buttons below, the steps' grid between them takes what is left.
+    auto* panTop = Make<TPanel>(this, this, "panTop", 0, 0, 539, 206);
+    panTop->Align = alTop;
+    panTop->Caption = "";
+    panTop->BevelOuter = bvNone;
+    auto* panButtons = Make<TPanel>(this, this, "panButtons", 0, 325, 539, 33);
+    panButtons->Align = alBottom;
+    panButtons->Caption = "";
+    panButtons->BevelOuter = bvNone;
 
-    lblCmdname = Make<TLabel>(this, this, "lblCmdname", 8, 8, 120, 13);
+    lblCmdname = Make<TLabel>(this, panTop, "lblCmdname", 8, 8, 220, 13);
     lblCmdname->Caption = "lbl_macroname";
     lblCmdname->HelpContext = 23;
-    eCmdName = Make<TEdit>(this, this, "eCmdName", 8, 24, 260, 21);
+    eCmdName = Make<TEdit>(this, panTop, "eCmdName", 8, 24, 236, 21);
     eCmdName->MaxLength = 24;
     eCmdName->HelpContext = 23;
 
-    grbType = Make<TGroupBox>(this, this, "grbType", 8, 52, 260, 150);
+    grbType = Make<TGroupBox>(this, panTop, "grbType", 8, 52, 236, 150);
     grbType->Caption = "lbl_cmd";
-    cmbType = Make<TComboBox>(this, grbType, "cmbType", 8, 18, 244, 21);
+    cmbType = Make<TComboBox>(this, grbType, "cmbType", 8, 18, 220, 21);
     cmbType->Style = csDropDownList;
     cmbType->DropDownCount = 25;
     cmbType->Hint = "hnt_cmbtype";
     cmbType->HelpContext = 24;
-    lblType = Make<TLabel>(this, grbType, "lblType", 8, 44, 244, 70);
+    lblType = Make<TLabel>(this, grbType, "lblType", 8, 44, 220, 70);
+    lblType->AutoSize = false;
     lblType->WordWrap = true;
     lblType->Caption = "";
     lblType->Hint = "hnt_lbltype";
     btnAdd = MakeButton(this, grbType, "btnAdd", "btn_addline", "hnt_btnadd", 8, 118);
-    btnDel = MakeButton(this, grbType, "btnDel", "btn_delline", "hnt_btndel", 90, 118);
+    btnAdd->Width = 108;
+    btnDel = MakeButton(this, grbType, "btnDel", "btn_delline", "hnt_btndel", 120, 118);
+    btnDel->Width = 108;
 
-    grbParam = Make<TGroupBox>(this, this, "grbParam", 276, 8, 255, 194);
+    grbParam = Make<TGroupBox>(this, panTop, "grbParam", 252, 8, 244, 194);
     grbParam->Caption = "lbl_cmdparams";
     grbParam->HelpContext = 25;
     TLabel** labels[] = {&lblParam1, &lblParam2, &lblParam3, &lblParam4};
@@ -123,28 +136,29 @@ TFCmdwizard::TFCmdwizard(TComponent* owner) : TDialogForm(owner, KindCmdwizard, 
     const char* labelNames[] = {"lblParam1", "lblParam2", "lblParam3", "lblParam4"};
     const char* fieldNames[] = {"cmbParam1", "cmbParam2", "cmbParam3", "cmbParam4"};
     for (int i = 0; i < 4; ++i) {
-        *labels[i] = Make<TLabel>(this, grbParam, labelNames[i], 8, 16 + 44 * i, 239, 13);
+        *labels[i] = Make<TLabel>(this, grbParam, labelNames[i], 8, 16 + 44 * i, 228, 13);
         (*labels[i])->Caption = labelNames[i];
         (*labels[i])->HelpContext = 25;
-        *fields[i] = Make<TComboBox>(this, grbParam, fieldNames[i], 8, 30 + 44 * i, 239, 21);
+        *fields[i] = Make<TComboBox>(this, grbParam, fieldNames[i], 8, 30 + 44 * i, 228, 21);
         (*fields[i])->Style = csDropDownList;
         (*fields[i])->HelpContext = 25;
     }
-    lblBuftype = Make<TLabel>(this, grbParam, "lblBuftype", 8, 148, 239, 13);
+    lblBuftype = Make<TLabel>(this, grbParam, "lblBuftype", 8, 148, 228, 13);
     lblBuftype->Caption = "lbl_buftype";
     lblBuftype->HelpContext = 26;
-    panBuffertype = Make<TPanel>(this, grbParam, "panBuffertype", 8, 162, 239, 26);
+    panBuffertype = Make<TPanel>(this, grbParam, "panBuffertype", 8, 162, 228, 26);
     panBuffertype->Caption = "";
     panBuffertype->BevelOuter = bvNone;
     panBuffertype->HelpContext = 26;
-    rbtnText = Make<TRadioButton>(this, panBuffertype, "rbtnText", 2, 4, 115, 17);
+    rbtnText = Make<TRadioButton>(this, panBuffertype, "rbtnText", 2, 4, 110, 17);
     rbtnText->Caption = "lbl_txtbuf";
     rbtnText->HelpContext = 26;
-    rbtnInteger = Make<TRadioButton>(this, panBuffertype, "rbtnInteger", 120, 4, 115, 17);
+    rbtnInteger = Make<TRadioButton>(this, panBuffertype, "rbtnInteger", 114, 4, 110, 17);
     rbtnInteger->Caption = "lbl_intbuf";
     rbtnInteger->HelpContext = 26;
 
-    stgCommand = Make<TStringGrid>(this, this, "stgCommand", 8, 210, 523, 110);
+    stgCommand = Make<TStringGrid>(this, this, "stgCommand", 0, 206, 539, 119);
+    stgCommand->Align = alClient;
     stgCommand->ColCount = 6;
     stgCommand->FixedCols = 0;
     stgCommand->RowCount = 2;
@@ -156,11 +170,11 @@ TFCmdwizard::TFCmdwizard(TComponent* owner) : TDialogForm(owner, KindCmdwizard, 
     for (int c = 0; c < 6; ++c)
         stgCommand->SetColWidths(c, widths[c]);
 
-    btnOk = MakeButton(this, this, "btnOk", "btn_ok", "hnt_btnokcmdwiz", 290, 328);
+    btnOk = MakeButton(this, panButtons, "btnOk", "btn_ok", "hnt_btnokcmdwiz", 8, 4);
     btnOk->Default = true;
-    btnCancel = MakeButton(this, this, "btnCancel", "btn_cancel", "hnt_btncanccmdwiz", 373, 328);
+    btnCancel = MakeButton(this, panButtons, "btnCancel", "btn_cancel", "hnt_btncanccmdwiz", 91, 4);
     btnCancel->Cancel = true;
-    btnApply = MakeButton(this, this, "btnApply", "btn_apply", "hnt_btnapply", 456, 328);
+    btnApply = MakeButton(this, panButtons, "btnApply", "btn_apply", "hnt_btnapply", 174, 4);
 
     ApplicationEvents = new TApplicationEvents(this);
     ApplicationEvents->Name = "ApplicationEvents";

@@ -55,24 +55,33 @@ TFFuncwizard::TFFuncwizard(TComponent* owner) : TDialogForm(owner, KindFuncwizar
 
     StatusBar = Make<TStatusBar>(this, this, "StatusBar", 0, 372, 363, 19);
     StatusBar->SimplePanel = true;
+    StatusBar->Align = alBottom;
+    auto* panButtons = Make<TPanel>(this, this, "panButtons", 0, 339, 363, 33);
+    panButtons->Align = alBottom;
+    panButtons->Caption = "";
+    panButtons->BevelOuter = bvNone;
 
-    lblTitle = MakeLabel(this, this, "lblTitle", "lbl_newfunc", 12, 8, 340, 26);
+    lblTitle = MakeLabel(this, this, "lblTitle", "lbl_newfunc", 12, 6, 340, 26);
     lblTitle->Font.Style = TFontStyles{fsBold};
     lblTitle->Font.Height = -21;
-    lblPrompt1 = MakeLabel(this, this, "lblPrompt1", "lbl_funcprompt1", 12, 40, 340, 28);
+    lblPrompt1 = MakeLabel(this, this, "lblPrompt1", "lbl_funcprompt1", 12, 36, 340, 16);
+    lblPrompt1->AutoSize = false;
+    lblPrompt1->SetBounds(lblPrompt1->Left, lblPrompt1->Top, 340, 16);
     lblPrompt1->WordWrap = true;
-    Label1 = MakeLabel(this, this, "Label1", "lbl_funcprompt2", 12, 70, 340, 28);
+    Label1 = MakeLabel(this, this, "Label1", "lbl_funcprompt2", 12, 52, 340, 16);
+    Label1->AutoSize = false;
+    Label1->SetBounds(Label1->Left, Label1->Top, 340, 16);
     Label1->WordWrap = true;
 
-    lblName = MakeLabel(this, this, "lblName", "lbl_macroname", 12, 104, 200, 13);
+    lblName = MakeLabel(this, this, "lblName", "lbl_macroname", 12, 74, 200, 13);
     lblName->HelpContext = 30;
-    cmbCmdname = Make<TComboBox>(this, this, "cmbCmdname", 12, 120, 339, 21);
+    cmbCmdname = Make<TComboBox>(this, this, "cmbCmdname", 12, 88, 339, 21);
     cmbCmdname->Style = csDropDownList;
     cmbCmdname->Hint = "hnt_cmbcmdname";
     cmbCmdname->HelpContext = 30;
     cmbCmdname->DropDownCount = 20;
 
-    grbButtons = Make<TGroupBox>(this, this, "grbButtons", 12, 150, 339, 100);
+    grbButtons = Make<TGroupBox>(this, this, "grbButtons", 12, 114, 339, 94);
     grbButtons->Caption = "lbl_rcbutton";
     grbButtons->HelpContext = 31;
     TLabel** labels[] = {&lbl1, &lbl2, &lbl3};
@@ -83,30 +92,32 @@ TFFuncwizard::TFFuncwizard(TComponent* owner) : TDialogForm(owner, KindFuncwizar
     const char* hints[] = {"hnt_cmbbutt1", "hnt_cmbbutt2", "hnt_cmbbutt3"};
     for (int i = 0; i < 3; ++i) {
         *labels[i] =
-            MakeLabel(this, grbButtons, labelNames[i], labelCaptions[i], 10, 22 + 26 * i, 16, 13);
+            MakeLabel(this, grbButtons, labelNames[i], labelCaptions[i], 10, 20 + 24 * i, 16, 13);
         (*labels[i])->Enabled = false;
-        *boxes[i] = Make<TComboBox>(this, grbButtons, boxNames[i], 30, 18 + 26 * i, 299, 21);
+        *boxes[i] = Make<TComboBox>(this, grbButtons, boxNames[i], 30, 16 + 24 * i, 299, 21);
         (*boxes[i])->Style = csDropDownList;
         (*boxes[i])->Hint = hints[i];
         (*boxes[i])->DropDownCount = 20;
         (*boxes[i])->Enabled = false;
     }
 
-    lblMode = MakeLabel(this, this, "lblMode", "lbl_rcmode", 12, 258, 200, 13);
+    lblMode = MakeLabel(this, this, "lblMode", "lbl_rcmode", 12, 212, 200, 13);
     lblMode->HelpContext = 32;
-    cmbMode = Make<TComboBox>(this, this, "cmbMode", 12, 274, 339, 21);
+    cmbMode = Make<TComboBox>(this, this, "cmbMode", 12, 226, 339, 21);
     cmbMode->Style = csDropDownList;
     cmbMode->Hint = "hnt_cmbmode";
     cmbMode->HelpContext = 32;
-    lblMode_ex = MakeLabel(this, this, "lblMode_ex", "", 12, 300, 339, 30);
+    lblMode_ex = MakeLabel(this, this, "lblMode_ex", "", 12, 252, 339, 30);
+    lblMode_ex->AutoSize = false;
+    lblMode_ex->SetBounds(lblMode_ex->Left, lblMode_ex->Top, 339, 30);
     lblMode_ex->WordWrap = true;
     lblMode_ex->HelpContext = 32;
 
-    btnOK = Make<TButton>(this, this, "btnOK", 195, 338, 75, 25);
+    btnOK = Make<TButton>(this, panButtons, "btnOK", 195, 4, 75, 25);
     btnOK->Caption = "btn_ok";
     btnOK->Default = true;
     btnOK->Enabled = false;
-    btnCancel = Make<TButton>(this, this, "btnCancel", 276, 338, 75, 25);
+    btnCancel = Make<TButton>(this, panButtons, "btnCancel", 276, 4, 75, 25);
     btnCancel->Caption = "btn_cancel";
     btnCancel->Cancel = true;
 
@@ -209,10 +220,17 @@ void TFFuncwizard::cmbModeChange(TObject*) {
 }
 
 std::string TFFuncwizard::ButtonExpression() const {
-    std::string expression = "\"" + cmbButt1->Text() + "\"";
-    for (const TComboBox* box : {cmbButt2, cmbButt3})
-        if (!box->Text().empty())
-            expression += "+\"" + box->Text() + "\"";
+    std::string expression;
+    for (const TComboBox* box : {cmbButt1, cmbButt2, cmbButt3}) {
+        const std::string name = box->Text;
+        if (box != cmbButt1 && name.empty())
+            continue;
+        if (!expression.empty())
+            expression += '+';
+        expression += '"';
+        expression += name;
+        expression += '"';
+    }
     return expression;
 }
 
