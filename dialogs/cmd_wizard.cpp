@@ -5,6 +5,7 @@
 #include "config_form.h"
 #include "language.h"
 #include "osd.h"
+#include "records.h"
 #include "runtime_state.h"
 #include "step_encoding.h"
 
@@ -13,6 +14,13 @@
 #include <initializer_list>
 
 TFCmdwizard* FCmdwizard = nullptr;
+
+namespace {
+
+// What a step record holds of a parameter.
+constexpr std::size_t kParamField = sizeof(TCmdStep::Param1) - 1;
+
+} // namespace
 
 namespace {
 
@@ -674,8 +682,19 @@ bool TFCmdwizard::NumbersAreValid() {
     return true;
 }
 
+bool TFCmdwizard::ParamsFit() {
+    for (int n = 1; n <= 4; ++n) {
+        const TComboBox* f = Param(n);
+        if (!f->Visible || f->Text().size() <= kParamField)
+            continue;
+        ShowMessage(SpliceString(GetLangText("Msg", "err_longparam"), ParamLabel(n)->Caption));
+        return false;
+    }
+    return true;
+}
+
 void TFCmdwizard::btnAddClick(TObject*) {
-    if (!IsStepComplete() || !NumbersAreValid())
+    if (!IsStepComplete() || !NumbersAreValid() || !ParamsFit())
         return;
     AppendStepRows();
     eCmdName->Enabled = false;

@@ -97,6 +97,8 @@ private:
     // Every numeric field the step uses holds a number of its kind; otherwise the user is told
     // which and false is returned.
     bool NumbersAreValid();
+    // Every field the step uses fits the step record's parameter; otherwise the user is told.
+    bool ParamsFit();
     void MarkMoved();
     // The step's name on the first data row only.
     void RenameFirstRow();

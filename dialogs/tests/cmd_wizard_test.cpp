@@ -542,6 +542,7 @@ TEST_F(CmdWizardTest, ProgramsListsTimerModeVolumeAndShutdownFromTheWizardToTheE
 class CmdWizardRulesTest : public WizardTest {
 protected:
     static std::string Lang(const char* key) { return GetLangText("Msg", key); }
+    static std::string LabelTextOf(const char* key) { return GetLangText("Labels", key); }
     static std::vector<std::string> Texts(const TStringList& items) {
         return std::vector<std::string>(items.begin(), items.end());
     }
@@ -680,6 +681,42 @@ TEST_F(CmdWizardRulesTest, AValueThatIsNoNumberOfItsKindAddsNoStepAndNoRow) {
               (Rows{{"Cmd", "changebuf", "Int", "iBuf * X", "-1.5", ""},
                     {"", "setcurpos", "-3", "0", "", ""}}));
     EXPECT_TRUE(toolkitsim::Boxes().empty());
+}
+
+// The text to add may be typed up to 76 characters, but a step's parameter holds 24: a longer
+// one is refused instead of being cut by the saver.
+TEST_F(CmdWizardRulesTest, AParameterLongerThanTheStepRecordsFieldIsRefused) {
+    const std::string fits(24, 'a');
+    Rows rows;
+    RunWizard(KindCmdwizard, [&] {
+        TFCmdwizard& w = *FCmdwizard;
+        AddSteps(w, "Cmd", {Step("changebuf", {Buffer(true), Pick(1, "Add"), Type(2, fits)})});
+        toolkitsim::ChooseItem(*w.cmbType, "changebuf");
+        toolkitsim::Click(*w.rbtnText);
+        toolkitsim::ChooseItem(*w.cmbParam1, "Add");
+        toolkitsim::TypeText(*w.cmbParam2, std::string(80, 'b'));
+        EXPECT_EQ(w.cmbParam2->Text().size(), 76u);
+        toolkitsim::Click(*w.btnAdd);
+        rows = GridRows(*w.stgCommand);
+        toolkitsim::Click(*w.btnCancel);
+    });
+    EXPECT_EQ(rows, (Rows{{"Cmd", "changebuf", "Txt", "Add", fits, ""}}));
+    const auto boxes = toolkitsim::Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, SpliceString(Lang("err_longparam"), LabelTextOf("lbl_addparam")));
+}
+
+TEST_F(CmdWizardRulesTest, TheStatusBarShowsTheApplicationsHint) {
+    RunWizard(KindCmdwizard, [] {
+        Application->Hint = "a hint";
+        EXPECT_EQ(FCmdwizard->StatusBar->SimpleText(), "a hint");
+        toolkitsim::Click(*FCmdwizard->btnCancel);
+    });
+    RunWizard(KindFuncwizard, [] {
+        Application->Hint = "another hint";
+        EXPECT_EQ(FFuncwizard->StatusBar->SimpleText(), "another hint");
+        toolkitsim::Click(*FFuncwizard->btnCancel);
+    });
 }
 
 TEST_F(CmdWizardRulesTest, AChangebufStepNeedsItsOperationNotAStaleValue) {
