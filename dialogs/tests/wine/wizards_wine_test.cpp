@@ -197,7 +197,24 @@ TEST_F(WizardWindows, TheCommandWizardIsARealWindowWithItsTranslatedCaptionAndCo
         EXPECT_EQ(w.stgCommand->Cells(0, 1), "Cursor");
         EXPECT_EQ(w.stgCommand->Cells(2, 1), "12");
         EXPECT_EQ(w.stgCommand->Cells(3, 1), "-40");
-        Screenshot(window, "cmd_wizard_step");
+        // A second step, then the first row dragged below it with the mouse on the real grid:
+        // the name stays on the first row.
+        PickInWindow(w.cmbType, 10); // time
+        Pump();
+        SendMessageA(WindowOf(w.btnAdd), BM_CLICK, 0, 0);
+        Pump();
+        HWND grid = WindowOf(w.stgCommand);
+        const RECT first = w.stgCommand->CellRect(1, 1);
+        const RECT second = w.stgCommand->CellRect(1, 2);
+        SendMessageA(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(first.left + 5, first.top + 5));
+        SendMessageA(grid, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(second.left + 5, second.top + 5));
+        SendMessageA(grid, WM_LBUTTONUP, 0, MAKELPARAM(second.left + 5, second.top + 5));
+        Pump();
+        EXPECT_EQ(w.stgCommand->Cells(0, 1), "Cursor");
+        EXPECT_EQ(w.stgCommand->Cells(1, 1), "time");
+        EXPECT_EQ(w.stgCommand->Cells(0, 2), "");
+        EXPECT_EQ(w.stgCommand->Cells(1, 2), "setcurpos");
+        Screenshot(window, "cmd_wizard_steps");
         CancelAndTick(w.btnCancel);
     });
     EXPECT_TRUE(acted);
