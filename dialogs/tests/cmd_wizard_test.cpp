@@ -706,6 +706,39 @@ TEST_F(CmdWizardRulesTest, AParameterLongerThanTheStepRecordsFieldIsRefused) {
     EXPECT_EQ(boxes[0].text, SpliceString(Lang("err_longparam"), LabelTextOf("lbl_addparam")));
 }
 
+// The title bar's close only marks the wizard done; the window manager's next tick closes it
+// and the second close frees it, storing nothing.
+TEST_F(CmdWizardRulesTest, TheTitleBarCloseClosesInTwoStagesAndStoresNothing) {
+    EmptyConfigCommands();
+    for (const std::int16_t kind : {KindCmdwizard, KindFuncwizard}) {
+        SCOPED_TRACE(kind);
+        bool checked = false;
+        toolkitsim::OnModal([&](TCustomForm& form) {
+            TDialogForm* wizard = DialogOfKind(kind);
+            if (&form != wizard)
+                return;
+            if (kind == KindCmdwizard)
+                AddSteps(*FCmdwizard, "Cmd", {Step("time")});
+            form.Close();
+            toolkitsim::At(50, [&, wizard] {
+                EXPECT_TRUE(wizard->CloseDone);
+                EXPECT_EQ(Runtime.FormSlots[kind].Hold, 0);
+                EXPECT_EQ(DialogOfKind(kind), wizard) << "refused: still there until the tick";
+                EXPECT_TRUE(wizard->Visible);
+                checked = true;
+            });
+            toolkitsim::At(150, [] { OsdTick(nullptr); });
+        });
+        ShowForm(kind);
+        toolkitsim::RunFor(10);
+        toolkitsim::OnModal(nullptr);
+        EXPECT_TRUE(checked);
+        EXPECT_EQ(DialogOfKind(kind), nullptr) << "the tick's close frees it";
+    }
+    EXPECT_EQ(GridRows(*FConfig->stgCommand), (Rows{{"", "", "", "", "", ""}}));
+    EXPECT_EQ(GridRows(*FConfig->stgFunc), (Rows{{"", "", ""}}));
+}
+
 TEST_F(CmdWizardRulesTest, TheStatusBarShowsTheApplicationsHint) {
     RunWizard(KindCmdwizard, [] {
         Application->Hint = "a hint";
