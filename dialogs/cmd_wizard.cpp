@@ -3,6 +3,7 @@
 #include "cmd_wizard.h"
 
 #include "config_form.h"
+#include "dialog_texts.h"
 #include "language.h"
 #include "osd.h"
 #include "records.h"
@@ -40,12 +41,6 @@ TButton* MakeButton(TComponent* owner, TWinControl* parent, const char* name, co
     b->Caption = caption;
     b->Hint = hint;
     return b;
-}
-
-// A caption set while the wizard runs: the language file's text, the key while it has none.
-std::string LabelText(const std::string& key) {
-    const std::string text = GetLangText("Labels", key);
-    return text.empty() ? key : text;
 }
 
 bool IsOneOf(const std::string& text, std::initializer_list<const char*> words) {
@@ -249,7 +244,7 @@ void TFCmdwizard::FormCreate(TObject*) {
     ScaleBy(96, Screen->PixelsPerInch());
     bool failed = false;
     if (Runtime.KeywordsLoaded == 0 && LoadKeywordLists() != 0) {
-        ShowMessage(GetLangText("Msg", "err_nocmddescr"));
+        ShowLangMessage("err_nocmddescr");
         failed = true;
     }
     cmbType->Items.Clear();
@@ -310,7 +305,7 @@ void TFCmdwizard::ShowTypeParams() {
     rbtnInteger->Checked = false;
 
     const auto caption = [&](int n, const std::string& key) {
-        ParamLabel(n)->Caption = LabelText(key);
+        ParamLabel(n)->Caption = LangCaption("Labels", key);
         ParamLabel(n)->Visible = true;
     };
     const auto list = [&](int n, const char* key) {
@@ -325,7 +320,7 @@ void TFCmdwizard::ShowTypeParams() {
         f->Text = "";
     };
     const auto buffer = [&](const char* key) {
-        lblBuftype->Caption = LabelText(key);
+        lblBuftype->Caption = LangCaption("Labels", key);
         lblBuftype->Visible = true;
         panBuffertype->Visible = true;
     };
@@ -380,9 +375,9 @@ void TFCmdwizard::ShowTypeParams() {
     case 7: // keybevent
         list(1, "lbl_key1");
         FillVKeyList(cmbParam1->Items);
-        ParamLabel(2)->Caption = LabelText("lbl_key2");
-        ParamLabel(3)->Caption = LabelText("lbl_key3");
-        ParamLabel(4)->Caption = LabelText("lbl_key4");
+        ParamLabel(2)->Caption = LangCaption("Labels", "lbl_key2");
+        ParamLabel(3)->Caption = LangCaption("Labels", "lbl_key3");
+        ParamLabel(4)->Caption = LangCaption("Labels", "lbl_key4");
         break;
     case 8: // mousevent
         list(1, "lbl_mousevent");
@@ -390,7 +385,7 @@ void TFCmdwizard::ShowTypeParams() {
         break;
     case 9: // changebuf
         buffer("lbl_buftype");
-        ParamLabel(1)->Caption = LabelText("lbl_operation");
+        ParamLabel(1)->Caption = LangCaption("Labels", "lbl_operation");
         break;
     case 11: // mode
         list(1, "lbl_rcmode");
@@ -413,7 +408,7 @@ void TFCmdwizard::ShowTypeParams() {
     case 22: // set_volume
         list(1, "lbl_action");
         FillVolSettingList(cmbParam1->Items);
-        ParamLabel(2)->Caption = LabelText("lbl_volumechange");
+        ParamLabel(2)->Caption = LangCaption("Labels", "lbl_volumechange");
         edit(2, 3, true);
         break;
     case 23: // showplaylist
@@ -453,9 +448,9 @@ void TFCmdwizard::cmbParam1Change(TObject* Sender) {
     case 6: // sendmsg=buf
         if (sender == 1) {
             if (cmbParam1->Text() == "3")
-                lblParam3->Caption = LabelText("lbl_mesparam4");
+                lblParam3->Caption = LangCaption("Labels", "lbl_mesparam4");
             else if (cmbParam1->Text() == "4")
-                lblParam3->Caption = LabelText("lbl_mesparam3");
+                lblParam3->Caption = LangCaption("Labels", "lbl_mesparam3");
             if (cmbParam1->Text().empty())
                 hide(3);
             else
@@ -496,7 +491,7 @@ void TFCmdwizard::cmbParam1Change(TObject* Sender) {
         if (sender == 1) {
             const std::int16_t e = ShownToValue(r.MOUSEVENT, MousEventCount, cmbParam1->Text);
             if (e >= 0 && (e < 8 || e > 13)) {
-                lblParam2->Caption = LabelText("lbl_valmove");
+                lblParam2->Caption = LangCaption("Labels", "lbl_valmove");
                 numeric(2, 3);
                 show(2);
             } else {
@@ -510,7 +505,7 @@ void TFCmdwizard::cmbParam1Change(TObject* Sender) {
             hide(2);
             hide(3);
             if (!op.empty() && !TakesNoValue(op)) {
-                lblParam2->Caption = LabelText("lbl_addparam");
+                lblParam2->Caption = LangCaption("Labels", "lbl_addparam");
                 numeric(2, 7);
                 if (op == "Add") {
                     cmbParam2->MaxLength = 76;
@@ -518,8 +513,8 @@ void TFCmdwizard::cmbParam1Change(TObject* Sender) {
                 }
                 show(2);
                 if (op == "Mid") {
-                    lblParam2->Caption = LabelText("lbl_midstart");
-                    lblParam3->Caption = LabelText("lbl_midcount");
+                    lblParam2->Caption = LangCaption("Labels", "lbl_midstart");
+                    lblParam3->Caption = LangCaption("Labels", "lbl_midcount");
                     numeric(3, 7);
                     show(3);
                 }

@@ -3,6 +3,7 @@
 #include "func_wizard.h"
 
 #include "config_form.h"
+#include "dialog_texts.h"
 #include "keyword_lists.h"
 #include "language.h"
 #include "osd.h"
@@ -144,7 +145,7 @@ void TFFuncwizard::FormCreate(TObject*) {
     ScaleBy(96, Screen->PixelsPerInch());
     bool failed = false;
     if (Runtime.KeywordsLoaded == 0 && LoadKeywordLists() != 0) {
-        ShowMessage(GetLangText("Msg", "err_nofuncdescr"));
+        ShowLangMessage("err_nofuncdescr");
         failed = true;
     }
     cmbCmdname->Items.Clear();
@@ -250,7 +251,7 @@ void TFFuncwizard::btnOKClick(TObject*) {
     const std::string command = cmbCmdname->Text;
     // Cut into the record's field it would be another binding, or none.
     if (expression.size() > kExpressionField) {
-        ShowMessage(GetLangText("Msg", "err_longfunckeys"));
+        ShowLangMessage("err_longfunckeys");
         return;
     }
 
@@ -274,7 +275,7 @@ void TFFuncwizard::btnOKClick(TObject*) {
         grid.Cells(2, last) = expression;
     } else {
         if (FuncModesConflict(grid.Cells(1, own), mode) && grid.Cells(2, own) == expression) {
-            ShowMessage(GetLangText("Msg", "err_duplfunc"));
+            ShowLangMessage("err_duplfunc");
             return;
         }
         const std::string question = SpliceString(GetLangText("Msg", "msg_duplfunc"), command);

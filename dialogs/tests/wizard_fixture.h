@@ -26,9 +26,7 @@ using Rows = std::vector<std::vector<std::string>>;
 
 // The language file the program ships (CP1251 bytes).
 inline std::string ProjectLanguageFile() {
-    std::string here = __FILE__;
-    here = here.substr(0, here.find_last_of('/'));
-    std::ifstream file(here + "/../../data/LANG/Rus.ini", std::ios::binary);
+    std::ifstream file(DIALOGS_RUSSIAN_LANGUAGE_FILE, std::ios::binary);
     std::stringstream bytes;
     bytes << file.rdbuf();
     return bytes.str();
