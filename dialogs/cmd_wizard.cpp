@@ -241,7 +241,9 @@ std::string TFCmdwizard::BufferMarker() const {
 }
 
 void TFCmdwizard::FormCreate(TObject*) {
-    ScaleBy(96, Screen->PixelsPerInch());
+    // A screen that reports no density leaves the wizard unscaled rather than divided by zero.
+    if (Screen->PixelsPerInch() > 0)
+        ScaleBy(96, Screen->PixelsPerInch());
     bool failed = false;
     if (Runtime.KeywordsLoaded == 0 && LoadKeywordLists() != 0) {
         ShowLangMessage("err_nocmddescr");

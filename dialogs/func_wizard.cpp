@@ -142,7 +142,9 @@ TFFuncwizard::~TFFuncwizard() {
 }
 
 void TFFuncwizard::FormCreate(TObject*) {
-    ScaleBy(96, Screen->PixelsPerInch());
+    // A screen that reports no density leaves the wizard unscaled rather than divided by zero.
+    if (Screen->PixelsPerInch() > 0)
+        ScaleBy(96, Screen->PixelsPerInch());
     bool failed = false;
     if (Runtime.KeywordsLoaded == 0 && LoadKeywordLists() != 0) {
         ShowLangMessage("err_nofuncdescr");

@@ -739,6 +739,28 @@ TEST_F(CmdWizardRulesTest, TheTitleBarCloseClosesInTwoStagesAndStoresNothing) {
     EXPECT_EQ(GridRows(*FConfig->stgFunc), (Rows{{"", "", ""}}));
 }
 
+// Both wizards keep their designed pixel sizes on a denser screen; a screen without a density
+// leaves them as designed.
+TEST_F(CmdWizardRulesTest, TheWizardsScaleBy96OverTheScreensDensity) {
+    struct Case {
+        int ppi;
+        int editWidth;
+        int boxWidth;
+    };
+    for (const Case c : {Case{144, 157, 226}, Case{96, 236, 339}, Case{0, 236, 339}}) {
+        SCOPED_TRACE(c.ppi);
+        toolkitsim::SetScreen(1024, 768, c.ppi);
+        RunWizard(KindCmdwizard, [&] {
+            EXPECT_EQ(FCmdwizard->eCmdName->Width, c.editWidth);
+            toolkitsim::Click(*FCmdwizard->btnCancel);
+        });
+        RunWizard(KindFuncwizard, [&] {
+            EXPECT_EQ(FFuncwizard->cmbCmdname->Width, c.boxWidth);
+            toolkitsim::Click(*FFuncwizard->btnCancel);
+        });
+    }
+}
+
 TEST_F(CmdWizardRulesTest, TheStatusBarShowsTheApplicationsHint) {
     RunWizard(KindCmdwizard, [] {
         Application->Hint = "a hint";

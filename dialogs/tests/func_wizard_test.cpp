@@ -6,6 +6,7 @@
 #include "allocation_hooks.h"
 #include "cmd_func_files.h"
 #include "language.h"
+#include "win32sim/desktop.h"
 
 #include <cp1251.h>
 
@@ -350,6 +351,88 @@ TEST_F(FuncWizardTest, WithoutItsKeywordListsTheWizardClosesAtOnceAndBindsNothin
     EXPECT_EQ(toolkitsim::Boxes()[0].kind, toolkitsim::BoxKind::Message);
     EXPECT_EQ(GridRows(*FConfig->stgFunc), (Rows{{"", "", ""}}));
     EXPECT_EQ(FConfig->stgFunc->Tag, 0);
+}
+
+// The whole road as the user takes it: the settings dialog open, the command wizard and the
+// function wizard opened from it, the dialog's OK saving and committing the grids, and the
+// buttons then running the command.
+class WizardsFromTheSettingsDialogTest : public WizardTest {
+protected:
+    void SetUp() override {
+        WizardTest::SetUp();
+        // The dialog is opened as the user opens it, not made beforehand.
+        FConfig->Free();
+        ASSERT_EQ(FConfig, nullptr);
+        MakeDir(Prog("Bin"));
+        Runtime.ExtOptions = 1;
+    }
+};
+
+TEST_F(WizardsFromTheSettingsDialogTest, TheDialogsOkSavesWhatTheWizardsMadeAndTheButtonsRunIt) {
+    const HWND player = OpenPlayerWindow();
+    bool configSeen = false;
+    const auto tick = [] { toolkitsim::At(100, [] { OsdTick(nullptr); }); };
+    toolkitsim::OnModal([&](TCustomForm& form) {
+        if (&form == FCmdwizard) {
+            AddSteps(*FCmdwizard, "Keys",
+                     {Step("keybevent", {PickRow(1, Runtime.VKEY, VKeyCount, VK_CONTROL),
+                                         PickRow(2, Runtime.VKEY, VKeyCount, 'S')}),
+                      Step("setcurpos", {Type(1, "10"), Type(2, "20")})});
+            toolkitsim::Click(*FCmdwizard->btnOk);
+            tick();
+        } else if (&form == FFuncwizard) {
+            toolkitsim::ChooseItem(*FFuncwizard->cmbCmdname, "Keys");
+            toolkitsim::ChooseItem(*FFuncwizard->cmbButt1, "D");
+            toolkitsim::ChooseItem(*FFuncwizard->cmbMode, "mouse");
+            toolkitsim::Click(*FFuncwizard->btnOK);
+            tick();
+        } else if (&form == FConfig && !configSeen) {
+            configSeen = true;
+            // The application whose grids the dialog shows.
+            FConfig->CurrentAppl = "Player";
+            ShowForm(KindCmdwizard);
+            EXPECT_TRUE(!FCmdwizard || FCmdwizard->CloseDone);
+            EXPECT_EQ(FConfig->stgCommand->Tag, 1);
+            ShowForm(KindFuncwizard);
+            EXPECT_TRUE(!FFuncwizard || FFuncwizard->CloseDone);
+            EXPECT_EQ(GridRows(*FConfig->stgFunc), (Rows{{"Keys", "mouse", "\"D\""}}));
+            toolkitsim::Click(*FConfig->btnOk);
+            tick();
+        }
+    });
+    ShowForm(KindConfig);
+    toolkitsim::RunFor(10);
+    toolkitsim::OnModal(nullptr);
+    ASSERT_TRUE(configSeen);
+    EXPECT_EQ(FConfig, nullptr);
+
+    // The user files hold what the wizards made (a parameter "0" is kept as an empty one).
+    TStringGrid commands(nullptr);
+    commands.ColCount = 6;
+    ASSERT_EQ(LoadCmdGrid("Player", false, commands), 0);
+    Rows loaded = GridRows(commands);
+    ASSERT_GE(loaded.size(), 5u);
+    loaded.resize(5);
+    EXPECT_EQ(loaded, (Rows{{"Keys", "keybevent", "17", "", "", ""},
+                            {"", "keybevent", "83", "", "", ""},
+                            {"", "keybevent", "83", "2", "", ""},
+                            {"", "keybevent", "17", "2", "", ""},
+                            {"", "setcurpos", "10", "20", "", ""}}));
+
+    const std::size_t before = win32sim::InputLog().size();
+    Runtime.RcMode = 1;
+    Press(engine_test::kD);
+    const auto input = win32sim::InputLog();
+    ASSERT_EQ(input.size(), before + 5);
+    const BYTE keys[] = {VK_CONTROL, 'S', 'S', VK_CONTROL};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(input[before + i].vk, keys[i]);
+        EXPECT_EQ(input[before + i].flags, i < 2 ? 0u : static_cast<DWORD>(KEYEVENTF_KEYUP));
+        EXPECT_EQ(input[before + i].foreground, player) << "the keys go to the player";
+    }
+    EXPECT_EQ(input[before + 4].kind, win32sim::InputEvent::Kind::CursorPos);
+    EXPECT_EQ(input[before + 4].cursor.x, 10);
+    EXPECT_EQ(input[before + 4].cursor.y, 20);
 }
 
 } // namespace
