@@ -946,6 +946,50 @@ TEST_F(CmdWizardRulesTest, StoringAppendsAfterTheOtherCommandsAndADuplicateNameI
     EXPECT_TRUE(FConfig->btnDel->Enabled);
 }
 
+TEST_F(CmdWizardRulesTest, YesToTheDuplicateReplacesTheCommandWhichMovesToTheEnd) {
+    FConfig->btnDel->Enabled = false;
+    TStringGrid& config = *FConfig->stgCommand;
+    config.RowCount = 4;
+    config.Cells(0, 1) = "CMD";
+    config.Cells(1, 1) = "time";
+    config.Cells(1, 2) = "show_bar";
+    config.Cells(0, 3) = "Other";
+    config.Cells(1, 3) = "show_timer";
+    toolkitsim::QueueAnswer(mrYes);
+    EXPECT_FALSE(RunWizard(KindCmdwizard, [] {
+        AddSteps(*FCmdwizard, "cmd", {Step("showfunction")});
+        toolkitsim::Click(*FCmdwizard->btnOk);
+    }));
+    EXPECT_EQ(GridRows(config), (Rows{{"Other", "show_timer", "", "", "", ""},
+                                      {"cmd", "showfunction", "", "", "", ""}}))
+        << "the old rows go, the new command stands at the end in the wizard's letter case";
+    EXPECT_EQ(config.Tag, 1);
+    EXPECT_EQ(config.Row, 2);
+    EXPECT_TRUE(FConfig->btnDel->Enabled);
+    // The only command replaced: its block goes, and its empty row is reused.
+    EmptyConfigCommands();
+    config.Cells(0, 1) = "Solo";
+    config.Cells(1, 1) = "time";
+    toolkitsim::QueueAnswer(mrYes);
+    EXPECT_FALSE(RunWizard(KindCmdwizard, [] {
+        AddSteps(*FCmdwizard, "SOLO", {Step("show_bar"), Step("show_timer")});
+        toolkitsim::Click(*FCmdwizard->btnOk);
+    }));
+    EXPECT_EQ(GridRows(config),
+              (Rows{{"SOLO", "show_bar", "", "", "", ""}, {"", "show_timer", "", "", "", ""}}));
+}
+
+TEST_F(CmdWizardRulesTest, TheWizardsGridHasTheCommandGridsTitles) {
+    RunWizard(KindCmdwizard, [] {
+        const char* keys[] = {"lbl_cmdname", "lbl_cmd",    "lbl_param1",
+                              "lbl_param2",  "lbl_param3", "lbl_param4"};
+        for (int c = 0; c < 6; ++c)
+            EXPECT_EQ(FCmdwizard->stgCommand->Cells(c, 0), GetLangText("Labels", keys[c]));
+        EXPECT_FALSE(FCmdwizard->stgCommand->Cells(0, 0).empty());
+        toolkitsim::Click(*FCmdwizard->btnCancel);
+    });
+}
+
 TEST_F(CmdWizardRulesTest, AMovedWizardSavesItsLayoutWhenItCloses) {
     RunWizard(KindCmdwizard, [] {
         FCmdwizard->Left = FCmdwizard->Left + 17;
