@@ -781,6 +781,8 @@ void TFCmdwizard::btnApplyClick(TObject*) {
         return;
     eCmdName->Enabled = true;
     eCmdName->Text = "";
+    // Without a name the groups wait again, however the edit reported the change.
+    eCmdNameChange(eCmdName);
     cmbType->ItemIndex = -1;
     ShowTypeParams();
     stgCommand->RowCount = 2;

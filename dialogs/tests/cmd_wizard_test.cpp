@@ -929,6 +929,7 @@ TEST_F(CmdWizardRulesTest, StoringAppendsAfterTheOtherCommandsAndADuplicateNameI
         EXPECT_FALSE(w.CloseDone) << "Apply keeps the wizard open";
         EXPECT_TRUE(w.eCmdName->Enabled);
         EXPECT_EQ(w.eCmdName->Text(), "");
+        EXPECT_FALSE(w.grbType->Enabled) << "back to a wizard without a name";
         EXPECT_EQ(w.cmbType->ItemIndex, -1);
         EXPECT_EQ(GridRows(*w.stgCommand), (Rows{{"", "", "", "", "", ""}}));
         for (TButton* b : {w.btnDel, w.btnOk, w.btnApply})
