@@ -130,12 +130,44 @@ bool TCustomGrid::MouseToCell(int x, int y, int& col, int& row) const {
 void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     int col = 0;
     int row = 0;
+    dragRow_ = -1;
     if (button == mbLeft && GetEnabled() && MouseToCell(x, y, col, row) && col >= fixedCols_ &&
         row >= fixedRows_) {
         SetCol(col);
         SetRow(row);
+        if (CanMoveRows() && !shift.Contains(ssDouble))
+            dragRow_ = row;
     }
     TCustomControl::MouseDown(button, shift, x, y);
+}
+
+bool TCustomGrid::CanMoveRows() const {
+    return Options.Contains(goRowMoving) &&
+           (!Options.Contains(goEditing) || Options.Contains(goRowSelect));
+}
+
+void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    const int from = dragRow_;
+    dragRow_ = -1;
+    if (button == mbLeft && from >= 0 && y >= 0 && DefaultRowHeight > 0) {
+        // Released below the last row: the row goes to the end.
+        const int to = std::min(y / (DefaultRowHeight + 1), rowCount_ - 1);
+        if (to >= fixedRows_ && to != from)
+            DragRow(from, to);
+    }
+    TCustomControl::MouseUp(button, shift, x, y);
+}
+
+bool TCustomGrid::DragRow(int fromIndex, int toIndex) {
+    if (!GetEnabled() || !CanMoveRows() || fromIndex == toIndex || fromIndex < fixedRows_ ||
+        toIndex < fixedRows_ || fromIndex >= rowCount_ || toIndex >= rowCount_)
+        return false;
+    MoveRowData(fromIndex, toIndex);
+    row_ = toIndex;
+    ClampCurrent();
+    if (OnRowMoved)
+        OnRowMoved(this, fromIndex, toIndex);
+    return true;
 }
 
 void TCustomGrid::DoKeyDown(WORD& key, TShiftState) {
@@ -222,6 +254,16 @@ std::string TStringGrid::GetCellText(int col, int row) const {
 
 void TStringGrid::StoreEditText(int col, int row, const std::string& text) {
     Cells(col, row) = text;
+}
+
+void TStringGrid::MoveRowData(int fromIndex, int toIndex) {
+    const auto from = cells_.begin() + fromIndex;
+    const auto to = cells_.begin() + toIndex;
+    if (fromIndex < toIndex)
+        std::rotate(from, from + 1, to + 1);
+    else
+        std::rotate(to, from, from + 1);
+    CellsChanged();
 }
 
 void TStringGrid::ClearRow(int row) {

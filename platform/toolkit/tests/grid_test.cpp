@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -243,6 +244,97 @@ TEST_F(StringGridTest, ScaleByScalesTheFormsControlsAndTheGridsSizes) {
     EXPECT_EQ(grid->ColWidths(1), 72);
     EXPECT_EQ(grid->ColWidths(0), 51);
     EXPECT_EQ(grid->DefaultRowHeight, 19);
+}
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> Column0(const TStringGrid& grid) {
+    std::vector<std::string> col;
+    for (int r = 0; r < grid.RowCount(); ++r)
+        col.push_back(grid.Cells(0, r));
+    return col;
+}
+
+class RowMovingTest : public ToolkitTest {
+protected:
+    TStringGrid* Grid() {
+        auto* form = new TForm(Application);
+        auto* grid = new TStringGrid(form);
+        grid->Name = "stgCommand";
+        grid->Parent = form;
+        grid->SetColCount(2);
+        grid->SetRowCount(5);
+        grid->Options << goRowSelect << goRowMoving;
+        const char* names[] = {"title", "a", "b", "c", "d"};
+        for (int r = 0; r < 5; ++r) {
+            grid->Cells(0, r) = names[r];
+            grid->Cells(1, r) = std::string(names[r]) + "1";
+        }
+        grid->OnRowMoved = [this](TObject*, int from, int to) {
+            moves_.push_back(std::to_string(from) + ">" + std::to_string(to));
+        };
+        form->Show();
+        return grid;
+    }
+    std::vector<std::string> moves_;
+};
+
+TEST_F(RowMovingTest, TheUserDragsARowAndTheRowsBetweenShift) {
+    TStringGrid* grid = Grid();
+    toolkitsim::DragRow(*grid, 1, 3);
+    EXPECT_EQ(Column0(*grid), (std::vector<std::string>{"title", "b", "c", "a", "d"}));
+    EXPECT_EQ(grid->Cells(1, 3), "a1") << "the whole row moves";
+    EXPECT_EQ(grid->Row, 3) << "the moved row stays current";
+    toolkitsim::DragRow(*grid, 4, 1);
+    EXPECT_EQ(Column0(*grid), (std::vector<std::string>{"title", "d", "b", "c", "a"}));
+    EXPECT_EQ(moves_, (std::vector<std::string>{"1>3", "4>1"}));
+    EXPECT_EQ(grid->Tag, 0) << "moving marks nothing by itself";
+}
+
+TEST_F(RowMovingTest, NothingMovesWhereTheGridDoesNotLetRowsMove) {
+    struct Case {
+        const char* what;
+        std::function<void(TStringGrid&)> set;
+        int from;
+        int to;
+    };
+    const Case cases[] = {
+        {"no goRowMoving", [](TStringGrid& g) { g.Options >> goRowMoving; }, 1, 3},
+        {"cells edited in place", [](TStringGrid& g) { g.Options >> goRowSelect << goEditing; }, 1,
+         3},
+        {"disabled", [](TStringGrid& g) { g.Enabled = false; }, 1, 3},
+        {"from the title row", [](TStringGrid&) {}, 0, 2},
+        {"onto itself", [](TStringGrid&) {}, 2, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        moves_.clear();
+        TStringGrid* grid = Grid();
+        c.set(*grid);
+        toolkitsim::DragRow(*grid, c.from, c.to);
+        EXPECT_EQ(Column0(*grid), (std::vector<std::string>{"title", "a", "b", "c", "d"}));
+        EXPECT_TRUE(moves_.empty());
+        EXPECT_FALSE(grid->DragRow(c.from, c.to));
+    }
+    // Editable grids still let rows be dragged when they select whole rows.
+    TStringGrid* grid = Grid();
+    grid->Options << goEditing;
+    EXPECT_TRUE(grid->DragRow(2, 1));
+    EXPECT_FALSE(grid->DragRow(1, 5)) << "out of range";
+}
+
+TEST_F(RowMovingTest, ReleasedBelowTheLastRowTheRowGoesToTheEnd) {
+    TStringGrid* grid = Grid();
+    const RECT first = grid->CellRect(0, 1);
+    toolkitsim::MouseDown(*grid, mbLeft, 5, first.top + 3, {ssLeft});
+    toolkitsim::MouseUp(*grid, mbLeft, 5, first.top + 40 * (grid->DefaultRowHeight + 1));
+    EXPECT_EQ(Column0(*grid), (std::vector<std::string>{"title", "b", "c", "d", "a"}));
+    // A plain click moves nothing.
+    toolkitsim::ClickCell(*grid, 0, 2);
+    EXPECT_EQ(Column0(*grid), (std::vector<std::string>{"title", "b", "c", "d", "a"}));
+    EXPECT_EQ(moves_, (std::vector<std::string>{"1>4"}));
 }
 
 } // namespace

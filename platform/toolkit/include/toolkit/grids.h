@@ -36,6 +36,7 @@ struct TGridRect {
 
 using TSetEditEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, const std::string& Value)>;
+using TMovedEvent = std::function<void(TObject* Sender, int FromIndex, int ToIndex)>;
 
 // The grid's geometry and its current cell. Row and Col always name a cell that is not fixed:
 // values outside are clamped, and shrinking the grid or growing its fixed part moves them in.
@@ -60,6 +61,8 @@ public:
 
     // The user finished changing a cell's text in the editor (not fired by code).
     TSetEditEvent OnSetEditText;
+    // The user dragged a row to another place (not fired by code).
+    TMovedEvent OnRowMoved;
 
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
@@ -79,6 +82,15 @@ public:
     // The editor on the current cell, its text replaced by the user's text: false (nothing
     // changes) when the cell cannot be edited; otherwise the cell takes it and OnSetEditText fires.
     bool EditCurrentCell(const std::string& text);
+    // With goRowMoving on a grid whose cells are not edited in place (no goEditing, or whole-row
+    // selection), the user presses a row and releases the button over another: the row goes
+    // there, the rows between move up or down by one, the moved row stays current and
+    // OnRowMoved fires. A press on a fixed row drags nothing.
+    bool CanMoveRows() const;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    // The drag as a whole: false (nothing changes) when rows cannot be moved, a row is fixed or
+    // out of range, or both are the same.
+    bool DragRow(int fromIndex, int toIndex);
 
     virtual std::string GetCellText(int col, int row) const = 0;
 
@@ -105,6 +117,8 @@ protected:
     virtual void StoreEditText(int col, int row, const std::string& text) = 0;
     // The counts changed; the cells follow.
     virtual void SizeChanged() {}
+    // A row of the data moves from one index to another, the rows between shifting by one.
+    virtual void MoveRowData(int /*fromIndex*/, int /*toIndex*/) {}
     // Sets the counts without the cells following (for grids whose rows follow their data).
     void ChangeSize(int cols, int rows);
     // What the grid shows changed.
@@ -120,6 +134,7 @@ private:
     int col_ = 0;
     int row_ = 1;
     std::vector<int> colWidths_;
+    int dragRow_ = -1;
 };
 
 // Tag is used as the grid's change mark.
@@ -142,6 +157,7 @@ protected:
     void StoreEditText(int col, int row, const std::string& text) override;
     // Keeps the cells that remain, new cells are empty.
     void SizeChanged() override;
+    void MoveRowData(int fromIndex, int toIndex) override;
 
 private:
     // cells_[row][col]

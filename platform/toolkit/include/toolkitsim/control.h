@@ -94,6 +94,9 @@ void ClickTab(TPageControl& pages, int tabIndex);
 // A click, or a double click, in the middle of the cell.
 void ClickCell(TCustomGrid& grid, int col, int row);
 void DblClickCell(TCustomGrid& grid, int col, int row);
+// Presses the row (in its first column that is not fixed), moves the mouse to the other row and
+// releases the button there: a drag of the row where the grid lets rows be moved.
+void DragRow(TCustomGrid& grid, int fromRow, int toRow);
 // Clicks the cell, then replaces its text in the editor; false when the cell cannot be edited
 // or the grid refused the text (its error reaches the exception box).
 bool EditCell(TCustomGrid& grid, int col, int row, const std::string& text);

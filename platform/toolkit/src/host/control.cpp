@@ -389,6 +389,15 @@ void DblClickCell(TCustomGrid& grid, int col, int row) {
     DblClick(grid, p.x, p.y);
 }
 
+void DragRow(TCustomGrid& grid, int fromRow, int toRow) {
+    const int col = grid.GetFixedCols();
+    const POINT from = CellMiddle(grid, col, fromRow);
+    const POINT to = CellMiddle(grid, col, toRow);
+    MouseDown(grid, mbLeft, from.x, from.y, {ssLeft});
+    MouseMove(grid, to.x, to.y, {ssLeft});
+    MouseUp(grid, mbLeft, to.x, to.y);
+}
+
 bool EditCell(TCustomGrid& grid, int col, int row, const std::string& text) {
     ClickCell(grid, col, row);
     bool edited = false;
