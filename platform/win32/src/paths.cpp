@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 #include <vector>
@@ -259,10 +260,10 @@ std::string ExactHostPath(const std::string& full) {
     std::string host = DriveRoot(full[0]);
     if (host.empty() || full.size() == 3)
         return host;
-    host.reserve(host.size() + full.size() - 2);
+    const std::size_t rootLength = host.size();
     host += '/';
-    for (std::size_t i = 3; i < full.size(); ++i)
-        host += full[i] == '\\' ? '/' : full[i];
+    host.append(full, 3);
+    std::replace(host.begin() + static_cast<std::ptrdiff_t>(rootLength), host.end(), '\\', '/');
     return host;
 }
 
