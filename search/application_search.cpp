@@ -13,6 +13,8 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -34,10 +36,14 @@ std::string CurrentDirectory() {
     }
 }
 
-std::string JoinPath(const std::string& folder, const char* name) {
-    if (!folder.empty() && folder.back() == '\\')
-        return folder + name;
-    return folder + "\\" + name;
+std::string JoinPath(const std::string& folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    if (path.empty() || path.back() != '\\')
+        path += '\\';
+    path += name;
+    return path;
 }
 
 bool Stopped() {
@@ -79,13 +85,25 @@ void TestStartProgram(TSearchAppl& appl, int row, TSearchView& view) {
     view.Repaint();
 }
 
+// The records' names, taken once per walk: a walk changes paths and classes, never names.
+std::vector<std::string_view> RecordNames() {
+    std::vector<std::string_view> names;
+    names.reserve(Search.Table.size());
+    for (const TSearchAppl& appl : Search.Table)
+        names.push_back(FieldView(appl.Name));
+    return names;
+}
+
 // A file of the walk against every record, in table order.
-void MatchFile(const std::string& folder, const char* fileName, TSearchView& view) {
-    const std::string found = JoinPath(folder, fileName);
+void MatchFile(const std::string& folder, std::string_view fileName,
+               const std::vector<std::string_view>& names, TSearchView& view) {
+    std::string found; // formed at the first match: most files match no record
     for (std::size_t i = 0; i < Search.Table.size(); ++i) {
         TSearchAppl& appl = Search.Table[i];
-        if (appl.Name[0] == '\0' || !cp1251::EqualNoCase(FieldView(appl.Name), fileName))
+        if (names[i].empty() || !cp1251::EqualNoCase(names[i], fileName))
             continue;
+        if (found.empty())
+            found = JoinPath(folder, fileName);
         // A path longer than the field would name another file: such a find is not recorded.
         if (found.size() >= sizeof appl.Path)
             continue;
@@ -195,8 +213,11 @@ void SearchApplications(const std::string& applListPath, TSearchView& view) {
     ShowCounts(view);
 }
 
-void ScanDirectory(TSearchView& view) {
-    const std::string folder = CurrentDirectory();
+namespace {
+
+// The walk of the current directory `folder` (as GetCurrentDirectoryA gives it).
+void ScanFolder(const std::string& folder, const std::vector<std::string_view>& names,
+                TSearchView& view) {
     WIN32_FIND_DATAA entry;
     const HANDLE search = FindFirstFileA(JoinPath(folder, "*.*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE)
@@ -210,14 +231,20 @@ void ScanDirectory(TSearchView& view) {
             ++Search.DirCount;
             // A folder that cannot be entered is counted but not searched.
             if (SetCurrentDirectoryA(path.c_str()) && CurrentDirectory() == path)
-                ScanDirectory(view);
+                ScanFolder(path, names, view);
             SetCurrentDirectoryA(folder.c_str());
         } else {
             ++Search.FileCount;
-            MatchFile(folder, entry.cFileName, view);
+            MatchFile(folder, entry.cFileName, names, view);
         }
     } while (!Stopped() && FindNextFileA(search, &entry));
     FindClose(search);
+}
+
+} // namespace
+
+void ScanDirectory(TSearchView& view) {
+    ScanFolder(CurrentDirectory(), RecordNames(), view);
 }
 
 BOOL CALLBACK FindMainWindowProc(HWND window, LPARAM parameter) {

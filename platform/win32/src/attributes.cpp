@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -16,6 +17,9 @@ namespace {
 
 std::mutex marksLock;
 std::map<std::string, DWORD> marksByHostPath;
+// The store's size, read without the lock: a walk over entries none of which has marks (the
+// usual case) asks nothing of the store.
+std::atomic<std::size_t> marksKept{0};
 std::optional<std::uint64_t> writeBudget;
 
 // A file's read-only attribute is its host mode, so that the host refuses writes as Windows does.
@@ -30,6 +34,8 @@ int SetHostReadOnly(const std::string& hostPath, bool readOnly) {
 } // namespace
 
 DWORD EntryMarks(const std::string& hostPath) {
+    if (marksKept.load(std::memory_order_acquire) == 0)
+        return 0;
     std::lock_guard lock(marksLock);
     const auto found = marksByHostPath.find(hostPath);
     return found == marksByHostPath.end() ? 0 : found->second;
@@ -41,6 +47,7 @@ void SetEntryMarks(const std::string& hostPath, DWORD marks) {
         marksByHostPath.erase(hostPath);
     else
         marksByHostPath[hostPath] = marks;
+    marksKept.store(marksByHostPath.size(), std::memory_order_release);
 }
 
 void ForgetEntryMarks(const std::string& hostPath) {
@@ -56,6 +63,7 @@ void MoveEntryMarks(const std::string& fromHostPath, const std::string& toHostPa
 void ResetEntryMarks() {
     std::lock_guard lock(marksLock);
     marksByHostPath.clear();
+    marksKept.store(0, std::memory_order_release);
     writeBudget.reset();
 }
 

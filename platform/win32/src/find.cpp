@@ -5,31 +5,50 @@
 #include "cp1251.h"
 
 #include <dirent.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace win32sim::detail {
 namespace {
 
-struct FoundEntry {
-    std::string name;
-    EntryInfo info;
+// The entries of a search: their names one after another, each with its NUL, and per entry
+// where its name begins and what it is. Sorting moves no names.
+struct Snapshot {
+    struct Entry {
+        std::size_t name;
+        std::size_t length;
+        EntryInfo info;
+    };
+    std::string names;
+    std::vector<Entry> entries;
+
+    void Add(std::string_view name, const EntryInfo& info) {
+        entries.push_back({names.size(), name.size(), info});
+        names += name;
+        names += '\0';
+    }
+    std::string_view Name(const Entry& entry) const {
+        return std::string_view(names).substr(entry.name, entry.length);
+    }
 };
 
 // A search: the matching entries as they were when it began, in order. A search serves one
 // thread at a time.
 class FindObject final : public KernelObject {
 public:
-    explicit FindObject(std::vector<FoundEntry> entries) : entries_(std::move(entries)) {}
+    explicit FindObject(Snapshot snapshot) : snapshot_(std::move(snapshot)) {}
     bool ClosableByCloseHandle() const override { return false; }
 
-    // The next entry; null after the last.
-    const FoundEntry* Next() { return next_ < entries_.size() ? &entries_[next_++] : nullptr; }
+    // Describes the next entry; false after the last.
+    bool Next(WIN32_FIND_DATAA& data);
 
 private:
-    std::vector<FoundEntry> entries_;
+    Snapshot snapshot_;
     std::size_t next_ = 0;
 };
 
@@ -115,60 +134,76 @@ private:
 };
 
 // Whether a host name can be given to a Windows program at all.
-bool IsReportableName(const std::string& name) {
+bool IsReportableName(std::string_view name) {
     return name.size() <= MAX_PATH - 1 &&
            std::all_of(name.begin(), name.end(), IsFileNameCharacter);
 }
 
-// The folder's entries that match, sorted by name as Windows' file system orders them;
-// "." and ".." first in a folder below a drive's root. Returns 0 or the errno.
-int TakeSnapshot(const ResolvedPath& folder, const SearchPattern& pattern,
-                 std::vector<FoundEntry>& found) {
-    DIR* dir = ::opendir(folder.host.c_str());
-    if (dir == nullptr)
-        return errno;
-    std::string hostPath = folder.host + "/";
-    const std::size_t folderLength = hostPath.size();
-    while (const dirent* item = ::readdir(dir)) {
-        const std::string name = item->d_name;
-        if (name == "." || name == ".." || !IsReportableName(name) || !pattern.Matches(name))
-            continue;
-        FoundEntry entry{name, {}};
-        hostPath.resize(folderLength);
-        hostPath += name;
-        // A folder needs no look of its own: it has neither size nor read-only mark.
-        if (item->d_type == DT_DIR) {
-            entry.info.kind = EntryKind::Folder;
-            entry.info.marks = EntryMarks(hostPath);
-            found.push_back(std::move(entry));
-            continue;
-        }
-        // An entry that vanished or cannot be examined is not reported.
-        if (StatHostEntryAt(::dirfd(dir), item->d_name, hostPath, entry.info) == 0 &&
-            entry.info.kind != EntryKind::Missing)
-            found.push_back(std::move(entry));
-    }
-    ::closedir(dir);
-    std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) {
-        const int order = cp1251::CompareNoCase(a.name, b.name);
-        return order != 0 ? order < 0 : a.name < b.name;
-    });
+// The entries of the open folder that match, sorted by name as Windows' file system orders them;
+// "." and ".." first in a folder below a drive's root. Takes and closes the descriptor.
+void TakeSnapshot(int descriptor, const ResolvedPath& folder, const SearchPattern& pattern,
+                  Snapshot& found) {
     const bool isRoot = folder.full.size() == 3;
     if (!isRoot) {
         const EntryInfo folderInfo{EntryKind::Folder, false, 0};
-        for (const char* relative : {"..", "."})
+        for (const char* relative : {".", ".."})
             if (pattern.Matches(relative))
-                found.insert(found.begin(), FoundEntry{relative, folderInfo});
+                found.Add(relative, folderInfo);
     }
-    return 0;
+    const std::size_t dots = found.entries.size();
+    std::string hostPath = folder.host + "/";
+    const std::size_t folderLength = hostPath.size();
+    // The host's entries read straight into a buffer: a directory stream would first look at
+    // the descriptor again, three calls more per folder. A read that fails ends the entries, as
+    // the end of the folder does.
+    alignas(dirent64) char buffer[32 * 1024];
+    for (;;) {
+        const ssize_t got = ::getdents64(descriptor, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        // A host record takes at least 24 bytes and holds more than its name.
+        found.entries.reserve(found.entries.size() + static_cast<std::size_t>(got) / 24);
+        found.names.reserve(found.names.size() + static_cast<std::size_t>(got));
+        for (ssize_t at = 0; at < got;) {
+            const auto* item = reinterpret_cast<const dirent64*>(buffer + at);
+            at += item->d_reclen;
+            const std::string_view name = item->d_name;
+            if (name == "." || name == ".." || !IsReportableName(name) || !pattern.Matches(name))
+                continue;
+            hostPath.resize(folderLength);
+            hostPath += name;
+            EntryInfo info;
+            // A folder needs no look of its own: it has neither size nor read-only mark.
+            if (item->d_type == DT_DIR) {
+                info.kind = EntryKind::Folder;
+                info.marks = EntryMarks(hostPath);
+            } else if (StatHostEntryAt(descriptor, item->d_name, hostPath, info) != 0 ||
+                       info.kind == EntryKind::Missing) {
+                continue; // an entry that vanished or cannot be examined is not reported
+            }
+            found.Add(name, info);
+        }
+    }
+    ::close(descriptor);
+    std::sort(found.entries.begin() + static_cast<std::ptrdiff_t>(dots), found.entries.end(),
+              [&found](const Snapshot::Entry& a, const Snapshot::Entry& b) {
+                  const std::string_view x = found.Name(a);
+                  const std::string_view y = found.Name(b);
+                  const int order = cp1251::CompareNoCase(x, y);
+                  return order != 0 ? order < 0 : x < y;
+              });
 }
 
-void Describe(const FoundEntry& entry, WIN32_FIND_DATAA& data) {
+bool FindObject::Next(WIN32_FIND_DATAA& data) {
+    if (next_ == snapshot_.entries.size())
+        return false;
+    const Snapshot::Entry& entry = snapshot_.entries[next_++];
     std::memset(&data, 0, sizeof data);
     data.dwFileAttributes = AttributesOf(entry.info);
     data.nFileSizeHigh = static_cast<DWORD>(entry.info.size >> 32);
     data.nFileSizeLow = static_cast<DWORD>(entry.info.size);
-    std::memcpy(data.cFileName, entry.name.c_str(), entry.name.size() + 1);
+    std::memcpy(data.cFileName, snapshot_.names.data() + entry.name, entry.length + 1);
+    return true;
 }
 
 HANDLE FailSearch(DWORD error) {
@@ -199,21 +234,25 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
     if (!patternValid)
         return FailSearch(ERROR_INVALID_NAME);
 
-    const ResolvedPath folder = ResolvePath(folderName.c_str());
-    if (folder.Failed() && !folder.IsFile())
-        return FailSearch(folder.error);
-    if (!folder.IsFolder())
-        return FailSearch(ERROR_PATH_NOT_FOUND);
-    if (patternText.empty())
+    ResolvedPath folder;
+    const int descriptor = OpenFolder(folderName.c_str(), folder);
+    if (descriptor < 0 && !folder.IsFolder())
+        return FailSearch(folder.Failed() && !folder.IsFile() ? folder.error
+                                                              : ERROR_PATH_NOT_FOUND);
+    if (patternText.empty()) {
+        if (descriptor >= 0)
+            ::close(descriptor);
         return FailSearch(ERROR_FILE_NOT_FOUND);
+    }
+    if (descriptor < 0) // the folder is there but the host refuses to read it
+        return FailSearch(folder.error);
 
-    std::vector<FoundEntry> found;
-    if (const int error = TakeSnapshot(folder, SearchPattern(patternText), found); error != 0)
-        return FailSearch(ErrorFromErrno(error));
-    if (found.empty())
+    Snapshot found;
+    TakeSnapshot(descriptor, folder, SearchPattern(patternText), found);
+    if (found.entries.empty())
         return FailSearch(ERROR_FILE_NOT_FOUND);
     auto search = std::make_shared<FindObject>(std::move(found));
-    Describe(*search->Next(), *lpFindFileData);
+    search->Next(*lpFindFileData);
     return InsertHandle(std::move(search));
 }
 
@@ -227,12 +266,10 @@ BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const FoundEntry* entry = search->Next();
-    if (entry == nullptr) {
+    if (!search->Next(*lpFindFileData)) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    Describe(*entry, *lpFindFileData);
     return TRUE;
 }
 

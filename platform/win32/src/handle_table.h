@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <type_traits>
+#include <typeinfo>
 
 namespace win32sim::detail {
 
@@ -22,7 +24,16 @@ bool RemoveHandle(HANDLE handle);
 
 template <class T>
 std::shared_ptr<T> LookupHandleAs(HANDLE handle) {
-    return std::dynamic_pointer_cast<T>(LookupHandle(handle));
+    std::shared_ptr<KernelObject> object = LookupHandle(handle);
+    // A final class is known by its type alone, without a walk of the class hierarchy; the
+    // directory search asks for its object once per entry.
+    if constexpr (std::is_final_v<T>) {
+        if (object && typeid(*object) == typeid(T))
+            return std::static_pointer_cast<T>(std::move(object));
+        return nullptr;
+    } else {
+        return std::dynamic_pointer_cast<T>(std::move(object));
+    }
 }
 
 } // namespace win32sim::detail

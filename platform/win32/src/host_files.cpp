@@ -4,6 +4,7 @@
 #include "file_system.h"
 #include "win32sim/machine.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -122,25 +123,6 @@ DWORD AttributesOf(const EntryInfo& info) {
     return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
 }
 
-bool IsFileNameCharacter(char c) {
-    if (static_cast<unsigned char>(c) < 0x20)
-        return false;
-    switch (c) {
-    case '<':
-    case '>':
-    case '"':
-    case '|':
-    case '?':
-    case '*':
-    case ':':
-    case '\\':
-    case '/':
-        return false;
-    default:
-        return true;
-    }
-}
-
 bool IsDeviceName(std::string_view name) {
     return name.size() >= 4 && IsSeparator(name[0]) && IsSeparator(name[1]) && name[2] == '.' &&
            IsSeparator(name[3]);
@@ -154,24 +136,40 @@ std::string ResolvedPath::LastName() const {
     return full.substr(full.rfind('\\') + 1);
 }
 
-ResolvedPath ResolvePath(const char* name) {
-    ResolvedPath path;
+namespace {
+
+// The checks of a name that need no look at the host; false with `path.error` set when the name
+// cannot name anything, else `path.full` and `path.namesFolder` are set.
+bool NormalizeName(const char* name, ResolvedPath& path) {
     const std::string_view text = name == nullptr ? std::string_view() : std::string_view(name);
     if (text.empty()) {
         path.error = ERROR_PATH_NOT_FOUND;
-        return path;
+        return false;
     }
     // Network and device namespaces ("\\server\share", "\\.\Name", "\\?\") hold no drive files.
     if (text.size() >= 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
         path.error = ERROR_PATH_NOT_FOUND;
-        return path;
+        return false;
     }
     if (!IsValidPathText(text)) {
         path.error = ERROR_INVALID_NAME;
-        return path;
+        return false;
     }
     path.namesFolder = IsSeparator(text.back());
     path.full = win32sim::FullPathName(text);
+    return true;
+}
+
+int OpenHostFolder(const std::string& hostPath) {
+    return ::open(hostPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+} // namespace
+
+ResolvedPath ResolvePath(const char* name) {
+    ResolvedPath path;
+    if (!NormalizeName(name, path))
+        return path;
     struct stat last;
     bool found = false;
     path.host = HostPathOfFull(path.full, last, found);
@@ -201,6 +199,28 @@ ResolvedPath ResolvePath(const char* name) {
     else if (path.namesFolder && path.IsFile())
         path.error = ERROR_INVALID_NAME;
     return path;
+}
+
+int OpenFolder(const char* name, ResolvedPath& path) {
+    path = ResolvedPath{};
+    // A folder spelled as the host spells it opens at once: the resolution would find just it.
+    if (NormalizeName(name, path)) {
+        path.host = ExactHostPath(path.full);
+        if (!path.host.empty()) {
+            const int descriptor = OpenHostFolder(path.host);
+            if (descriptor >= 0) {
+                path.entry.kind = EntryKind::Folder;
+                return descriptor;
+            }
+        }
+    }
+    path = ResolvePath(name);
+    if (path.Failed() || !path.IsFolder())
+        return -1;
+    const int descriptor = OpenHostFolder(path.host);
+    if (descriptor < 0)
+        path.error = ErrorFromErrno(errno);
+    return descriptor;
 }
 
 } // namespace win32sim::detail

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -50,8 +51,20 @@ void MoveEntryMarks(const std::string& fromHostPath, const std::string& toHostPa
 // How many of the bytes wanted a write may put before the simulated disk is full.
 DWORD TakeWriteBudget(DWORD wanted);
 
-// Whether a character may appear in a file name (wildcards and separators may not).
-bool IsFileNameCharacter(char c);
+// Whether a character may appear in a file name (wildcards and separators may not); a table,
+// since every name of a directory search is checked a character at a time.
+inline constexpr auto kFileNameCharacters = [] {
+    std::array<bool, 256> allowed{};
+    for (int c = 0x20; c < 256; ++c)
+        allowed[static_cast<std::size_t>(c)] = true;
+    for (const char c : {'<', '>', '"', '|', '?', '*', ':', '\\', '/'})
+        allowed[static_cast<unsigned char>(c)] = false;
+    return allowed;
+}();
+
+inline bool IsFileNameCharacter(char c) {
+    return kFileNameCharacters[static_cast<unsigned char>(c)];
+}
 
 // "\\.\Name" (either separator): a device, not a file.
 bool IsDeviceName(std::string_view name);
@@ -79,5 +92,11 @@ struct ResolvedPath {
 // (else ERROR_PATH_NOT_FOUND); the entry itself may be missing. A name ending in a separator
 // that finds a file fails with ERROR_INVALID_NAME.
 ResolvedPath ResolvePath(const char* name);
+
+// Opens the folder a name resolves to, to read its entries: the host descriptor, with `path`
+// resolved as ResolvePath resolves it (the folder's marks aside); or -1 with `path` saying why
+// not: its error, or an entry that is not a folder, or the errno of the host's refusal as
+// `path.error`.
+int OpenFolder(const char* name, ResolvedPath& path);
 
 } // namespace win32sim::detail

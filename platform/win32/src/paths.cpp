@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 #include <vector>
@@ -124,6 +125,32 @@ void ResetFiles() {
 
 } // namespace win32sim::detail
 
+namespace win32sim::detail {
+namespace {
+
+// Whether an absolute path is in normal form already but for its drive letter's case and one
+// final separator: no "." or "..", no empty component, none that trimming would shorten. Such
+// paths (every path the system forms from a directory search) need no splitting.
+bool IsNormalAsGiven(std::string_view path) {
+    if (path.size() < 3 || !IsDriveLetter(path[0]) || path[1] != ':' || path[2] != '\\')
+        return false;
+    std::size_t start = 3;
+    while (start < path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        else if (end + 1 == path.size() && end > start) // one final separator
+            return path[end - 1] != '.' && path[end - 1] != ' ';
+        if (end == start || path[end - 1] == '.' || path[end - 1] == ' ')
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+} // namespace
+} // namespace win32sim::detail
+
 namespace win32sim {
 
 void MapDrive(char letter, const std::string& hostDirectory) {
@@ -152,6 +179,12 @@ std::string FullPathName(std::string_view windowsPath) {
     // Device and network names ("\\.\Name", "\\server\share") are not file-system paths here.
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\')
         return path;
+    if (IsNormalAsGiven(path)) {
+        path[0] = DriveLetter(path[0]);
+        if (path.size() > 3 && path.back() == '\\')
+            path.pop_back();
+        return path;
+    }
 
     const std::string current = CurrentDirectory();
     std::string base; // absolute, "X:\..."
@@ -221,6 +254,19 @@ std::string HostPath(std::string_view windowsPath) {
 
 namespace win32sim::detail {
 
+std::string ExactHostPath(const std::string& full) {
+    if (full.size() < 3 || full[1] != ':')
+        return {};
+    std::string host = DriveRoot(full[0]);
+    if (host.empty() || full.size() == 3)
+        return host;
+    const std::size_t rootLength = host.size();
+    host += '/';
+    host.append(full, 3);
+    std::replace(host.begin() + static_cast<std::ptrdiff_t>(rootLength), host.end(), '\\', '/');
+    return host;
+}
+
 std::string HostPathOfFull(const std::string& full, struct stat& last, bool& found) {
     found = false;
     if (full.size() < 3 || full[1] != ':')
@@ -228,6 +274,16 @@ std::string HostPathOfFull(const std::string& full, struct stat& last, bool& fou
     std::string host = DriveRoot(full[0]);
     if (host.empty())
         return {};
+    // A path spelled as the host spells it (every path a directory search reports) is found by
+    // one look at the whole of it: each component then matched exactly, as the match below would
+    // have found it first.
+    if (full.size() > 3) {
+        std::string exact = ExactHostPath(full);
+        if (::stat(exact.c_str(), &last) == 0) {
+            found = true;
+            return exact;
+        }
+    }
     std::size_t start = 3;
     bool matching = true; // once a component is missing, the rest cannot exist either
     while (start < full.size()) {

@@ -57,6 +57,12 @@ TEST_F(PathsTest, FullPathNameNormalisesAgainstTheCurrentDirectory) {
         {"C:\\a\\...", "C:\\a"},
         {"C:\\a\\...\\b", "C:\\a\\...\\b"},
         {"Rus.ini.", "C:\\Tavrin RC\\Rus.ini"},
+        // Absolute paths in normal form but for the drive's case and one final separator.
+        {"d:\\Top 1\\Sub\\", "D:\\Top 1\\Sub"},
+        {"C:\\a.b\\ c", "C:\\a.b\\ c"},
+        {"C:\\a\\b \\", "C:\\a\\b"},
+        {"C:\\a\\b.\\\\", "C:\\a\\b"},
+        {"C:\\\\", "C:\\"},
         // Device and network names are not drive paths.
         {"\\\\.\\VarnPlug0", "\\\\.\\VarnPlug0"},
         {"\\\\server\\share", "\\\\server\\share"},
