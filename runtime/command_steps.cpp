@@ -176,8 +176,16 @@ std::int16_t MousEvent(const std::string& P1, const std::string& P2, const std::
     return StepNext;
 }
 
-std::int16_t ChangeBuf(const std::string& P2, const std::string& P3, const std::string& P4) {
+std::int16_t ChangeBuf(const std::string& P1, const std::string& P2, const std::string& P3,
+                       const std::string& P4) {
     TRuntimeState& rt = Runtime;
+    // "Clear" names an operation of both buffers: on a step for the text buffer (the wizard
+    // writes "Txt") it must empty the text, not the number.
+    if (P1 == "Txt" && KeywordToValue(rt.TXTOPERATION, TxtOperationCount, P2) == 4 &&
+        KeywordToValue(rt.INTOPERATION, IntOperationCount, P2) == 5) {
+        SetTextBuffer("");
+        return StepNext;
+    }
     const double x = DecimalValue(P3);
     const std::int32_t n = IntValue(P3);
     const std::int32_t m = IntValue(P4);
@@ -375,7 +383,7 @@ std::int16_t ExecuteCommand(std::int32_t& applIndex, std::int16_t type, const st
     case kMousEvent:
         return MousEvent(P1, P2, P3, P4);
     case kChangeBuf:
-        return ChangeBuf(P2, P3, P4);
+        return ChangeBuf(P1, P2, P3, P4);
     case kTime:
         return StepTime();
     case kMode:

@@ -267,8 +267,6 @@ TEST_F(CmdWizardTest, EveryBufferOperationFromTheWizardToTheEngine) {
         std::vector<std::string> values;
         std::string shown;
     };
-    // The text buffer's "Clear" is no case here: the engine looks the keyword up among the
-    // number operations first and clears the number buffer (its rows: the encoding's test).
     // The number buffer starts at 4 (5 for the text operations), the text buffer at "abcdef"
     // ("3" for the number operation that adds it).
     const Op ops[] = {
@@ -286,6 +284,7 @@ TEST_F(CmdWizardTest, EveryBufferOperationFromTheWizardToTheEngine) {
         {true, "Mid", {"2", "3"}, "bcd"},
         {true, "Txt = Txt + Int", {}, "abcdef5"},
         {true, "Txt = Int + Txt", {}, "5abcdef"},
+        {true, "Clear", {}, ""},
     };
     std::vector<Case> cases;
     for (const Op& op : ops) {

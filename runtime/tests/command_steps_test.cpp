@@ -131,10 +131,14 @@ TEST_F(CommandStepsTest, ChangeBufOperations) {
         EXPECT_EQ(std::string(Runtime.TextBuffer), c.textAfter);
         EXPECT_FLOAT_EQ(Runtime.NumberBuffer, c.numberAfter);
     }
-    // "Clear" is an INTOPERATION keyword first: it empties the number, not the text.
+    // "Clear" belongs to both buffers: the step's buffer marker decides which it empties.
     SetText("abc");
     Runtime.NumberBuffer = 3.0f;
     EXPECT_EQ(Run(kChangeBuf, "Txt", "clear"), 0);
+    EXPECT_EQ(std::string(Runtime.TextBuffer), "");
+    EXPECT_FLOAT_EQ(Runtime.NumberBuffer, 3.0f);
+    SetText("abc");
+    EXPECT_EQ(Run(kChangeBuf, "Int", "Clear"), 0);
     EXPECT_EQ(std::string(Runtime.TextBuffer), "abc");
     EXPECT_FLOAT_EQ(Runtime.NumberBuffer, 0.0f);
 }
