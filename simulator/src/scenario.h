@@ -7,20 +7,42 @@
 
 namespace simulator {
 
+// A row of a grid: by its number as the grid counts it (a title row is row 0), or as the first
+// row whose first cell holds the text (without regard to case).
+struct RowChoice {
+    bool byNumber = false;
+    int number = 0;
+    std::string text;
+};
+
 struct Action {
     int line = 0;                   // in the scenario file, for messages
     unsigned at = 0;                // virtual milliseconds after the program started
-    std::string verb;               // "program", "window", "front", "press", "answer", "expect" ...
+    std::string verb;               // "program", "window", "press", "settings", "expect" ...
     std::vector<std::string> words; // the words after the verb, quotes removed
     std::string rest;               // the text after the verb as written (expect)
     // press: a button of the code table by name, or a raw code ("press code <number>").
     bool byCode = false;
     long long code = 0;
     unsigned holdTicks = 1; // ticks of 100 ms the button is held
+    // Dialog actions: the component worked on by its name (a grid, combo box, button, edit,
+    // page control's tab or dialog), the row of a grid, a grid's column and a text.
+    std::string target;
+    RowChoice row;
+    int col = 0;
+    std::string text;
+};
+
+// Settings written into the program folder's config.ini before the program starts.
+struct Setting {
+    std::string section;
+    std::string key;
+    std::string value;
 };
 
 struct Scenario {
     std::string folder; // "folder" line: the program folder, relative to the scenario's own
+    std::vector<Setting> settings; // "setting" lines, wherever they stand
     std::vector<Action> actions;
     unsigned end = 0; // virtual time after the last action
 };
