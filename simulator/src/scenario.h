@@ -1,5 +1,24 @@
 // The scenario of a simulator run: one action per line, in the order and at the virtual time
 // they happen.
+//
+// The dialogs are worked as the user works them, their controls named as in the program:
+//   setting <section> <key> <value>  written into config.ini before the program starts
+//   settings                         the tray menu's settings item (the dialog is modal)
+//   tab <number> | tab <caption>     a tab of the dialog in front, counted among those shown
+//   select <grid> <row>              a click on the row: "row <number>" (a title row is row 0)
+//                                    or the text of its first cell
+//   learn <row>                      a double click on the row of the code grid: the next press
+//                                    on the receiver is its code
+//   edit <grid> <column> <row> <text>  the cell's text replaced; the text is the rest of the
+//                                    line as written, quotes and all
+//   click <control>                  a button, check box or other control
+//   choose <combo box> <item>        an item of a drop-down list
+//   type <control> <text>            the text typed into the control
+//   input <text> | input-cancel      the answer of the next input box
+//   answer yes|no|ok|cancel          the answer of the next question or message box
+//   close [<dialog>]                 the title bar's close button (the dialog in front)
+// A control the user cannot reach (hidden, on a page not shown, disabled, behind another
+// dialog) fails the action.
 #pragma once
 
 #include <string>

@@ -108,9 +108,10 @@ TEST(DialogRunTest, ActionsTheUserCannotDoAreFailures) {
                                "click btnNowhere\nselect btnOk Play\nselect vleCode Rewind\n"
                                "select vleCode row 40\nlearn row 9\nedit vleCode 5 Play 1\n"
                                "edit vleCode 1 Play 1\nchoose cmbFunction Nobody\n"
-                               "tab Nowhere\nclose FNowhere\nclick btnCancel\nwait 500\n");
+                               "tab Nowhere\nclose FNowhere\nclick btnAdd\n"
+                               "click btnCancel\nwait 500\n");
     EXPECT_EQ(run.exitCode, 1);
-    // A line ending in ": " is the start of the failure; the tabs' captions follow it.
+    // A line ending in a blank is the start of the failure: captions follow it.
     const std::vector<std::string> expected = {
         "line 3: no dialog is open",
         "line 4: no dialog is open",
@@ -126,11 +127,12 @@ TEST(DialogRunTest, ActionsTheUserCannotDoAreFailures) {
         "line 17: \"cmbFunction\" is not showing: \"pFunction\" is hidden",
         "line 18: no tab \"Nowhere\" among the 5 shown: ",
         "line 19: no \"FNowhere\" in the open dialogs",
+        "line 20: an input box ",
     };
     ASSERT_EQ(run.failures.size(), expected.size()) << Failures(run);
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(expected[i]);
-        if (expected[i].ends_with(": "))
+        if (expected[i].ends_with(" "))
             EXPECT_EQ(run.failures[i].rfind(expected[i], 0), 0u) << run.failures[i];
         else
             EXPECT_EQ(run.failures[i], expected[i]);
