@@ -175,7 +175,7 @@ constexpr Form kForms[] = {
     {"input", 1, 1},
     {"input-cancel", 0, 0},
     {"choose", 2, 2},
-    {"type", 2, 2},
+
     {"close", 0, 1},
 };
 
@@ -315,8 +315,7 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
                                   "<number>"
                                 : "learn <button>, or learn row <number>");
         }
-        if (action.verb == "click" || action.verb == "choose" || action.verb == "type" ||
-            action.verb == "close") {
+        if (action.verb == "click" || action.verb == "choose" || action.verb == "close") {
             if (!action.words.empty())
                 action.target = action.words[0];
             if (action.words.size() == 2)

@@ -13,7 +13,6 @@
 //                                    line as written, quotes and all
 //   click <control>                  a button, check box or other control
 //   choose <combo box> <item>        an item of a drop-down list
-//   type <control> <text>            the text typed into the control
 //   input <text> | input-cancel      the answer of the next input box
 //   answer yes|no|ok|cancel          the answer of the next question or message box
 //   close [<dialog>]                 the title bar's close button (the dialog in front)

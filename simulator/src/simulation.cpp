@@ -504,7 +504,7 @@ private:
             watcher_.Note("> the next input box is cancelled");
         } else if (a.verb == "tab" || a.verb == "select" || a.verb == "learn" ||
                    a.verb == "click" || a.verb == "edit" || a.verb == "choose" ||
-                   a.verb == "type" || a.verb == "close") {
+                   a.verb == "close") {
             try {
                 DialogAction(a);
             } catch (const toolkitsim::Failure& e) {
@@ -692,11 +692,6 @@ private:
                 }
             }
             Fail(a, "no item \"" + a.text + "\" in " + combo->Name);
-        } else if (a.verb == "type") {
-            if (TWinControl* control = Reach<TWinControl>(a, a.target, "a control for typing")) {
-                watcher_.Note("> \"" + a.text + "\" typed into " + control->Name);
-                toolkitsim::TypeText(*control, a.text);
-            }
         } else if (a.verb == "close") {
             const auto open = OpenDialogs();
             TDialogForm* dialog = nullptr;

@@ -124,14 +124,13 @@ TEST(ScenarioTest, DialogActionsNameTheirControlsRowsAndTexts) {
                                          "edit stgAppl 1 \"My player\"\n"
                                          "input \"New button\"\n"
                                          "choose cmbFunction System\n"
-                                         "type edtName Louder\n"
                                          "close\n"
                                          "close FFuncwizard\n"
                                          "click btnOk\n"
                                          "setting Interface \"ext options\" 1\n",
                                          s, &error))
         << error;
-    ASSERT_EQ(s.actions.size(), 17u);
+    ASSERT_EQ(s.actions.size(), 16u);
     const auto& a = s.actions;
     EXPECT_EQ(a[0].verb, "settings");
     EXPECT_TRUE(a[1].row.byNumber);
@@ -162,11 +161,9 @@ TEST(ScenarioTest, DialogActionsNameTheirControlsRowsAndTexts) {
     EXPECT_EQ(a[11].text, "New button");
     EXPECT_EQ(a[12].target, "cmbFunction");
     EXPECT_EQ(a[12].text, "System");
-    EXPECT_EQ(a[13].target, "edtName");
-    EXPECT_EQ(a[13].text, "Louder");
-    EXPECT_EQ(a[14].target, "");
-    EXPECT_EQ(a[15].target, "FFuncwizard");
-    EXPECT_EQ(a[16].target, "btnOk");
+    EXPECT_EQ(a[13].target, "");
+    EXPECT_EQ(a[14].target, "FFuncwizard");
+    EXPECT_EQ(a[15].target, "btnOk");
     ASSERT_EQ(s.settings.size(), 1u);
     EXPECT_EQ(s.settings[0].section, "Interface");
     EXPECT_EQ(s.settings[0].key, "ext options");
