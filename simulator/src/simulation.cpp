@@ -250,8 +250,11 @@ private:
                 for (std::size_t row = 0; row < rows.size(); ++row)
                     if (row >= before.size() || before[row] != rows[row])
                         Print(name + " row " + std::to_string(row) + ": " + rows[row]);
-                for (std::size_t row = rows.size(); row < before.size(); ++row)
-                    Print(name + " row " + std::to_string(row) + " removed");
+                if (rows.size() + 1 == before.size())
+                    Print(name + " row " + std::to_string(rows.size()) + " removed");
+                else if (rows.size() < before.size())
+                    Print(name + " rows " + std::to_string(rows.size()) + " to " +
+                          std::to_string(before.size() - 1) + " removed");
             }
         }
         grids_ = std::move(now);

@@ -85,6 +85,27 @@ TEST(DialogRunTest, QuestionsTakeTheScenariosAnswers) {
     EXPECT_EQ(run.exitCode, 0) << Failures(run);
 }
 
+TEST(DialogRunTest, AChangedFunctionGridIsOfferedForSavingAndCancelDiscardsIt) {
+    // Without the extended options the function page is tab 2.
+    const auto run =
+        RunDialog("settings\nwait 200\ntab 2\nchoose cmbFunction system\n"
+                  "wait 100\nexpect stgFunc row 8: \"Music\" \"nohold\" \"\"Music\"\"\n"
+                  "edit stgFunc 2 row 1 \"Up\"+\"Down\"\nwait 100\n"
+                  "expect stgFunc row 1: \"Enter\" \"nohold\" \"\"Up\"+\"Down\"\"\n"
+                  "answer no\nchoose cmbFunction Player\nwait 100\n"
+                  "expect answered No\n"
+                  "expect stgFunc row 1: \"Pause\" \"nohold\" \"\"Pause\"\"\n"
+                  "expect stgFunc rows 2 to 8 removed\n"
+                  "expect file written: C:\\Tavrin RC\\Bin\\userfuncSystem.tmp\n"
+                  "click btnCancel\nwait 500\n"
+                  "expect file deleted: C:\\Tavrin RC\\Bin\\userfuncSystem.tmp\n"
+                  "press Play\nwait 300\nexpect key down vk 13\n",
+                  false);
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    EXPECT_TRUE(Reports(run, "> \"System\" chosen in cmbFunction"));
+    EXPECT_TRUE(Reports(run, "> column 2 of row 1 of stgFunc edited to \"\"Up\"+\"Down\"\""));
+}
+
 TEST(DialogRunTest, ACancelledInputBoxAddsNothing) {
     const auto run = RunDialog("settings\nwait 200\ntab 1\ninput-cancel\nclick btnAdd\n"
                                "wait 100\nexpect answered Cancel\nexpect-not vleCode row 9\n"
@@ -108,7 +129,8 @@ TEST(DialogRunTest, ActionsTheUserCannotDoAreFailures) {
                                "click btnNowhere\nselect btnOk Play\nselect vleCode Rewind\n"
                                "select vleCode row 40\nlearn row 9\nedit vleCode 5 Play 1\n"
                                "edit vleCode 1 Play 1\nchoose cmbFunction Nobody\n"
-                               "tab Nowhere\nclose FNowhere\nclick btnAdd\n"
+                               "tab Nowhere\nclose FNowhere\nclick btnAdd\ntab 4\n"
+                               "choose cmbFunction Nobody\n"
                                "click btnCancel\nwait 500\n");
     EXPECT_EQ(run.exitCode, 1);
     // A line ending in a blank is the start of the failure: captions follow it.
@@ -128,6 +150,7 @@ TEST(DialogRunTest, ActionsTheUserCannotDoAreFailures) {
         "line 18: no tab \"Nowhere\" among the 5 shown: ",
         "line 19: no \"FNowhere\" in the open dialogs",
         "line 20: an input box ",
+        "line 22: no item \"Nobody\" in cmbFunction",
     };
     ASSERT_EQ(run.failures.size(), expected.size()) << Failures(run);
     for (std::size_t i = 0; i < expected.size(); ++i) {
