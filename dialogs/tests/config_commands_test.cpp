@@ -201,6 +201,29 @@ TEST_F(CommandPagesTest, YesAfterANoReplacesThePendingFileSoACommitCannotBringTh
     EXPECT_EQ(GridRows(*f.stgCommand), commands);
 }
 
+TEST_F(CommandPagesTest, AYesThatCannotWriteTheUserFileLeavesTheEditsPending) {
+    TFConfig& f = Open();
+    ChooseItem(*f.cmbCommand, "Player");
+    ASSERT_TRUE(EditCell(*f.stgCommand, 2, 1, "VK_STOP"));
+    QueueAnswer(mrNo);
+    ChooseItem(*f.cmbCommand, "Viewer");
+    ChooseItem(*f.cmbCommand, "Player");
+    ASSERT_TRUE(EditCell(*f.stgCommand, 3, 2, "9"));
+    // A folder in the user file's place: it cannot be created.
+    MakeDir(Prog("Bin\\usercmdPlayer.bin"));
+    QueueAnswer(mrYes);
+    ChooseItem(*f.cmbCommand, "Viewer");
+    EXPECT_TRUE(Bin("usercmdPlayer.tmp"));
+    ChooseItem(*f.cmbCommand, "Player");
+    EXPECT_EQ(GridRows(*f.stgCommand)[0][2], "VK_STOP");
+    EXPECT_EQ(GridRows(*f.stgCommand)[1][3], "9");
+    Remove(Prog("Bin\\usercmdPlayer.bin"));
+    CommitTempFiles(true);
+    const Rows commands = Commands("Player");
+    EXPECT_EQ(commands[0][2], "VK_STOP");
+    EXPECT_EQ(commands[1][3], "9");
+}
+
 TEST_F(CommandPagesTest, AGridOfNoApplicationIsSavedNowhere) {
     TFConfig& f = Open();
     ASSERT_TRUE(EditCell(*f.stgCommand, 0, 1, "Mine"));
