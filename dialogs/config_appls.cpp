@@ -51,6 +51,10 @@ int FindApplRow(const TStringGrid& grid, const std::string& name) {
     return -1;
 }
 
+std::string FitField(const std::string& text, std::size_t fieldSize) {
+    return text.substr(0, std::min(text.size(), fieldSize - 1));
+}
+
 bool IsSystem(const std::string& name) {
     return cp1251::EqualNoCase(name, SystemApplName);
 }
@@ -92,7 +96,10 @@ TListBox* GroupList(TFConfig& f, TObject* sender) {
 } // namespace
 
 void TFConfig::AddAppl() {
-    const std::string name = InputBox(Msg("msg_addappltitle"), Msg("msg_addappl"), "");
+    // Cut to the record's field at once: the copied default files and the duplicate lookup
+    // must use the name the table will hold.
+    const std::string name = FitField(InputBox(Msg("msg_addappltitle"), Msg("msg_addappl"), ""),
+                                      sizeof(TApplEntry::Name));
     if (name.empty())
         return;
     if (IsSystem(name)) {
@@ -104,10 +111,11 @@ void TFConfig::AddAppl() {
     OpenDialog->InitialDir = "c:\\Program files\\";
     if (!OpenDialog->Execute())
         return;
-    const std::string path = OpenDialog->FileName;
+    const std::string path = FitField(OpenDialog->FileName, sizeof(TApplEntry::Path));
     ShowMessage(Msg("msg_setcursor"));
     // The path as one argument: a folder like "Program files" holds a blank.
-    const std::string cls = LearnWindowClass("\"" + path + "\"");
+    const std::string cls = FitField(LearnWindowClass("\"" + OpenDialog->FileName + "\""),
+                                     sizeof(TApplEntry::ClassName));
     if (cls.empty()) {
         ShowMessage(Msg("err_checkclsname"));
         return;

@@ -80,8 +80,8 @@ void EmptyGrid(TStringGrid& grid) {
 
 // The question before a changed grid is reloaded. Yes writes the user file; its contents hold
 // whatever was pending, so the older pending file goes (a commit would bring it back over the
-// newer file). No writes the pending file. A grid that belongs to no application is saved
-// nowhere: a file without an application name would be nobody's.
+// newer file). No, or a Yes whose user file cannot be written, writes the pending file. A grid that
+// belongs to no application is saved nowhere: a file without an application name would be nobody's.
 using TSaver = int (*)(const std::string&, bool, const TStringGrid&);
 void AskAndSave(TStringGrid& grid, const std::string& target, const char* question,
                 const char* userKind, TSaver save,
@@ -91,14 +91,14 @@ void AskAndSave(TStringGrid& grid, const std::string& target, const char* questi
     grid.Tag = 0;
     if (target.empty())
         return;
-    if (Ask(question)) {
-        save(target, false, grid);
+    if (Ask(question) && save(target, false, grid) == ResultOk) {
         pending.erase(target);
         DeleteFileA(BinPath(userKind + target + ".tmp").c_str());
-    } else {
-        save(target, true, grid);
-        pending[target] = DataRows(grid);
+        return;
     }
+    // No, or a user file that could not be written: the edits stay pending.
+    save(target, true, grid);
+    pending[target] = DataRows(grid);
 }
 
 bool ShowsAppl(const TComboBox& combo) {

@@ -127,6 +127,26 @@ TEST_F(ApplPageTest, AddLearnsTheClassAndCopiesTheDefaultsOfTheSameClass) {
         EXPECT_FALSE(p.running);
 }
 
+TEST_F(ApplPageTest, AddCutsALongNameToItsFieldBeforeLookingItUpOrCopyingDefaults) {
+    TFConfig& f = Open();
+    const std::string path = "C:\\Apps\\Tuner.exe";
+    RegisterPlayer(path, "TunerMain");
+    PutFile(Prog("appllist.ini"), "[OldTuner]\r\nName=tuner.exe\r\nCLSName=TunerMain\r\n");
+    PutFile(Prog("Bin\\defcmdOldTuner.bin"), Bytes(std::vector{Step("Play", 1, 1, 1)}));
+    const std::string cut(24, 't');
+    QueueInput(cut + "uvw");
+    QueueOpenFile(path);
+    page::AddAppl(f);
+    ASSERT_EQ(f.stgAppl->RowCount, 5);
+    EXPECT_EQ(f.stgAppl->Cells(0, 4), cut);
+    EXPECT_TRUE(Exists(Prog("Bin\\usercmd" + cut + ".bin")));
+    // The same long name again is the row just added.
+    QueueInput(cut + "xyz");
+    QueueOpenFile(path);
+    page::AddAppl(f);
+    EXPECT_EQ(f.stgAppl->RowCount, 5);
+}
+
 TEST_F(ApplPageTest, AddStopsEarlyForAnEmptyNameSystemACancelledFileOrNoClass) {
     TFConfig& f = Open();
     // Empty answer and a cancelled box.
