@@ -1,8 +1,10 @@
-// The application page of the settings dialog and the grid helpers the pages share.
-#include "config_form.h"
-#include "dialog_fixture.h"
+// The application page of the settings dialog: Add, Del, Default, the favourites lists, the
+// table conversions, and the grid helpers the pages share.
+#include "dlgpages_fixture.h"
 
-#include <toolkitsim/control.h>
+#include "code_appl_tables.h"
+#include "win32sim/desktop.h"
+#include "win32sim/processes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,18 +13,318 @@
 
 namespace {
 
-class ConfigApplsTest : public DialogTest {
-protected:
-    void SetUp() override {
-        DialogTest::SetUp();
-        Runtime.language = "Rus";
-        PutFile(Prog("LANG\\Rus.ini"),
-                "[Labels]\r\nlbl_cmdname=Name\r\nlbl_cmd=Type\r\nlbl_param1=P1\r\n"
-                "lbl_param2=P2\r\nlbl_param3=P3\r\nlbl_param4=P4\r\nlbl_title=Appl\r\n"
-                "lbl_clsname=Class\r\nlbl_applpath=Path\r\nlbl_mode=Mode\r\n"
-                "lbl_rcbutton=Button\r\n");
-    }
+using toolkitsim::ChooseItem;
+using toolkitsim::Click;
+using toolkitsim::QueueAnswer;
+using toolkitsim::QueueDialogCancel;
+using toolkitsim::QueueInput;
+using toolkitsim::QueueOpenFile;
 
+constexpr const char* kPlayerPath = "C:\\Program files\\Player\\Player.exe";
+
+class ApplPageTest : public PagesTest {
+protected:
+    TFConfig& Open() {
+        return OpenDialogWith({Appl("System", ""), Appl("Player", "PlayerMain", kPlayerPath),
+                               Appl("Viewer", "ViewerMain", "C:\\Apps\\Viewer.exe")});
+    }
+    static void RegisterPlayer(const std::string& path, const std::string& cls) {
+        win32sim::SimulatedProgram p;
+        p.idleAfter = 100;
+        win32sim::WindowSpec w;
+        w.className = cls;
+        w.visible = true;
+        p.windows = {w};
+        win32sim::RegisterProgram(path, p);
+    }
+    static std::vector<std::string> Column0(const TStringGrid& g) {
+        std::vector<std::string> out;
+        for (int r = 1; r < g.RowCount; ++r)
+            out.push_back(g.Cells(0, r));
+        return out;
+    }
+    static std::vector<std::string> Items(const TStringList& l) {
+        return std::vector<std::string>(l.begin(), l.end());
+    }
+};
+
+TEST_F(ApplPageTest, TheTableFillsTheGridAndBothCombos) {
+    TFConfig& f = Open();
+    EXPECT_EQ(Column0(*f.stgAppl), (std::vector<std::string>{"System", "Player", "Viewer"}));
+    EXPECT_EQ(f.stgAppl->Cells(1, 2), "PlayerMain");
+    EXPECT_EQ(f.stgAppl->Cells(2, 2), kPlayerPath);
+    EXPECT_EQ(f.stgAppl->Cells(0, 0), "Appl");
+    EXPECT_EQ(Items(f.cmbCommand->Items), Column0(*f.stgAppl));
+    EXPECT_EQ(Items(f.cmbFunction->Items), Column0(*f.stgAppl));
+
+    // A shorter table empties the rows it no longer has.
+    f.cmbCommand->ItemIndex = 2;
+    Runtime.ApplTable.resize(2);
+    Runtime.ApplCount = 2;
+    EXPECT_EQ(ApplTableToGrid(), 0);
+    EXPECT_EQ(Column0(*f.stgAppl), (std::vector<std::string>{"System", "Player"}));
+    EXPECT_EQ(f.cmbCommand->ItemIndex, -1);
+    EXPECT_EQ(f.cmbCommand->Items.Count(), 2);
+
+    // No table: 6, and the grid stays.
+    Runtime.ApplTable.clear();
+    Runtime.ApplCount = 0;
+    EXPECT_EQ(ApplTableToGrid(), 6);
+    EXPECT_EQ(f.stgAppl->RowCount, 3);
+}
+
+TEST_F(ApplPageTest, TheGridBecomesTheTableWithTextsCutToTheirFields) {
+    TFConfig& f = Open();
+    f.stgAppl->Cells(0, 3) = std::string(30, 'n');
+    f.stgAppl->Cells(1, 3) = std::string(110, 'c');
+    f.stgAppl->Cells(2, 3) = std::string(300, 'p');
+    Runtime.ApplTable[1].Wnd = 77;
+    EXPECT_EQ(GridToApplTable(), 0);
+    ASSERT_EQ(Runtime.ApplCount, 3);
+    ASSERT_EQ(Runtime.ApplTable.size(), 3u);
+    EXPECT_EQ(FieldText(Runtime.ApplTable[0].Name), "System");
+    EXPECT_EQ(FieldText(Runtime.ApplTable[1].ClassName), "PlayerMain");
+    EXPECT_EQ(Runtime.ApplTable[1].Wnd, 0);
+    EXPECT_EQ(FieldText(Runtime.ApplTable[2].Name), std::string(24, 'n'));
+    EXPECT_EQ(FieldText(Runtime.ApplTable[2].ClassName), std::string(102, 'c'));
+    EXPECT_EQ(FieldText(Runtime.ApplTable[2].Path), std::string(255, 'p'));
+    // And back: what the table holds is what a save would store.
+    EXPECT_EQ(ApplTableToGrid(), 0);
+    EXPECT_EQ(f.stgAppl->Cells(0, 3), std::string(24, 'n'));
+}
+
+TEST_F(ApplPageTest, AddLearnsTheClassAndCopiesTheDefaultsOfTheSameClass) {
+    TFConfig& f = Open();
+    const std::string path = "C:\\Program files\\Tuner\\Tuner.exe";
+    RegisterPlayer(path, "TunerMain");
+    PutFile(Prog("appllist.ini"), "[OldTuner]\r\nName=tuner.exe\r\nCLSName=TunerMain\r\n");
+    PutFile(Prog("Bin\\defcmdOldTuner.bin"), Bytes(std::vector{Step("Play", 1, 1, 1)}));
+    PutFile(Prog("Bin\\deffuncOldTuner.bin"), Bytes(std::vector{Func("Play", 0, "\"OK\"")}));
+    f.cmbCommand->ItemIndex = 1;
+    QueueInput("Tuner");
+    QueueOpenFile(path);
+    page::AddAppl(f);
+
+    const auto dialogs = toolkitsim::Dialogs();
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0].caption, "New appl");
+    EXPECT_EQ(dialogs[0].prompt, "Name:");
+    EXPECT_EQ(dialogs[1].caption, "New appl");
+    EXPECT_EQ(dialogs[1].filter, "Programs|*.exe|");
+    EXPECT_EQ(dialogs[1].initialDir, "c:\\Program files\\");
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Hold the cursor"});
+    ASSERT_EQ(f.stgAppl->RowCount, 5);
+    EXPECT_EQ(f.stgAppl->Cells(0, 4), "Tuner");
+    EXPECT_EQ(f.stgAppl->Cells(1, 4), "TunerMain");
+    EXPECT_EQ(f.stgAppl->Cells(2, 4), path);
+    EXPECT_EQ(Items(f.cmbCommand->Items), Column0(*f.stgAppl));
+    EXPECT_EQ(Items(f.cmbFunction->Items), Column0(*f.stgAppl));
+    EXPECT_EQ(f.cmbCommand->ItemIndex, -1);
+    EXPECT_EQ(GetFile(Prog("Bin\\usercmdTuner.bin")), GetFile(Prog("Bin\\defcmdOldTuner.bin")));
+    EXPECT_EQ(GetFile(Prog("Bin\\userfuncTuner.bin")), GetFile(Prog("Bin\\deffuncOldTuner.bin")));
+    // The learning program was ended again.
+    for (const auto& p : win32sim::Processes())
+        EXPECT_FALSE(p.running);
+}
+
+TEST_F(ApplPageTest, AddCutsALongNameToItsFieldBeforeLookingItUpOrCopyingDefaults) {
+    TFConfig& f = Open();
+    const std::string path = "C:\\Apps\\Tuner.exe";
+    RegisterPlayer(path, "TunerMain");
+    PutFile(Prog("appllist.ini"), "[OldTuner]\r\nName=tuner.exe\r\nCLSName=TunerMain\r\n");
+    PutFile(Prog("Bin\\defcmdOldTuner.bin"), Bytes(std::vector{Step("Play", 1, 1, 1)}));
+    const std::string cut(24, 't');
+    QueueInput(cut + "uvw");
+    QueueOpenFile(path);
+    page::AddAppl(f);
+    ASSERT_EQ(f.stgAppl->RowCount, 5);
+    EXPECT_EQ(f.stgAppl->Cells(0, 4), cut);
+    EXPECT_TRUE(Exists(Prog("Bin\\usercmd" + cut + ".bin")));
+    // The same long name again is the row just added.
+    QueueInput(cut + "xyz");
+    QueueOpenFile(path);
+    page::AddAppl(f);
+    EXPECT_EQ(f.stgAppl->RowCount, 5);
+}
+
+TEST_F(ApplPageTest, AddStopsEarlyForAnEmptyNameSystemACancelledFileOrNoClass) {
+    TFConfig& f = Open();
+    // Empty answer and a cancelled box.
+    QueueInput("");
+    page::AddAppl(f);
+    QueueDialogCancel(toolkitsim::DialogKind::Input);
+    page::AddAppl(f);
+    EXPECT_TRUE(BoxTexts().empty());
+    // "system" in any case is the built-in application.
+    QueueInput("sYstem");
+    page::AddAppl(f);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Appl \"System\" is built in"});
+    // The file dialog cancelled.
+    QueueInput("Tuner");
+    QueueDialogCancel(toolkitsim::DialogKind::Open);
+    page::AddAppl(f);
+    EXPECT_TRUE(BoxTexts().empty());
+    // A program that does not start has no class.
+    QueueInput("Tuner");
+    QueueOpenFile("C:\\Apps\\Missing.exe");
+    page::AddAppl(f);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Hold the cursor", "No class"}));
+    EXPECT_EQ(f.stgAppl->RowCount, 4);
+    EXPECT_FALSE(Exists(Prog("Bin\\usercmdTuner.bin")));
+}
+
+TEST_F(ApplPageTest, AddOfAKnownNameComparesWithoutCaseAndAsksBeforeReplacing) {
+    TFConfig& f = Open();
+    RegisterPlayer(kPlayerPath, "PlayerMain");
+    f.cmbFunction->ItemIndex = 1;
+    // Same class and path: nothing changes, the combos keep their selection.
+    QueueInput("pLAYER");
+    QueueOpenFile(kPlayerPath);
+    page::AddAppl(f);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Hold the cursor"});
+    EXPECT_EQ(f.stgAppl->RowCount, 4);
+    EXPECT_EQ(f.cmbFunction->ItemIndex, 1);
+
+    // Another path: No keeps the row, the combos are refilled.
+    const std::string other = "C:\\Apps\\Player2.exe";
+    RegisterPlayer(other, "PlayerMain");
+    QueueInput("player");
+    QueueOpenFile(other);
+    QueueAnswer(mrNo);
+    page::AddAppl(f);
+    EXPECT_EQ(BoxTexts(),
+              (std::vector<std::string>{"Hold the cursor", "Appl \"player\" exists. Replace?"}));
+    EXPECT_EQ(f.stgAppl->Cells(2, 2), kPlayerPath);
+    EXPECT_EQ(f.stgAppl->RowCount, 4);
+    EXPECT_EQ(f.cmbFunction->ItemIndex, -1);
+    EXPECT_EQ(f.cmbFunction->Items.Count(), 3);
+
+    // Yes replaces class and path in that row, the name stays.
+    QueueInput("player");
+    QueueOpenFile(other);
+    QueueAnswer(mrYes);
+    page::AddAppl(f);
+    EXPECT_EQ(f.stgAppl->Cells(0, 2), "Player");
+    EXPECT_EQ(f.stgAppl->Cells(2, 2), other);
+    EXPECT_EQ(f.stgAppl->RowCount, 4);
+}
+
+TEST_F(ApplPageTest, DeleteRemovesTheApplicationFromEveryFavouritesListAndRefusesSystem) {
+    TFConfig& f = Open();
+    f.lboxAudio->Items.Add("Player");
+    f.lboxVideo->Items.Add("Viewer");
+    f.lboxVideo->Items.Add("player");
+    f.lboxOther->Items.Add("Viewer");
+    f.stgAppl->Row = 1;
+    page::DeleteAppl(f);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"System stays"});
+    EXPECT_EQ(f.stgAppl->RowCount, 4);
+
+    f.stgAppl->Row = 2;
+    QueueAnswer(mrNo);
+    page::DeleteAppl(f);
+    EXPECT_EQ(f.stgAppl->RowCount, 4);
+    EXPECT_EQ(f.lboxAudio->Items.Count(), 1);
+
+    f.cmbCommand->ItemIndex = 2;
+    QueueAnswer(mrYes);
+    page::DeleteAppl(f);
+    EXPECT_EQ(Column0(*f.stgAppl), (std::vector<std::string>{"System", "Viewer"}));
+    EXPECT_EQ(f.lboxAudio->Items.Count(), 0);
+    EXPECT_EQ(Items(f.lboxVideo->Items), std::vector<std::string>{"Viewer"});
+    EXPECT_EQ(Items(f.lboxOther->Items), std::vector<std::string>{"Viewer"});
+    EXPECT_EQ(Items(f.cmbCommand->Items), Column0(*f.stgAppl));
+    EXPECT_EQ(f.cmbCommand->ItemIndex, -1);
+}
+
+TEST_F(ApplPageTest, DefaultReplacesTheTableAtOnceOrKeepsTheGrid) {
+    TFConfig& f = Open();
+    QueueAnswer(mrYes);
+    page::DefaultAppls(f);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Default appls?", "No appl file"}));
+    EXPECT_EQ(f.stgAppl->RowCount, 4);
+
+    PutFile(Prog("Bin\\defappl.bin"), Bytes(std::vector{Appl("Radio", "RadioMain", "C:\\r.exe")}));
+    PutFile(Prog("Bin\\userappl.bin"), Bytes(std::vector{Appl("Mine", "MineMain", "C:\\m.exe")}));
+    QueueAnswer(mrNo);
+    page::DefaultAppls(f);
+    EXPECT_EQ(f.stgAppl->RowCount, 4);
+    QueueAnswer(mrYes);
+    page::DefaultAppls(f);
+    EXPECT_EQ(Column0(*f.stgAppl), (std::vector<std::string>{"System", "Radio"}));
+    EXPECT_EQ(Runtime.ApplCount, 2);
+    EXPECT_EQ(Items(f.cmbFunction->Items), Column0(*f.stgAppl));
+}
+
+TEST_F(ApplPageTest, FavouritesButtonsServeTheGroupOfTheirName) {
+    TFConfig& f = Open();
+    const struct {
+        TSpeedButton* add;
+        TSpeedButton* del;
+        TSpeedButton* up;
+        TSpeedButton* down;
+        TListBox* list;
+    } groups[] = {{f.sbtnAddAudio, f.sbtnDelAudio, f.sbtnUpAudio, f.sbtnDownAudio, f.lboxAudio},
+                  {f.sbtnAddVideo, f.sbtnDelVideo, f.sbtnUpVideo, f.sbtnDownVideo, f.lboxVideo},
+                  {f.sbtnAddDVD, f.sbtnDelDVD, f.sbtnUpDVD, f.sbtnDownDVD, f.lboxDVD},
+                  {f.sbtnAddTVFM, f.sbtnDelTVFM, f.sbtnUpTVFM, f.sbtnDownTVFM, f.lboxTVFM},
+                  {f.sbtnAddOther, f.sbtnDelOther, f.sbtnUpOther, f.sbtnDownOther, f.lboxOther}};
+    for (const auto& g : groups) {
+        SCOPED_TRACE(g.list->Name);
+        // Add: the current row's name, once; never System.
+        for (int row : {1, 2, 3, 2}) {
+            f.stgAppl->Row = row;
+            Click(*g.add);
+        }
+        EXPECT_EQ(f.FavouritesBox, g.list);
+        EXPECT_EQ(Items(g.list->Items), (std::vector<std::string>{"Player", "Viewer"}));
+        f.stgAppl->Row = 1;
+        f.stgAppl->Cells(0, 1) = "Radio";
+        Click(*g.add);
+        f.stgAppl->Cells(0, 1) = "System";
+        // Up without a selection selects the first; Down without one the last.
+        g.list->ItemIndex = -1;
+        Click(*g.up);
+        EXPECT_EQ(g.list->ItemIndex, 0);
+        g.list->ItemIndex = -1;
+        Click(*g.down);
+        EXPECT_EQ(g.list->ItemIndex, 2);
+        Click(*g.down);
+        EXPECT_EQ(g.list->ItemIndex, 2);
+        Click(*g.up);
+        EXPECT_EQ(Items(g.list->Items), (std::vector<std::string>{"Player", "Radio", "Viewer"}));
+        EXPECT_EQ(g.list->ItemIndex, 1);
+        Click(*g.up);
+        Click(*g.up);
+        EXPECT_EQ(Items(g.list->Items), (std::vector<std::string>{"Radio", "Player", "Viewer"}));
+        EXPECT_EQ(g.list->ItemIndex, 0);
+        Click(*g.down);
+        EXPECT_EQ(Items(g.list->Items), (std::vector<std::string>{"Player", "Radio", "Viewer"}));
+        EXPECT_EQ(g.list->ItemIndex, 1);
+        // Delete: the selection stays at its index, or goes to the new last item.
+        Click(*g.del);
+        EXPECT_EQ(Items(g.list->Items), (std::vector<std::string>{"Player", "Viewer"}));
+        EXPECT_EQ(g.list->ItemIndex, 1);
+        Click(*g.del);
+        EXPECT_EQ(g.list->ItemIndex, 0);
+        g.list->ItemIndex = -1;
+        Click(*g.del);
+        EXPECT_EQ(Items(g.list->Items), std::vector<std::string>{"Player"});
+        g.list->ItemIndex = 0;
+        Click(*g.del);
+        EXPECT_EQ(g.list->Items.Count(), 0);
+        EXPECT_EQ(g.list->ItemIndex, -1);
+        Click(*g.del);
+        Click(*g.up);
+        Click(*g.down);
+        EXPECT_EQ(g.list->ItemIndex, -1);
+    }
+    // Each group kept to its own list.
+    EXPECT_EQ(f.lboxAudio->Items.Count(), 0);
+}
+
+class ConfigApplsTest : public PagesTest {
+protected:
     // A grid as the dialog's pages have it: title row, the given first cells as data rows.
     TStringGrid* Grid(const std::vector<std::string>& firstCells, int cols = 2) {
         auto* g = new TStringGrid(Application);

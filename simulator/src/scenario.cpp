@@ -12,8 +12,10 @@ namespace simulator {
 
 namespace {
 
-// Words separated by blanks; a word in double quotes keeps its blanks.
-bool Words(const std::string& text, std::vector<std::string>& words) {
+// Words separated by blanks; a word in double quotes keeps its blanks. At most limit words are
+// read; *rest (when given) is where the text after them starts.
+bool Words(const std::string& text, std::vector<std::string>& words,
+           std::size_t limit = std::string::npos, std::size_t* rest = nullptr) {
     words.clear();
     std::size_t i = 0;
     while (i < text.size()) {
@@ -21,6 +23,8 @@ bool Words(const std::string& text, std::vector<std::string>& words) {
             ++i;
             continue;
         }
+        if (words.size() == limit)
+            break;
         std::string word;
         if (text[i] == '"') {
             const std::size_t close = text.find('"', i + 1);
@@ -34,6 +38,8 @@ bool Words(const std::string& text, std::vector<std::string>& words) {
         }
         words.push_back(word);
     }
+    if (rest != nullptr)
+        *rest = i;
     return true;
 }
 
@@ -121,6 +127,25 @@ bool ParseTicks(const std::string& text, unsigned& ticks) {
     return ticks >= 1;
 }
 
+bool ParseNumber(const std::string& text, int& number) {
+    if (text.empty() || text.size() > 6 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    number = std::stoi(text);
+    return true;
+}
+
+// A grid's row from words[at]: "row <number>", or the text of its first cell. How many words it
+// took.
+std::size_t ParseRow(const std::vector<std::string>& words, std::size_t at, RowChoice& row) {
+    if (words[at] == "row" && at + 1 < words.size() && ParseNumber(words[at + 1], row.number)) {
+        row.byNumber = true;
+        return 2;
+    }
+    row.text = words[at];
+    return 1;
+}
+
 struct Form {
     const char* verb;
     std::size_t least;
@@ -129,9 +154,30 @@ struct Form {
 
 // The verbs and how many words each takes.
 constexpr Form kForms[] = {
-    {"folder", 1, 1},        {"program", 2, 3}, {"window", 2, 3}, {"front", 1, 1},
-    {"press", 1, 4},         {"wait", 1, 1},    {"answer", 1, 1}, {"expect", 1, 1000},
-    {"expect-not", 1, 1000}, {"exit", 0, 0},    {"file", 1, 1},
+    {"folder", 1, 1},
+    {"program", 2, 3},
+    {"window", 2, 3},
+    {"front", 1, 1},
+    {"press", 1, 4},
+    {"wait", 1, 1},
+    {"answer", 1, 1},
+    {"expect", 1, 1000},
+    {"expect-not", 1, 1000},
+    {"exit", 0, 0},
+    {"file", 1, 1},
+    // The settings dialog and the other dialogs, as the user works them.
+    {"setting", 3, 3},
+    {"settings", 0, 0},
+    {"tab", 1, 1},
+    {"select", 2, 3},
+    {"learn", 1, 2},
+    {"click", 1, 1},
+    {"edit", 3, 1000},
+    {"input", 1, 1},
+    {"input-cancel", 0, 0},
+    {"choose", 2, 2},
+
+    {"close", 0, 1},
 };
 
 } // namespace
@@ -196,6 +242,33 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
         if (action.verb.starts_with("expect")) {
             if (action.rest.empty())
                 return fail("nothing to expect");
+        } else if (action.verb == "edit") {
+            // The cell's text is the rest of the line as written: button expressions hold quotes.
+            const std::string usage = "edit <grid> <column> <row> <text>, the row as row <number> "
+                                      "or the text of its first cell";
+            std::size_t at = 0;
+            if (!Words(action.rest, action.words, 2, &at))
+                return fail("a quote is not closed");
+            if (action.words.size() < 2)
+                return fail(usage);
+            if (!ParseNumber(action.words[1], action.col))
+                return fail("not a column: " + action.words[1]);
+            action.target = action.words[0];
+            const std::string afterColumn = action.rest.substr(at);
+            std::vector<std::string> row;
+            std::size_t textAt = 0;
+            if (!Words(afterColumn, row, 1, &textAt))
+                return fail("a quote is not closed");
+            if (row.empty())
+                return fail(usage);
+            std::vector<std::string> two;
+            std::size_t numberAt = 0;
+            if (row[0] == "row" && Words(afterColumn, two, 2, &numberAt) && two.size() == 2 &&
+                ParseRow(two, 0, action.row) == 2)
+                textAt = numberAt;
+            else
+                action.row.text = row[0];
+            action.text = afterColumn.substr(textAt);
         } else if (!Words(action.rest, action.words)) {
             return fail("a quote is not closed");
         } else if (action.words.size() < form->least || action.words.size() > form->most) {
@@ -224,6 +297,33 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
             if (w.size() == held + 2 && !ParseTicks(w[held + 1], action.holdTicks))
                 return fail("not a number of ticks: " + w[held + 1]);
         }
+        if (action.verb == "setting") {
+            scenario.settings.push_back({action.words[0], action.words[1], action.words[2]});
+            continue;
+        }
+        if (action.verb == "tab") {
+            // A tab by its number among the tabs shown, or by its caption.
+            action.row.byNumber = ParseNumber(action.words[0], action.row.number);
+            action.row.text = action.words[0];
+        }
+        if (action.verb == "select" || action.verb == "learn") {
+            const std::size_t at = action.verb == "select" ? 1 : 0;
+            if (action.verb == "select")
+                action.target = action.words[0];
+            if (at + ParseRow(action.words, at, action.row) != action.words.size())
+                return fail(action.verb == "select"
+                                ? "select <grid> <text of the first cell>, or select <grid> row "
+                                  "<number>"
+                                : "learn <button>, or learn row <number>");
+        }
+        if (action.verb == "click" || action.verb == "choose" || action.verb == "close") {
+            if (!action.words.empty())
+                action.target = action.words[0];
+            if (action.words.size() == 2)
+                action.text = action.words[1];
+        }
+        if (action.verb == "input")
+            action.text = action.words[0];
         if (action.verb == "answer") {
             const std::string& a = action.words[0];
             if (a != "yes" && a != "no" && a != "ok" && a != "cancel")

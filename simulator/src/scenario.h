@@ -1,5 +1,23 @@
 // The scenario of a simulator run: one action per line, in the order and at the virtual time
 // they happen.
+//
+// The dialogs are worked as the user works them, their controls named as in the program:
+//   setting <section> <key> <value>  written into config.ini before the program starts
+//   settings                         the tray menu's settings item (the dialog is modal)
+//   tab <number> | tab <caption>     a tab of the dialog in front, counted among those shown
+//   select <grid> <row>              a click on the row: "row <number>" (a title row is row 0)
+//                                    or the text of its first cell
+//   learn <row>                      a double click on the row of the code grid: the next press
+//                                    on the receiver is its code
+//   edit <grid> <column> <row> <text>  the cell's text replaced; the text is the rest of the
+//                                    line as written, quotes and all
+//   click <control>                  a button, check box or other control
+//   choose <combo box> <item>        an item of a drop-down list
+//   input <text> | input-cancel      the answer of the next input box
+//   answer yes|no|ok|cancel          the answer of the next question or message box
+//   close [<dialog>]                 the title bar's close button (the dialog in front)
+// A control the user cannot reach (hidden, on a page not shown, disabled, behind another
+// dialog) fails the action.
 #pragma once
 
 #include <string>
@@ -7,20 +25,42 @@
 
 namespace simulator {
 
+// A row of a grid: by its number as the grid counts it (a title row is row 0), or as the first
+// row whose first cell holds the text (without regard to case).
+struct RowChoice {
+    bool byNumber = false;
+    int number = 0;
+    std::string text;
+};
+
 struct Action {
     int line = 0;     // in the scenario file, for messages
     unsigned at = 0;  // virtual milliseconds after the program started
-    std::string verb; // "program", "window", "front", "press", "answer", "file", "expect" ...
+    std::string verb; // "program", "window", "press", "file", "settings", "expect" ...
     std::vector<std::string> words; // the words after the verb, quotes removed
     std::string rest;               // the text after the verb as written (expect)
     // press: a button of the code table by name, or a raw code ("press code <number>").
     bool byCode = false;
     long long code = 0;
     unsigned holdTicks = 1; // ticks of 100 ms the button is held
+    // Dialog actions: the component worked on by its name (a grid, combo box, button, edit,
+    // page control's tab or dialog), the row of a grid, a grid's column and a text.
+    std::string target;
+    RowChoice row;
+    int col = 0;
+    std::string text;
+};
+
+// Settings written into the program folder's config.ini before the program starts.
+struct Setting {
+    std::string section;
+    std::string key;
+    std::string value;
 };
 
 struct Scenario {
     std::string folder; // "folder" line: the program folder, relative to the scenario's own
+    std::vector<Setting> settings; // "setting" lines, wherever they stand
     std::vector<Action> actions;
     unsigned end = 0; // virtual time after the last action
 };

@@ -1,6 +1,7 @@
 // Running a scenario against the tray program, and watching what it does.
 #include "simulation.h"
 
+#include "dialog_forms.h"
 #include "dialogs.h"
 #include "main_form.h"
 #include "osd.h"
@@ -137,7 +138,10 @@ public:
 
     void Look() {
         Boxes();
+        InputBoxes();
         Screen();
+        DialogGrids();
+        Learning();
         Input();
         Messages();
         Launches();
@@ -179,7 +183,9 @@ private:
             if (form != nullptr && form->Visible) {
                 now = "shown";
                 // The clock's text changes every second; its appearance is what matters.
-                if (kind != KindTime)
+                if (kind == KindConfig)
+                    now += TabShown(*form);
+                else if (kind != KindTime)
                     now += Contents(*form);
             }
             std::string& before = screen_[k];
@@ -193,6 +199,85 @@ private:
             else
                 Print(std::string(kKindNames[kind]) + " window" + now.substr(5));
             before = now;
+        }
+    }
+
+    // The settings dialog shows a page of many controls: its tab says which.
+    static std::string TabShown(TForm& form) {
+        auto* pages = dynamic_cast<TPageControl*>(form.FindComponent("pcConfig"));
+        if (pages == nullptr || pages->ActivePage() == nullptr)
+            return "";
+        return " on tab " + std::to_string(pages->TabIndex()) + " \"" +
+               std::string(pages->ActivePage()->Caption) + "\"";
+    }
+
+    // Input, file and colour dialogs as they were answered.
+    void InputBoxes() {
+        const auto dialogs = toolkitsim::Dialogs();
+        static const char* const kinds[] = {"input box", "file dialog", "colour dialog"};
+        for (; dialogs_ < dialogs.size(); ++dialogs_) {
+            const auto& d = dialogs[dialogs_];
+            std::string line =
+                std::string(kinds[static_cast<int>(d.kind)]) + " \"" + d.caption + "\"";
+            if (!d.prompt.empty())
+                line += " \"" + d.prompt + "\"";
+            Print(line + (d.accepted ? " answered OK" : " answered Cancel"));
+        }
+    }
+
+    // The rows of every grid of the open dialogs: all of them when a dialog opens, then each
+    // row that changed, was added or went away.
+    void DialogGrids() {
+        std::map<std::string, std::vector<std::string>> now;
+        for (const std::int16_t kind : {KindConfig, KindCmdwizard, KindFuncwizard}) {
+            TDialogForm* dialog = DialogOfKind(kind);
+            if (dialog == nullptr)
+                continue;
+            for (int i = 0; i < dialog->ComponentCount(); ++i) {
+                auto* grid = dynamic_cast<TCustomGrid*>(dialog->Components(i));
+                if (grid == nullptr)
+                    continue;
+                const bool pairs = dynamic_cast<TValueListEditor*>(grid) != nullptr;
+                const std::string name = grid->Name;
+                auto& rows = now[dialog->Name + "." + name];
+                for (int row = 0; row < grid->RowCount(); ++row) {
+                    std::string text;
+                    for (int col = 0; col < grid->ColCount(); ++col)
+                        text += std::string(col == 0 ? ""
+                                            : pairs  ? " = "
+                                                     : " ") +
+                                "\"" + grid->GetCellText(col, row) + "\"";
+                    rows.push_back(text);
+                }
+                const auto& before = grids_[dialog->Name + "." + name];
+                for (std::size_t row = 0; row < rows.size(); ++row)
+                    if (row >= before.size() || before[row] != rows[row])
+                        Print(name + " row " + std::to_string(row) + ": " + rows[row]);
+                if (rows.size() + 1 == before.size())
+                    Print(name + " row " + std::to_string(rows.size()) + " removed");
+                else if (rows.size() < before.size())
+                    Print(name + " rows " + std::to_string(rows.size()) + " to " +
+                          std::to_string(before.size() - 1) + " removed");
+            }
+        }
+        grids_ = std::move(now);
+    }
+
+    // The settings dialog's learning of codes from the receiver.
+    void Learning() {
+        const int state = Runtime.CaptureState;
+        if (state == capture_)
+            return;
+        capture_ = state;
+        const TConfigDialog* dialog = OpenConfigDialog();
+        if (state == 0) {
+            Print("learning ended");
+        } else if (dialog != nullptr && dialog->vleCode != nullptr) {
+            const int row = dialog->vleCode->Row;
+            Print(std::string(state == 1 ? "learning the code of" : "learning every code from") +
+                  " row " + std::to_string(row) + " \"" + dialog->vleCode->Keys(row) + "\"");
+        } else {
+            Print("learning state " + std::to_string(state));
         }
     }
 
@@ -356,6 +441,9 @@ private:
     std::vector<std::string> program_;
     std::string screen_[FormSlotCount];
     unsigned shows_[FormSlotCount] = {};
+    std::map<std::string, std::vector<std::string>> grids_; // dialog.grid -> rows as printed
+    int capture_ = 0;
+    std::size_t dialogs_ = 0;
     std::size_t boxes_ = 0, messageBoxes_ = 0, input_ = 0, messages_ = 0, launches_ = 0,
                 sounds_ = 0, shutdowns_ = 0, windowEvents_ = 0;
     std::set<DWORD> ended_;
@@ -447,6 +535,25 @@ private:
             watcher_.Note("> the next question is answered " + w[0]);
         } else if (a.verb == "expect" || a.verb == "expect-not") {
             Expect(a);
+        } else if (a.verb == "settings") {
+            watcher_.Note("> the settings from the tray menu");
+            // The dialog is modal: the actions to come run in its loop, until it closes.
+            if (FMain != nullptr)
+                toolkitsim::ClickItem(*FMain->NParam);
+        } else if (a.verb == "input") {
+            toolkitsim::QueueInput(a.text);
+            watcher_.Note("> the next input box is answered \"" + a.text + "\"");
+        } else if (a.verb == "input-cancel") {
+            toolkitsim::QueueDialogCancel(toolkitsim::DialogKind::Input);
+            watcher_.Note("> the next input box is cancelled");
+        } else if (a.verb == "tab" || a.verb == "select" || a.verb == "learn" ||
+                   a.verb == "click" || a.verb == "edit" || a.verb == "choose" ||
+                   a.verb == "close") {
+            try {
+                DialogAction(a);
+            } catch (const toolkitsim::Failure& e) {
+                Fail(a, e.what());
+            }
         } else if (a.verb == "exit") {
             watcher_.Note("> exit from the tray menu");
             if (FMain != nullptr)
@@ -468,6 +575,200 @@ private:
         out.close();
         watcher_.TakeFiles();
         watcher_.Note("> the file " + a.words[0] + " is on the drive");
+    }
+
+    // The open dialogs, the one in front first.
+    static std::vector<TDialogForm*> OpenDialogs() {
+        std::vector<TDialogForm*> open;
+        for (const std::int16_t kind : {KindFuncwizard, KindCmdwizard, KindConfig})
+            if (TDialogForm* dialog = DialogOfKind(kind))
+                open.push_back(dialog);
+        return open;
+    }
+
+    // A component of the open dialogs by its name (a dialog by its own), of the kind wanted;
+    // none after a failure.
+    template <class T>
+    T* Find(const Action& a, const std::string& name, const char* kind) {
+        const auto open = OpenDialogs();
+        if (open.empty()) {
+            Fail(a, "no dialog is open");
+            return nullptr;
+        }
+        for (TDialogForm* dialog : open) {
+            TComponent* found =
+                cp1251::EqualNoCase(dialog->Name, name) ? dialog : dialog->FindComponent(name);
+            if (found == nullptr)
+                continue;
+            if (auto* wanted = dynamic_cast<T*>(found))
+                return wanted;
+            Fail(a, "\"" + name + "\" is not " + kind);
+            return nullptr;
+        }
+        Fail(a, "no \"" + name + "\" in the open dialogs");
+        return nullptr;
+    }
+
+    // Why the user cannot reach the control now ("" when they can): it is hidden or on a page
+    // not shown, it is disabled, or another dialog stands in front of its own.
+    static std::string Unreachable(TControl& control) {
+        const std::string name = "\"" + control.Name + "\"";
+        for (const TControl* c = &control; c != nullptr; c = c->GetParent()) {
+            if (dynamic_cast<const TCustomForm*>(c) != nullptr) {
+                const auto open = OpenDialogs();
+                if (!open.empty() && open.front() != c)
+                    return name + " is behind the dialog " + open.front()->Name;
+                return "";
+            }
+            const std::string which = c == &control ? "" : ": \"" + c->Name + "\" is";
+            if (!c->GetVisible())
+                return name + " is not showing" + which + (which.empty() ? "" : " hidden");
+            if (!c->GetEnabled())
+                return name + " is disabled" + which + (which.empty() ? "" : " disabled");
+        }
+        return name + " is on no dialog";
+    }
+
+    // A grid's row as the action names it; -1 after a failure.
+    int RowOf(const Action& a, const TCustomGrid& grid) {
+        const std::string name = "\"" + grid.Name + "\"";
+        if (a.row.byNumber) {
+            if (a.row.number >= grid.RowCount()) {
+                Fail(a, name + " has no row " + std::to_string(a.row.number));
+                return -1;
+            }
+            if (a.row.number < grid.FixedRows()) {
+                Fail(a, "row " + std::to_string(a.row.number) + " of " + name + " is a title row");
+                return -1;
+            }
+            return a.row.number;
+        }
+        for (int row = grid.FixedRows(); row < grid.RowCount(); ++row)
+            if (cp1251::EqualNoCase(grid.GetCellText(0, row), a.row.text))
+                return row;
+        Fail(a, "no row \"" + a.row.text + "\" in " + name);
+        return -1;
+    }
+
+    template <class T>
+    T* Reach(const Action& a, const std::string& name, const char* kind) {
+        T* control = Find<T>(a, name, kind);
+        if (control == nullptr)
+            return nullptr;
+        const std::string why = Unreachable(*control);
+        if (!why.empty()) {
+            Fail(a, why);
+            return nullptr;
+        }
+        return control;
+    }
+
+    // What the user does in a dialog, through the toolkit's control interface.
+    void DialogAction(const Action& a) {
+        if (a.verb == "tab") {
+            const auto open = OpenDialogs();
+            TPageControl* pages = nullptr;
+            for (int i = 0; !open.empty() && pages == nullptr && i < open.front()->ComponentCount();
+                 ++i)
+                pages = dynamic_cast<TPageControl*>(open.front()->Components(i));
+            if (pages == nullptr) {
+                Fail(a, open.empty() ? "no dialog is open" : "the dialog in front has no tabs");
+                return;
+            }
+            int tab = a.row.byNumber ? a.row.number : -1;
+            for (int i = 0; !a.row.byNumber && i < pages->TabCount(); ++i)
+                if (cp1251::EqualNoCase(std::string(pages->TabPage(i)->Caption), a.row.text))
+                    tab = i;
+            if (tab < 0 || tab >= pages->TabCount()) {
+                std::string shown;
+                for (int i = 0; i < pages->TabCount(); ++i)
+                    shown += (i ? ", \"" : "\"") + std::string(pages->TabPage(i)->Caption) + "\"";
+                Fail(a, "no tab \"" + a.row.text + "\" among the " +
+                            std::to_string(pages->TabCount()) + " shown: " + shown);
+                return;
+            }
+            if (const std::string why = Unreachable(*pages); !why.empty()) {
+                Fail(a, why);
+                return;
+            }
+            watcher_.Note("> tab " + std::to_string(tab) + " \"" +
+                          std::string(pages->TabPage(tab)->Caption) + "\"");
+            toolkitsim::ClickTab(*pages, tab);
+        } else if (a.verb == "select" || a.verb == "learn") {
+            TCustomGrid* grid = nullptr;
+            if (a.verb == "learn") {
+                TConfigDialog* dialog = OpenConfigDialog();
+                if (dialog == nullptr || dialog->vleCode == nullptr) {
+                    Fail(a, "the settings dialog is not open");
+                    return;
+                }
+                grid = Reach<TCustomGrid>(a, dialog->vleCode->Name, "a grid");
+            } else {
+                grid = Reach<TCustomGrid>(a, a.target, "a grid");
+            }
+            const int row = grid == nullptr ? -1 : RowOf(a, *grid);
+            if (row < 0)
+                return;
+            const std::string where = "row " + std::to_string(row) + " \"" +
+                                      grid->GetCellText(0, row) + "\" of " + grid->Name;
+            if (a.verb == "learn") {
+                // A double click on the row learns its code from the next press.
+                watcher_.Note("> double click on " + where);
+                toolkitsim::DblClickCell(*grid, grid->FixedCols(), row);
+            } else {
+                watcher_.Note("> click on " + where);
+                toolkitsim::ClickCell(*grid, grid->FixedCols(), row);
+            }
+        } else if (a.verb == "edit") {
+            TCustomGrid* grid = Reach<TCustomGrid>(a, a.target, "a grid");
+            const int row = grid == nullptr ? -1 : RowOf(a, *grid);
+            if (row < 0)
+                return;
+            const std::string cell = "column " + std::to_string(a.col) + " of row " +
+                                     std::to_string(row) + " of " + grid->Name;
+            if (a.col >= grid->ColCount()) {
+                Fail(a, "\"" + grid->Name + "\" has no column " + std::to_string(a.col));
+                return;
+            }
+            watcher_.Note("> " + cell + " edited to \"" + a.text + "\"");
+            if (!toolkitsim::EditCell(*grid, a.col, row, a.text))
+                Fail(a, "the cell, " + cell + ", cannot be edited or refused the text");
+        } else if (a.verb == "click") {
+            if (TControl* control = Reach<TControl>(a, a.target, "a control")) {
+                const std::string caption = control->Caption;
+                watcher_.Note("> click on " + control->Name +
+                              (caption.empty() ? "" : " \"" + caption + "\""));
+                toolkitsim::Click(*control);
+            }
+        } else if (a.verb == "choose") {
+            TComboBox* combo = Reach<TComboBox>(a, a.target, "a combo box");
+            if (combo == nullptr)
+                return;
+            for (int i = 0; i < combo->Items.Count(); ++i) {
+                if (cp1251::EqualNoCase(combo->Items[i], a.text)) {
+                    watcher_.Note("> \"" + combo->Items[i] + "\" chosen in " + combo->Name);
+                    toolkitsim::ChooseItem(*combo, i);
+                    return;
+                }
+            }
+            Fail(a, "no item \"" + a.text + "\" in " + combo->Name);
+        } else if (a.verb == "close") {
+            const auto open = OpenDialogs();
+            TDialogForm* dialog = nullptr;
+            if (a.target.empty()) {
+                if (open.empty())
+                    Fail(a, "no dialog is open");
+                else
+                    dialog = open.front();
+            } else {
+                dialog = Find<TDialogForm>(a, a.target, "a dialog");
+            }
+            if (dialog == nullptr)
+                return;
+            // What the title bar's close button sends.
+            watcher_.Note("> the title bar closes " + dialog->Name);
+            SendMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+        }
     }
 
     void Front(const Action& a) {
@@ -574,6 +875,18 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
     win32sim::WaveOutDevice speakers;
     speakers.volume = 0x80008000; // half way, so that both directions show
     win32sim::SetWaveOutDevices({speakers});
+    const std::string config = std::string(kProgramFolder) + "config.ini";
+    for (const Setting& setting : scenario.settings) {
+        if (!WritePrivateProfileStringA(setting.section.c_str(), setting.key.c_str(),
+                                        setting.value.c_str(), config.c_str())) {
+            result.failures.push_back("cannot write the setting \"" + setting.key + "\" into " +
+                                      config);
+            result.exitCode = 2;
+            win32sim::ResetMachine();
+            fs::remove_all(drive, error);
+            return result;
+        }
+    }
     {
         chain::ReceiverChain chain;
         RegisterReceiverLibraryModule();

@@ -66,6 +66,21 @@ TEST(ScenarioTest, LinesThatCannotBeReadNameTheirLineAndReason) {
         {"expect\n", "line 1: nothing to expect"},
         {"front\n", "line 1: wrong number of words for \"front\""},
         {"file\n", "line 1: wrong number of words for \"file\""},
+        {"settings now\n", "line 1: wrong number of words for \"settings\""},
+        {"setting Interface language\n", "line 1: wrong number of words for \"setting\""},
+        {"select vleCode\n", "line 1: wrong number of words for \"select\""},
+        {"select vleCode A B\n",
+         "line 1: select <grid> <text of the first cell>, or select <grid> row <number>"},
+        {"learn A B\n", "line 1: learn <button>, or learn row <number>"},
+        {"edit stgFunc\n", "line 1: edit <grid> <column> <row> <text>, the row as row <number> "
+                           "or the text of its first cell"},
+        {"edit stgFunc 2\n", "line 1: edit <grid> <column> <row> <text>, the row as row "
+                             "<number> or the text of its first cell"},
+        {"edit stgFunc two Mute x\n", "line 1: not a column: two"},
+        {"edit stgFunc 2 \"Mute x\n", "line 1: a quote is not closed"},
+        {"choose cmbFunction\n", "line 1: wrong number of words for \"choose\""},
+        {"input\n", "line 1: wrong number of words for \"input\""},
+        {"close FConfig now\n", "line 1: wrong number of words for \"close\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -92,6 +107,68 @@ TEST(ScenarioTest, ButtonNamesWinOverNumbersAndARawCodeHasItsOwnForm) {
     EXPECT_EQ(s.actions[2].holdTicks, 2u);
     EXPECT_TRUE(s.actions[3].byCode);
     EXPECT_EQ(s.actions[3].code, 12);
+}
+
+TEST(ScenarioTest, DialogActionsNameTheirControlsRowsAndTexts) {
+    simulator::Scenario s;
+    std::string error;
+    ASSERT_TRUE(simulator::ParseScenario("settings\n"
+                                         "tab 1\n"
+                                         "tab \"Key code\"\n"
+                                         "select vleCode \"New button\"\n"
+                                         "select stgFunc row 3\n"
+                                         "select vleCode row\n"
+                                         "learn row 0\n"
+                                         "learn Play\n"
+                                         "edit stgFunc 2 Mute \"NewBtn\"+\"Play\n"
+                                         "edit stgFunc 2 row 7   \"A B\" \n"
+                                         "edit stgAppl 1 \"My player\"\n"
+                                         "input \"New button\"\n"
+                                         "choose cmbFunction System\n"
+                                         "close\n"
+                                         "close FFuncwizard\n"
+                                         "click btnOk\n"
+                                         "setting Interface \"ext options\" 1\n",
+                                         s, &error))
+        << error;
+    ASSERT_EQ(s.actions.size(), 16u);
+    const auto& a = s.actions;
+    EXPECT_EQ(a[0].verb, "settings");
+    EXPECT_TRUE(a[1].row.byNumber);
+    EXPECT_EQ(a[1].row.number, 1);
+    EXPECT_FALSE(a[2].row.byNumber);
+    EXPECT_EQ(a[2].row.text, "Key code");
+    EXPECT_EQ(a[3].target, "vleCode");
+    EXPECT_FALSE(a[3].row.byNumber);
+    EXPECT_EQ(a[3].row.text, "New button");
+    EXPECT_EQ(a[4].target, "stgFunc");
+    EXPECT_TRUE(a[4].row.byNumber);
+    EXPECT_EQ(a[4].row.number, 3);
+    EXPECT_FALSE(a[5].row.byNumber) << "\"row\" alone is a row's text";
+    EXPECT_EQ(a[5].row.text, "row");
+    EXPECT_TRUE(a[6].row.byNumber);
+    EXPECT_EQ(a[6].row.number, 0);
+    EXPECT_EQ(a[7].row.text, "Play");
+    // A cell's text stands as written, quotes and all, even one left open.
+    EXPECT_EQ(a[8].target, "stgFunc");
+    EXPECT_EQ(a[8].col, 2);
+    EXPECT_EQ(a[8].row.text, "Mute");
+    EXPECT_EQ(a[8].text, "\"NewBtn\"+\"Play");
+    EXPECT_TRUE(a[9].row.byNumber);
+    EXPECT_EQ(a[9].row.number, 7);
+    EXPECT_EQ(a[9].text, "\"A B\" ");
+    EXPECT_EQ(a[10].row.text, "My player");
+    EXPECT_EQ(a[10].text, "") << "an edit may empty a cell";
+    EXPECT_EQ(a[11].text, "New button");
+    EXPECT_EQ(a[12].target, "cmbFunction");
+    EXPECT_EQ(a[12].text, "System");
+    EXPECT_EQ(a[13].target, "");
+    EXPECT_EQ(a[14].target, "FFuncwizard");
+    EXPECT_EQ(a[15].target, "btnOk");
+    ASSERT_EQ(s.settings.size(), 1u);
+    EXPECT_EQ(s.settings[0].section, "Interface");
+    EXPECT_EQ(s.settings[0].key, "ext options");
+    EXPECT_EQ(s.settings[0].value, "1");
 }
 
 TEST(ScenarioTest, UtfEightTextsBecomeCodePage1251) {

@@ -1,0 +1,84 @@
+// A settings dialog made directly on the simulated machine, with a language file whose texts
+// name their keys, and a way to the page functions that the shared buttons dispatch to.
+#pragma once
+
+#include "config_form.h"
+#include "dialog_fixture.h"
+#include "runtime_fixture.h"
+
+#include <toolkitsim/control.h>
+
+#include <string>
+
+// The page functions are private to the form; the tests reach them the legal way, through an
+// explicit instantiation that may name a private member.
+namespace page {
+template <class Tag, typename Tag::type Member>
+struct PageAccess {
+    friend typename Tag::type PageFunction(Tag) { return Member; }
+};
+#define DLGPAGES_PAGE_FUNCTION(fn)                                                                 \
+    struct fn##Tag {                                                                               \
+        using type = void (TFConfig::*)();                                                         \
+        friend type PageFunction(fn##Tag);                                                         \
+    };                                                                                             \
+    template struct PageAccess<fn##Tag, &TFConfig::fn>;                                            \
+    inline void fn(TFConfig& f) {                                                                  \
+        (f.*PageFunction(fn##Tag{}))();                                                            \
+    }
+
+DLGPAGES_PAGE_FUNCTION(AddAppl)
+DLGPAGES_PAGE_FUNCTION(DeleteAppl)
+DLGPAGES_PAGE_FUNCTION(DefaultAppls)
+DLGPAGES_PAGE_FUNCTION(AddCommand)
+DLGPAGES_PAGE_FUNCTION(DeleteCommand)
+DLGPAGES_PAGE_FUNCTION(DefaultCommands)
+DLGPAGES_PAGE_FUNCTION(AddFunction)
+DLGPAGES_PAGE_FUNCTION(DeleteFunction)
+DLGPAGES_PAGE_FUNCTION(DefaultFunctions)
+} // namespace page
+
+class PagesTest : public DialogTest {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        Runtime.language = "Rus";
+        PutFile(Prog("LANG\\Rus.ini"),
+                "[Msg]\r\nmsg_addappltitle=New appl\r\nmsg_addappl=Name:\r\n"
+                "err_replsysappl=Appl \"\" is built in\r\nmsg_setcursor=Hold the cursor\r\n"
+                "err_checkclsname=No class\r\nmsg_duplappl=Appl \"\" exists. Replace?\r\n"
+                "err_delsysappl=System stays\r\nmsg_delrow=Delete row?\r\n"
+                "msg_defappl=Default appls?\r\nerr_noapplfile=No appl file\r\n"
+                "msg_savecmd=Save commands?\r\nmsg_savefunc=Save functions?\r\n"
+                "err_nocmdfile=No command file\r\nerr_nofuncfile=No function file\r\n"
+                "msg_delcmd=Delete command?\r\nmsg_defcmd=Default commands?\r\n"
+                "msg_deffunc=Default functions?\r\n"
+                "[Labels]\r\nlbl_cmdname=Name\r\nlbl_cmd=Type\r\nlbl_param1=P1\r\n"
+                "lbl_param2=P2\r\nlbl_param3=P3\r\nlbl_param4=P4\r\nlbl_title=Appl\r\n"
+                "lbl_clsname=Class\r\nlbl_applpath=Path\r\nlbl_mode=Mode\r\n"
+                "lbl_rcbutton=Button\r\n"
+                "[OpenDialog]\r\nfltr_addappl=Programs|*.exe|\r\n");
+        MakeDir(Prog("Bin"));
+    }
+
+    // The dialog with its grids and combos filled from the application table.
+    TFConfig& OpenDialogWith(std::vector<TApplEntry> appls) {
+        Runtime.ApplCount = static_cast<std::int32_t>(appls.size());
+        Runtime.ApplTable = std::move(appls);
+        FConfig = new TFConfig(Application);
+        EXPECT_EQ(ApplTableToGrid(), 0);
+        SetCmdGridTitles(FConfig->stgCommand);
+        SetApplGridTitles(FConfig->stgAppl);
+        SetFuncGridTitles(FConfig->stgFunc);
+        return *FConfig;
+    }
+
+    // The texts of the boxes shown since the last call.
+    static std::vector<std::string> BoxTexts() {
+        std::vector<std::string> out;
+        for (const toolkitsim::BoxRecord& b : toolkitsim::Boxes())
+            out.push_back(b.text);
+        toolkitsim::ClearBoxes();
+        return out;
+    }
+};
