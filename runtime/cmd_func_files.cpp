@@ -15,6 +15,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace {
 
@@ -47,20 +48,41 @@ void PutSteps(TStringGrid& grid, int& row, const std::vector<TCmdStep>& steps) {
     }
 }
 
-// The first data row whose column 0 equals name without regard to case; -1 when none does.
-int FindGridName(const TStringGrid& grid, const std::string& name, int endRow) {
-    for (int r = 1; r < endRow; ++r)
-        if (cp1251::EqualNoCase(grid.Cells(0, r), name))
-            return r;
-    return -1;
-}
+// Names looked up without regard to case, each once however many there are: the grids and files
+// hold thousands of commands and bindings.
+class TNameIndex {
+public:
+    // The first data row of each name in column 0 of the grid, above endRow.
+    static TNameIndex OfGrid(const TStringGrid& grid, int endRow) {
+        TNameIndex index;
+        for (int r = 1; r < endRow; ++r)
+            index.Add(grid.Cells(0, r), r);
+        return index;
+    }
+    // The first position of each name.
+    static TNameIndex Of(const std::vector<std::string>& names) {
+        TNameIndex index;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            index.Add(names[i], static_cast<int>(i));
+        return index;
+    }
+    // Keeps the first row of a name.
+    void Add(const std::string& name, int row) { rows_.emplace(Folded(name), row); }
+    // The row of the name; -1 when it is not there.
+    int Find(const std::string& name) const {
+        const auto it = rows_.find(Folded(name));
+        return it == rows_.end() ? -1 : it->second;
+    }
+    bool Has(const std::string& name) const { return Find(name) >= 0; }
 
-bool HasName(const std::vector<std::string>& names, const std::string& name) {
-    for (const std::string& n : names)
-        if (cp1251::EqualNoCase(n, name))
-            return true;
-    return false;
-}
+private:
+    static std::string Folded(std::string name) {
+        for (char& c : name)
+            c = cp1251::ToLower(c);
+        return name;
+    }
+    std::unordered_map<std::string, int> rows_;
+};
 
 // One past the last row of the block headed by row.
 int BlockEnd(const TStringGrid& grid, int row) {
@@ -197,23 +219,23 @@ int LoadCmdGrid(const std::string& appl, bool defaultOnly, TStringGrid& grid) {
     TRecordReader<TCmdStep> def(CmdFileName("defcmd", appl, ".bin"));
     if (def.IsOpen()) {
         opened = true;
+        TNameIndex users;
+        for (std::size_t i = 0; i < userCommands.size(); ++i)
+            users.Add(userCommands[i].name, static_cast<int>(i));
         while (ReadCommand(def, steps)) {
-            const std::string name = FieldText(steps[0].Name);
-            const TUserCommand* mine = nullptr;
-            for (const TUserCommand& c : userCommands)
-                if (cp1251::EqualNoCase(c.name, name)) {
-                    mine = &c;
-                    break;
-                }
+            const int i = users.Find(FieldText(steps[0].Name));
+            const TUserCommand* mine = i < 0 ? nullptr : &userCommands[i];
             if (!mine)
                 PutSteps(grid, row, steps);
             else if (mine->stepCount != 0)
                 putUserCommand(*mine, row);
         }
     }
+    TNameIndex shown = TNameIndex::OfGrid(grid, row);
     for (const TUserCommand& c : userCommands) {
-        if (c.stepCount == 0 || FindGridName(grid, c.name, row) >= 0)
+        if (c.stepCount == 0 || shown.Has(c.name))
             continue;
+        shown.Add(c.name, row);
         putUserCommand(c, row);
     }
     return opened ? ResultOk : ResultNoData;
@@ -252,13 +274,14 @@ int LoadFuncGrid(const std::string& appl, bool defaultOnly, TStringGrid* grid, T
     }
     for (const TFuncEntry& f : userRecords)
         show(f);
+    const TNameIndex mine = TNameIndex::Of(userNames);
 
     TRecordReader<TFuncEntry> def(CmdFileName("deffunc", appl, ".bin"));
     if (def.IsOpen())
         opened = true;
     TFuncEntry f;
     while (def.Read(f))
-        if (!HasName(userNames, FieldText(f.CmdName)))
+        if (!mine.Has(FieldText(f.CmdName)))
             show(f);
     return opened ? ResultOk : ResultNoData;
 }
@@ -268,12 +291,13 @@ int SaveCmdGrid(const std::string& appl, bool pending, const TStringGrid& grid) 
     std::vector<std::string> defaultNames;
     std::vector<TCmdStep> out;
     try {
+        const TNameIndex rows = TNameIndex::OfGrid(grid, grid.RowCount());
         TRecordReader<TCmdStep> def(CmdFileName("defcmd", appl, ".bin"));
         std::vector<TCmdStep> steps;
         while (ReadCommand(def, steps)) {
             const std::string name = FieldText(steps[0].Name);
             defaultNames.push_back(name);
-            const int r = FindGridName(grid, name, grid.RowCount());
+            const int r = rows.Find(name);
             if (r < 0) {
                 TCmdStep marker = steps.back();
                 SetField(marker.Name, name);
@@ -285,9 +309,10 @@ int SaveCmdGrid(const std::string& appl, bool pending, const TStringGrid& grid) 
             if (!SameSteps(steps, grid, r, end))
                 AppendBlock(out, name, grid, r, end);
         }
+        const TNameIndex defaults = TNameIndex::Of(defaultNames);
         for (int r = 1; r < grid.RowCount(); ++r) {
             const std::string& name = grid.Cells(0, r);
-            if (!name.empty() && !HasName(defaultNames, name))
+            if (!name.empty() && !defaults.Has(name))
                 AppendBlock(out, name, grid, r, BlockEnd(grid, r));
         }
     } catch (const std::bad_alloc&) {
@@ -303,11 +328,12 @@ int SaveFuncGrid(const std::string& appl, bool pending, const TStringGrid& grid)
     std::vector<std::string> defaultNames;
     std::vector<TFuncEntry> out;
     try {
+        const TNameIndex rows = TNameIndex::OfGrid(grid, grid.RowCount());
         TRecordReader<TFuncEntry> def(CmdFileName("deffunc", appl, ".bin"));
         TFuncEntry d;
         while (def.Read(d)) {
             defaultNames.push_back(FieldText(d.CmdName));
-            const int r = FindGridName(grid, defaultNames.back(), grid.RowCount());
+            const int r = rows.Find(defaultNames.back());
             if (r < 0) {
                 SetField(d.Keys, "");
                 out.push_back(d);
@@ -321,9 +347,10 @@ int SaveFuncGrid(const std::string& appl, bool pending, const TStringGrid& grid)
                 out.push_back(d);
             }
         }
+        const TNameIndex defaults = TNameIndex::Of(defaultNames);
         for (int r = 1; r < grid.RowCount(); ++r) {
             const std::string& name = grid.Cells(0, r);
-            if (name.empty() || HasName(defaultNames, name))
+            if (name.empty() || defaults.Has(name))
                 continue;
             TFuncEntry f{};
             SetField(f.CmdName, name);

@@ -154,6 +154,7 @@ BENCHMARK(BM_ConfigOk)
     ->Args({100, 20, 200})
     ->Args({500, 100, 1000})
     ->Args({1000, 200, 2000})
+    ->Args({2000, 400, 4000})
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
