@@ -264,13 +264,17 @@ void TFConfig::btnOkClick(TObject* Sender) {
     if (appls == 0)
         show(ResultMessageKey(TResultCaller::SaveAppls, SaveApplTable()));
 
+    // A grid of no application is saved nowhere: a file without an application name would be
+    // nobody's.
     if (stgCommand->Tag == 1) {
         const std::string appl = CurrentAppl.empty() ? cmbCommand->Text() : CurrentAppl;
-        RunStep(report, [&] { SaveCmdGrid(appl, true, *stgCommand); });
+        if (!appl.empty())
+            RunStep(report, [&] { SaveCmdGrid(appl, true, *stgCommand); });
     }
     if (stgFunc->Tag == 1) {
         const std::string appl = CurrentAppl.empty() ? cmbFunction->Text() : CurrentAppl;
-        RunStep(report, [&] { SaveFuncGrid(appl, true, *stgFunc); });
+        if (!appl.empty())
+            RunStep(report, [&] { SaveFuncGrid(appl, true, *stgFunc); });
     }
 
     TListBox* const boxes[] = {lboxAudio, lboxVideo, lboxDVD, lboxTVFM, lboxOther};

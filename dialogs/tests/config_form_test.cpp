@@ -315,6 +315,21 @@ TEST_F(ConfigDialog, OkStoresEverythingClearsTheCachesAndCommitsThePendingFiles)
     EXPECT_EQ(Runtime.FormSlots[KindBar].Color, 0x0000FF);
 }
 
+TEST_F(ConfigDialog, OkSavesNoGridOfNoApplication) {
+    Start();
+    WithDialog([&](TFConfig& f) {
+        ASSERT_TRUE(f.CurrentAppl.empty());
+        f.stgCommand->Cells(0, 1) = "Mute";
+        f.stgCommand->Tag = 1;
+        f.stgFunc->Cells(0, 1) = "Mute";
+        f.stgFunc->Tag = 1;
+        toolkitsim::Click(*f.btnOk);
+        EXPECT_TRUE(f.CloseDone);
+    });
+    for (const char* file : {"usercmd.tmp", "usercmd.bin", "userfunc.tmp", "userfunc.bin"})
+        EXPECT_FALSE(Exists(Prog(std::string("Bin\\") + file))) << file;
+}
+
 // A step of OK that fails, by config.ini or a favourites file being a folder, stops none of
 // the steps after it; its message comes only when the button was pressed.
 TEST_F(ConfigDialog, OkGoesOnPastAFailedStepAndReportsItOnlyForTheButton) {
