@@ -8,6 +8,7 @@
 #include "main_form.h"
 #include "receiver_binding.h"
 #include "records.h"
+#include "runtime_fixture.h"
 #include "runtime_state.h"
 #include "tick_rig.h"
 
@@ -56,13 +57,6 @@ std::string RecordBytes(const std::vector<T>& records) {
     for (const T& r : records)
         bytes.append(reinterpret_cast<const char*>(&r), sizeof r);
     return bytes;
-}
-
-inline TCodeEntry Code(const std::string& name, std::int64_t code) {
-    TCodeEntry e{};
-    SetField(e.Name, name);
-    e.Code = code;
-    return e;
 }
 
 // The tray program and its settings dialog on a machine that provides the receiver: Machine

@@ -448,6 +448,37 @@ TEST_F(ConfigDialog, ACodeTableThatCannotBeRebuiltKeepsTheUserFile) {
     EXPECT_EQ(Runtime.CodeTable[1].Code, 77);
 }
 
+// The same for the application table: its user file must not be rewritten from an empty table.
+TEST_F(ConfigDialog, AnApplicationTableThatCannotBeRebuiltKeepsTheUserFile) {
+    constexpr int appls = 2000;
+    std::vector<TApplEntry> defaults{Appl("System", "")};
+    for (int i = 0; i < appls; ++i)
+        defaults.push_back(
+            Appl("A" + std::to_string(i), "C" + std::to_string(i), "c:\\a" + std::to_string(i)));
+    PutFile(Prog("Bin\\defappl.bin"), RecordBytes(defaults));
+    const std::string userFile = RecordBytes(std::vector{Appl("Mine", "MyClass", "c:\\my.exe")});
+    PutFile(Prog("Bin\\userappl.bin"), userFile);
+    Start();
+    ASSERT_EQ(Runtime.ApplCount, appls + 2);
+    FillCaches();
+    WithDialog([&](TFConfig& f) {
+        struct TRestore {
+            ~TRestore() { allocation_hooks::FailFrom(0); }
+        } restore;
+        // Only the new table is this large.
+        allocation_hooks::FailFrom((appls + 2) * sizeof(TApplEntry));
+        toolkitsim::Click(*f.btnOk);
+        allocation_hooks::FailFrom(0);
+        EXPECT_EQ(BoxTexts(), (std::vector<std::string>{Msg("err_nomemory")}));
+    });
+    EXPECT_EQ(Runtime.ApplCount, 0);
+    EXPECT_TRUE(Runtime.ApplTable.empty());
+    EXPECT_EQ(GetFile(Prog("Bin\\userappl.bin")), userFile);
+    EXPECT_TRUE(AllZero(Runtime.FuncCache));
+    ASSERT_EQ(LoadApplTable(false), 0);
+    EXPECT_EQ(Runtime.ApplCount, appls + 2);
+}
+
 TEST_F(ConfigDialog, CancelDiscardsThePendingFilesAndPutsThePreviewedSettingsBack) {
     const std::string userFile = RecordBytes(std::vector{Code("Stop", 9)});
     PutFile(Prog("Bin\\usercode.bin"), userFile);
