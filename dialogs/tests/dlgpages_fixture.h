@@ -1,5 +1,5 @@
 // A settings dialog made directly on the simulated machine, with a language file whose texts
-// name their keys, and a way to the page functions that the shared buttons dispatch to.
+// name their keys, and the shared buttons pressed on a page.
 #pragma once
 
 #include "config_form.h"
@@ -10,32 +10,49 @@
 
 #include <string>
 
-// The page functions are private to the form; the tests reach them the legal way, through an
-// explicit instantiation that may name a private member.
+// What the shared buttons do on a page, as the dispatch of the button's handler runs it (the
+// dialogs here are made with every tab shown, so a page's tab is its page).
 namespace page {
-template <class Tag, typename Tag::type Member>
-struct PageAccess {
-    friend typename Tag::type PageFunction(Tag) { return Member; }
-};
-#define DLGPAGES_PAGE_FUNCTION(fn)                                                                 \
-    struct fn##Tag {                                                                               \
-        using type = void (TFConfig::*)();                                                         \
-        friend type PageFunction(fn##Tag);                                                         \
-    };                                                                                             \
-    template struct PageAccess<fn##Tag, &TFConfig::fn>;                                            \
-    inline void fn(TFConfig& f) {                                                                  \
-        (f.*PageFunction(fn##Tag{}))();                                                            \
-    }
-
-DLGPAGES_PAGE_FUNCTION(AddAppl)
-DLGPAGES_PAGE_FUNCTION(DeleteAppl)
-DLGPAGES_PAGE_FUNCTION(DefaultAppls)
-DLGPAGES_PAGE_FUNCTION(AddCommand)
-DLGPAGES_PAGE_FUNCTION(DeleteCommand)
-DLGPAGES_PAGE_FUNCTION(DefaultCommands)
-DLGPAGES_PAGE_FUNCTION(AddFunction)
-DLGPAGES_PAGE_FUNCTION(DeleteFunction)
-DLGPAGES_PAGE_FUNCTION(DefaultFunctions)
+inline void On(TFConfig& f, TTabSheet* sheet) {
+    f.pcConfig->ActivePage = sheet;
+    EXPECT_EQ(f.CurrentPage(), sheet->PageIndex());
+}
+inline void AddAppl(TFConfig& f) {
+    On(f, f.pAppl);
+    f.btnAddClick(f.btnAdd);
+}
+inline void DeleteAppl(TFConfig& f) {
+    On(f, f.pAppl);
+    f.btnDelClick(f.btnDel);
+}
+inline void DefaultAppls(TFConfig& f) {
+    On(f, f.pAppl);
+    f.btnDefaultClick(f.btnDefault);
+}
+inline void AddCommand(TFConfig& f) {
+    On(f, f.pCommand);
+    f.btnAddClick(f.btnAdd);
+}
+inline void DeleteCommand(TFConfig& f) {
+    On(f, f.pCommand);
+    f.btnDelClick(f.btnDel);
+}
+inline void DefaultCommands(TFConfig& f) {
+    On(f, f.pCommand);
+    f.btnDefaultClick(f.btnDefault);
+}
+inline void AddFunction(TFConfig& f) {
+    On(f, f.pFunction);
+    f.btnAddClick(f.btnAdd);
+}
+inline void DeleteFunction(TFConfig& f) {
+    On(f, f.pFunction);
+    f.btnDelClick(f.btnDel);
+}
+inline void DefaultFunctions(TFConfig& f) {
+    On(f, f.pFunction);
+    f.btnDefaultClick(f.btnDefault);
+}
 } // namespace page
 
 class PagesTest : public DialogTest {
@@ -65,6 +82,7 @@ protected:
     TFConfig& OpenDialogWith(std::vector<TApplEntry> appls) {
         Runtime.ApplCount = static_cast<std::int32_t>(appls.size());
         Runtime.ApplTable = std::move(appls);
+        Runtime.ExtOptions = 1;
         FConfig = new TFConfig(Application);
         EXPECT_EQ(ApplTableToGrid(), 0);
         SetCmdGridTitles(FConfig->stgCommand);
