@@ -74,9 +74,14 @@ void TFConfig::FormCreate(TObject*) {
     SetFuncGridTitles(stgFunc);
 
     TListBox* const boxes[] = {lboxAudio, lboxVideo, lboxDVD, lboxTVFM, lboxOther};
+    TGroupBox* const groups[] = {grbAudio, grbVideo, grbDVD, grbTVFM, grbOther};
     for (int g = 0; g < 5; ++g) {
         // An unreadable list leaves its box empty; the dialog still opens whole.
         RunStep(true, [&] { LoadFavorites(FavouriteGroups[g], boxes[g]->Items); });
+        // Each group is named as the favourites list shows it, by its value in the language file.
+        const std::string shown = GetLangText("FAVORITE", IntToStr(g));
+        if (!shown.empty())
+            groups[g]->Caption = shown;
     }
 
     pcConfigChange(pcConfig);

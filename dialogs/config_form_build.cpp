@@ -2,6 +2,7 @@
 // the wiring of their handlers.
 #include "config_form.h"
 
+#include "keyword_lists.h"
 #include "osd.h"
 
 namespace {
@@ -286,14 +287,13 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
          &lboxOther,
          {&sbtnAddOther, &sbtnDelOther, &sbtnUpOther, &sbtnDownOther}},
     };
-    const char* const groupCaptions[] = {"Audio", "Video", "DVD", "TV/FM", "Other"};
     const char* const buttonCaptions[] = {"+", "-", "^", "v"};
     const int buttonHelp[] = {17, 18, 19, 19};
     for (int g = 0; g < 5; ++g) {
         const Group& group = groups[g];
         auto* box = Make<TGroupBox>(this, favourites, group.box);
         box->SetBounds(4 + g * 112, 0, 110, 146);
-        box->Caption = groupCaptions[g];
+        box->Caption = BuiltinFAVORITE[g].Keyword;
         *group.groupBox = box;
         auto* list = Make<TListBox>(this, box, group.list);
         list->SetBounds(6, 16, 98, 96);

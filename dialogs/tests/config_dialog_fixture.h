@@ -39,6 +39,7 @@ inline const std::vector<std::pair<std::string, std::vector<std::string>>>& Core
         {"Labels",
          {"lbl_output", "lbl_keycode", "lbl_appl", "lbl_cmd", "lbl_applfunc", "lbl_rcbutton"}},
         {"Forms", {"FConfig"}},
+        {"FAVORITE", {"0", "1", "2", "3", "4"}},
     };
     return keys;
 }

@@ -91,6 +91,8 @@ TEST_F(ConfigDialog, OpeningFillsThePagesAndStartsOnTheInterfacePage) {
         EXPECT_EQ(Items(f.lboxAudio), (Lines{"Winamp", "Foobar"}));
         EXPECT_EQ(Items(f.lboxOther), (Lines{"Notepad"}));
         EXPECT_TRUE(Items(f.lboxVideo).empty());
+        EXPECT_EQ(f.grbAudio->Caption(), Text("FAVORITE", "0"));
+        EXPECT_EQ(f.grbOther->Caption(), Text("FAVORITE", "4"));
         for (TButton* b : {f.btnAdd, f.btnDel, f.btnDefault, f.btnReconfig})
             EXPECT_FALSE(b->Enabled) << b->Name;
         for (TButton* b : {f.btnAdd, f.btnDel, f.btnDefault}) {
@@ -682,12 +684,31 @@ TEST(ShippedLanguage, HasEveryKeyTheDialogUses) {
         if (eq != std::string::npos && !line.empty() && line[0] != ';')
             file[section][line.substr(0, eq)] = line.substr(eq + 1);
     }
+    auto expectText = [&](const std::string& section, const std::string& key) {
+        SCOPED_TRACE(section + "." + key);
+        const auto it = file[section].find(key);
+        ASSERT_NE(it, file[section].end());
+        EXPECT_FALSE(it->second.empty());
+    };
     for (const auto& [section, keys] : CoreLanguageKeys()) {
-        for (const std::string& key : keys) {
-            SCOPED_TRACE(section + "." + key);
-            const auto it = file[section].find(key);
-            ASSERT_NE(it, file[section].end());
-            EXPECT_FALSE(it->second.empty());
+        for (const std::string& key : keys)
+            expectText(section, key);
+    }
+    // Every caption and hint key of the form itself.
+    TFConfig form(nullptr);
+    ASSERT_GT(form.ComponentCount(), 80);
+    for (int i = 0; i < form.ComponentCount(); ++i) {
+        const auto* control = dynamic_cast<const TControl*>(form.Components(i));
+        if (!control)
+            continue;
+        for (const std::string& key : {control->Caption(), control->Hint}) {
+            const std::string prefix = key.substr(0, 4);
+            if (prefix == "lbl_")
+                expectText("Labels", key);
+            else if (prefix == "btn_")
+                expectText("Buttons", key);
+            else if (prefix == "hnt_" || prefix == "htn_")
+                expectText("Hints", key);
         }
     }
 }
