@@ -28,7 +28,8 @@ std::shared_ptr<T> LookupHandleAs(HANDLE handle) {
     // A final class is known by its type alone, without a walk of the class hierarchy; the
     // directory search asks for its object once per entry.
     if constexpr (std::is_final_v<T>) {
-        if (object && typeid(*object) == typeid(T))
+        const KernelObject* raw = object.get();
+        if (raw && typeid(*raw) == typeid(T))
             return std::static_pointer_cast<T>(std::move(object));
         return nullptr;
     } else {
