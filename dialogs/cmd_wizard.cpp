@@ -241,9 +241,7 @@ std::string TFCmdwizard::BufferMarker() const {
 }
 
 void TFCmdwizard::FormCreate(TObject*) {
-    // A screen that reports no density leaves the wizard unscaled rather than divided by zero.
-    if (Screen->PixelsPerInch() > 0)
-        ScaleBy(96, Screen->PixelsPerInch());
+    ScaleToScreen();
     bool failed = false;
     if (Runtime.KeywordsLoaded == 0 && LoadKeywordLists() != 0) {
         ShowLangMessage("err_nocmddescr");
@@ -255,21 +253,20 @@ void TFCmdwizard::FormCreate(TObject*) {
     SetCmdGridTitles(stgCommand);
     NumericChars = ",-.0123456789";
     CloseDone = false;
-    SavedBounds = {Top, Left, Height, Width};
+    RememberBounds();
     Tag = 0;
     if (failed) {
         // Without the lists no step can be described: the wizard goes at once, storing nothing,
         // and its close is not refused a second time.
         eCmdName->Enabled = false;
-        Finish();
-        PostMessageA(Handle(), WM_CLOSE, 0, 0);
+        CloseAtOnce();
     }
 }
 
 // The desktop centring moves the wizard only when it is first shown, after its creation: what
 // counts as the user's move is a change from where it then stands.
 void TFCmdwizard::FormShow(TObject*) {
-    SavedBounds = {Top, Left, Height, Width};
+    RememberBounds();
 }
 
 void TFCmdwizard::FormClose(TObject* sender, TCloseAction& action) {
@@ -768,12 +765,6 @@ bool TFCmdwizard::StoreCommand() {
     target.Tag = 1;
     FConfig->btnDel->Enabled = true;
     return true;
-}
-
-void TFCmdwizard::MarkMoved() {
-    if (Top != SavedBounds.Top || Left != SavedBounds.Left || Height != SavedBounds.Height ||
-        Width != SavedBounds.Width)
-        Tag = 1;
 }
 
 void TFCmdwizard::btnApplyClick(TObject*) {

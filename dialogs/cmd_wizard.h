@@ -42,13 +42,6 @@ public:
     TStatusBar* StatusBar;
     TApplicationEvents* ApplicationEvents;
 
-    // The bounds at creation, to see whether the user moved or resized the wizard.
-    struct TSavedBounds {
-        std::int32_t Top = 0;
-        std::int32_t Left = 0;
-        std::int32_t Height = 0;
-        std::int32_t Width = 0;
-    } SavedBounds;
     // What a numeric field lets through.
     std::string NumericChars;
 
@@ -99,7 +92,6 @@ private:
     bool NumbersAreValid();
     // Every field the step uses fits the step record's parameter; otherwise the user is told.
     bool ParamsFit();
-    void MarkMoved();
     // The step's name on the first data row only.
     void RenameFirstRow();
 };

@@ -59,8 +59,7 @@ TFConfig::~TFConfig() {
 }
 
 void TFConfig::FormCreate(TObject*) {
-    if (Screen->PixelsPerInch > 0)
-        ScaleBy(96, Screen->PixelsPerInch);
+    ScaleToScreen();
 
     Dragging = false;
     Loading = true;
@@ -103,10 +102,7 @@ void TFConfig::FormCreate(TObject*) {
     }
 
     CloseDone = false;
-    SavedBounds.Top = Top;
-    SavedBounds.Left = Left;
-    SavedBounds.Height = Height;
-    SavedBounds.Width = Width;
+    RememberBounds();
     Tag = 0;
 }
 
@@ -232,9 +228,7 @@ void TFConfig::btnOkClick(TObject* Sender) {
             ShowLangMessage(key);
     };
 
-    if (Top != SavedBounds.Top || Left != SavedBounds.Left || Height != SavedBounds.Height ||
-        Width != SavedBounds.Width)
-        Tag = 1;
+    MarkMoved();
 
     Runtime.Infobackground = chbInfoBackGround->Checked ? 1 : 0;
     Runtime.Alpha = chbAlpha->Checked ? 1 : 0;
@@ -299,9 +293,7 @@ void TFConfig::btnOkClick(TObject* Sender) {
 }
 
 void TFConfig::btnCancelClick(TObject*) {
-    if (Top != SavedBounds.Top || Left != SavedBounds.Left || Height != SavedBounds.Height ||
-        Width != SavedBounds.Width)
-        Tag = 1;
+    MarkMoved();
     RunStep(true, [] { CommitTempFiles(false); });
     CloseDone = true;
     Runtime.Consttime = SavedSettings.Consttime;

@@ -135,12 +135,6 @@ public:
         std::uint8_t Animation = 0;
         std::int16_t Alphavalue = 0;
     } SavedSettings;
-    struct TSavedBounds {
-        std::int32_t Top = 0;
-        std::int32_t Left = 0;
-        std::int32_t Height = 0;
-        std::int32_t Width = 0;
-    } SavedBounds;
 
     // The dialog as a whole.
     void FormCreate(TObject* Sender);

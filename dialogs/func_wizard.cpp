@@ -142,9 +142,7 @@ TFFuncwizard::~TFFuncwizard() {
 }
 
 void TFFuncwizard::FormCreate(TObject*) {
-    // A screen that reports no density leaves the wizard unscaled rather than divided by zero.
-    if (Screen->PixelsPerInch() > 0)
-        ScaleBy(96, Screen->PixelsPerInch());
+    ScaleToScreen();
     bool failed = false;
     if (Runtime.KeywordsLoaded == 0 && LoadKeywordLists() != 0) {
         ShowLangMessage("err_nofuncdescr");
@@ -167,13 +165,12 @@ void TFFuncwizard::FormCreate(TObject*) {
     cmbMode->ItemIndex = RcModeCount - 1;
     lblMode_ex->Caption = FieldText(Runtime.RCMODE[RcModeCount - 1].Text);
     CloseDone = false;
-    SavedBounds = {Top, Left, Height, Width};
+    RememberBounds();
     Tag = 0;
     if (failed) {
         // Without the lists the wizard goes at once, binding nothing; its close is not refused.
         cmbCmdname->Enabled = false;
-        Finish();
-        PostMessageA(Handle(), WM_CLOSE, 0, 0);
+        CloseAtOnce();
     }
 }
 
@@ -237,12 +234,6 @@ std::string TFFuncwizard::ButtonExpression() const {
     return expression;
 }
 
-void TFFuncwizard::MarkMoved() {
-    if (Top != SavedBounds.Top || Left != SavedBounds.Left || Height != SavedBounds.Height ||
-        Width != SavedBounds.Width)
-        Tag = 1;
-}
-
 void TFFuncwizard::btnOKClick(TObject*) {
     MarkMoved();
     if (!FConfig || cmbButt1->Text().empty())
@@ -300,7 +291,7 @@ void TFFuncwizard::btnCancelClick(TObject*) {
 // The desktop centring moves the wizard only when it is first shown, after its creation: what
 // counts as the user's move is a change from where it then stands.
 void TFFuncwizard::FormShow(TObject*) {
-    SavedBounds = {Top, Left, Height, Width};
+    RememberBounds();
 }
 
 void TFFuncwizard::FormClose(TObject* sender, TCloseAction& action) {

@@ -35,14 +35,6 @@ public:
     TStatusBar* StatusBar;
     TApplicationEvents* ApplicationEvents;
 
-    // The bounds at creation, to see whether the user moved or resized the wizard.
-    struct TSavedBounds {
-        std::int32_t Top = 0;
-        std::int32_t Left = 0;
-        std::int32_t Height = 0;
-        std::int32_t Width = 0;
-    } SavedBounds;
-
     void FormCreate(TObject* Sender);
     void FormShow(TObject* Sender);
     void cmbCmdnameChange(TObject* Sender);
@@ -57,7 +49,6 @@ public:
     std::string ButtonExpression() const;
 
 private:
-    void MarkMoved();
 };
 
 // Whether a binding in mode existing stands in the way of a new one in mode chosen.

@@ -4,6 +4,8 @@
 #include "osd.h"
 #include "runtime_state.h"
 
+#include <windows.h>
+
 #include <array>
 
 namespace {
@@ -65,6 +67,26 @@ TDialogForm::~TDialogForm() {
     TDialogForm*& open = Open[DialogIndex(kind_)];
     if (open == this)
         open = nullptr;
+}
+
+void TDialogForm::RememberBounds() {
+    SavedBounds = {Top, Left, Height, Width};
+}
+
+void TDialogForm::MarkMoved() {
+    if (Top != SavedBounds.Top || Left != SavedBounds.Left || Height != SavedBounds.Height ||
+        Width != SavedBounds.Width)
+        Tag = 1;
+}
+
+void TDialogForm::ScaleToScreen() {
+    if (Screen->PixelsPerInch > 0)
+        ScaleBy(96, Screen->PixelsPerInch);
+}
+
+void TDialogForm::CloseAtOnce() {
+    Finish();
+    PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
 void TDialogForm::Finish() {

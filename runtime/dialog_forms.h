@@ -17,8 +17,24 @@ public:
 
     std::int16_t Kind() const { return kind_; }
 
+    // Where the dialog stood when its bounds were last remembered.
+    struct TSavedBounds {
+        std::int32_t Top = 0;
+        std::int32_t Left = 0;
+        std::int32_t Height = 0;
+        std::int32_t Width = 0;
+    } SavedBounds;
+    void RememberBounds();
+    // A move or resize since then marks the layout to be saved (Tag 1).
+    void MarkMoved();
+    // A dialog designed at 96 pixels per inch keeps its pixel size at any density; a screen that
+    // reports none leaves it unscaled rather than divided by zero.
+    void ScaleToScreen();
+
     // What OK and Cancel do once their own work is done.
     void Finish();
+    // Finishes and closes at once, without waiting for the window manager.
+    void CloseAtOnce();
     // The form's OnClose: the first request finishes, the next frees.
     virtual void FormClose(TObject* sender, TCloseAction& action);
 
