@@ -252,12 +252,23 @@ TEST_F(MainFormTest, AnOldSystemHasNoLayeredWindows) {
     PutFile(Prog("config.ini"),
             "[Tuning]\r\npassed=1\r\n[Interface]\r\nAnimation=1\r\nAlpha=1\r\nAlphavalue=100\r\n");
     win32sim::SetPlatformId(VER_PLATFORM_WIN32_WINDOWS);
+    win32sim::RemoveModuleExport("user32.dll", "SetLayeredWindowAttributes");
     Start();
     EXPECT_EQ(Runtime.NoLayeredWindows, 1);
     EXPECT_EQ(Runtime.Animation, 0);
     EXPECT_EQ(Runtime.Alpha, 0);
     EXPECT_EQ(Runtime.Alphavalue, 255);
     EXPECT_EQ(ConfigValue("Interface", "Alphavalue"), "100") << "only in memory";
+    // It runs on: the info window shows, opaque, and closes after its time without fading.
+    toolkitsim::RunFor(100);
+    OsdShowText("Hello", "");
+    ASSERT_NE(FInfo, nullptr);
+    EXPECT_TRUE(FInfo->Visible);
+    EXPECT_FALSE(win32sim::WindowLayeredAttributes(FInfo->Handle()).has_value());
+    toolkitsim::RunFor(2100);
+    EXPECT_FALSE(FInfo->Visible);
+    FMain->Close();
+    UnbindReceiverLibrary();
 }
 
 TEST_F(MainFormTest, TheVolumeKindFollowsTheWaveDevice) {

@@ -1,12 +1,11 @@
 // The thread class and the queue of Synchronize calls served on the GUI thread.
 #include "toolkit/thread.h"
 
+#include "thread_sync.h"
 #include "thread_turns.h"
 
-#include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 namespace {
 
@@ -18,11 +17,10 @@ struct SyncRequest {
 
 // Workers that run at this moment: started, not waiting in Synchronize, not ended.
 struct SyncState {
-    std::mutex lock;
-    std::condition_variable changed;
+    toolkit_detail::Monitor lock;
     std::deque<SyncRequest*> queue;
     int running = 0;
-    std::thread::id guiThread = std::this_thread::get_id();
+    std::uint64_t guiThread = toolkit_detail::CurrentThreadKey();
 };
 
 SyncState& Sync() {
@@ -31,15 +29,15 @@ SyncState& Sync() {
 }
 
 // On the host the GUI thread waits while a worker runs, so that they take turns.
-void AwaitTurn(std::unique_lock<std::mutex>& held) {
+void AwaitTurn() {
     if (toolkit_detail::WorkersTakeTurns())
-        Sync().changed.wait(held, [] { return Sync().running == 0; });
+        Sync().lock.Wait([] { return Sync().running == 0; });
 }
 
 } // namespace
 
 struct TThread::Worker {
-    std::thread thread;
+    toolkit_detail::WorkerThread thread;
 };
 
 TThread::TThread(bool CreateSuspended) : worker_(std::make_unique<Worker>()) {
@@ -53,8 +51,8 @@ TThread::~TThread() {
         Terminate();
         WaitFor();
     }
-    if (worker_->thread.joinable())
-        worker_->thread.join();
+    if (worker_->thread.Joinable())
+        worker_->thread.Join();
 }
 
 const char* TThread::ClassName() const {
@@ -67,8 +65,8 @@ void TThread::Resume() {
     started_ = true;
     std::unique_lock held(Sync().lock);
     ++Sync().running;
-    worker_->thread = std::thread([this] { Run(); });
-    AwaitTurn(held);
+    worker_->thread.Start([this] { Run(); });
+    AwaitTurn();
 }
 
 void TThread::Terminate() {
@@ -80,15 +78,15 @@ int TThread::WaitFor() {
         if (CheckSynchronize(0))
             continue;
         std::unique_lock held(Sync().lock);
-        Sync().changed.wait(held, [this] { return !Sync().queue.empty() || finished_.load(); });
+        Sync().lock.Wait([this] { return !Sync().queue.empty() || finished_.load(); });
     }
-    if (worker_->thread.joinable())
-        worker_->thread.join();
+    if (worker_->thread.Joinable())
+        worker_->thread.Join();
     return ReturnValue;
 }
 
 void TThread::Synchronize(const std::function<void()>& method) {
-    if (std::this_thread::get_id() == Sync().guiThread) {
+    if (toolkit_detail::CurrentThreadKey() == Sync().guiThread) {
         method();
         return;
     }
@@ -97,9 +95,9 @@ void TThread::Synchronize(const std::function<void()>& method) {
         std::unique_lock held(Sync().lock);
         Sync().queue.push_back(&request);
         --Sync().running;
-        Sync().changed.notify_all();
+        Sync().lock.NotifyAll();
         toolkit_detail::WakeGuiThread();
-        Sync().changed.wait(held, [&] { return request.done; });
+        Sync().lock.Wait([&] { return request.done; });
     }
     if (request.error)
         std::rethrow_exception(request.error);
@@ -118,7 +116,7 @@ void TThread::Run() {
     }
     const bool freeItself = FreeOnTerminate;
     if (freeItself) {
-        worker_->thread.detach();
+        worker_->thread.Detach();
         delete this;
     }
     // Nothing of the object is touched after this: a waiting WaitFor may delete it.
@@ -126,7 +124,7 @@ void TThread::Run() {
     --Sync().running;
     if (!freeItself)
         finished_ = true;
-    Sync().changed.notify_all();
+    Sync().lock.NotifyAll();
 }
 
 bool toolkit_detail::SynchronizeWaiting() {
@@ -137,8 +135,8 @@ bool toolkit_detail::SynchronizeWaiting() {
 bool CheckSynchronize(int timeoutMilliseconds) {
     std::unique_lock held(Sync().lock);
     if (Sync().queue.empty() && timeoutMilliseconds > 0)
-        Sync().changed.wait_for(held, std::chrono::milliseconds(timeoutMilliseconds),
-                                [] { return !Sync().queue.empty(); });
+        Sync().lock.WaitFor(static_cast<std::uint32_t>(timeoutMilliseconds),
+                            [] { return !Sync().queue.empty(); });
     bool ran = false;
     // Only the calls waiting now: a worker that keeps calling cannot hold the loop.
     for (std::size_t waiting = Sync().queue.size(); waiting > 0 && !Sync().queue.empty();
@@ -154,9 +152,9 @@ bool CheckSynchronize(int timeoutMilliseconds) {
         held.lock();
         request->done = true;
         ++Sync().running;
-        Sync().changed.notify_all();
+        Sync().lock.NotifyAll();
         ran = true;
-        AwaitTurn(held);
+        AwaitTurn();
     }
     return ran;
 }

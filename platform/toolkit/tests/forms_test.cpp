@@ -3,6 +3,7 @@
 
 #include <toolkit_fixture.h>
 #include <win32sim/desktop.h>
+#include <win32sim/modules.h>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,21 @@ TEST_F(FormsTest, AlphaAndColourKeyReachTheWindow) {
     form->AlphaBlend = false;
     form->TransparentColor = false;
     EXPECT_FALSE(win32sim::WindowLayeredAttributes(h).has_value());
+}
+
+TEST_F(FormsTest, WithoutLayeredWindowsAFormStaysOpaque) {
+    // As on a system outside the NT family, whose user32 lacks the function.
+    win32sim::RemoveModuleExport("user32.dll", "SetLayeredWindowAttributes");
+    auto* form = new TFInfo(Application);
+    form->Show();
+    const HWND h = form->Handle();
+    form->AlphaBlend = true;
+    form->AlphaBlendValue = 100;
+    form->TransparentColor = true;
+    EXPECT_TRUE(form->Visible);
+    EXPECT_FALSE(win32sim::WindowLayeredAttributes(h).has_value());
+    EXPECT_EQ(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_LAYERED, 0)
+        << "a layered window unset is not drawn";
 }
 
 TEST_F(FormsTest, AttributesSetBeforeTheWindowExistsAreAppliedWhenItIsMade) {

@@ -45,16 +45,6 @@ void ActivatePresented(HWND window) {
     SetForegroundWindow(window);
 }
 
-void SetPresentedLayered(HWND window, bool layered, COLORREF key, BYTE alpha, DWORD flags) {
-    const LONG style = GetWindowLongA(window, GWL_EXSTYLE);
-    if (!layered) {
-        SetWindowLongA(window, GWL_EXSTYLE, style & ~LONG{WS_EX_LAYERED});
-        return;
-    }
-    SetWindowLongA(window, GWL_EXSTYLE, style | LONG{WS_EX_LAYERED});
-    SetLayeredWindowAttributes(window, key, alpha, flags);
-}
-
 bool NextMessage(MSG& msg) {
     return win32sim::PeekPostedMessage(msg);
 }
