@@ -219,6 +219,11 @@ public:
                 TakeCaret();
             return true;
         }
+        if (message == WM_PAINT) {
+            result = Default(message, wParam, lParam);
+            PaintClippedBlanks();
+            return true;
+        }
         if (!syncing_ && (message == EM_SETSEL || message == WM_SETTEXT)) {
             result = Default(message, wParam, lParam);
             if (message == WM_SETTEXT)
@@ -236,6 +241,42 @@ public:
     }
 
 private:
+    // An edit lower than its font's line cuts off what lies below the baseline, the underscore
+    // that marks an empty position among it: such a blank is drawn as a line just inside the
+    // edit's bottom, under its place.
+    void PaintClippedBlanks() {
+        const auto* masked = dynamic_cast<const TMaskEdit*>(&edit_);
+        if (!masked)
+            return;
+        const std::string shown = masked->GetEditText();
+        RECT client{};
+        GetClientRect(window_, &client);
+        HDC dc = GetDC(window_);
+        HGDIOBJ old = SelectObject(dc, font_);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        const int thickness = std::max(1, static_cast<int>(metrics.tmHeight / 16));
+        const int y = std::min(static_cast<int>(metrics.tmAscent) + thickness,
+                               static_cast<int>(client.bottom) - thickness);
+        if (y + thickness <= metrics.tmHeight &&
+            static_cast<int>(client.bottom) < metrics.tmHeight) {
+            HBRUSH brush = CreateSolidBrush(ToColorRef(edit_.Font.GetColor()));
+            for (int k = 0; k < static_cast<int>(shown.size()); ++k) {
+                if (shown[static_cast<std::size_t>(k)] != '_' || !masked->IsBlank(k))
+                    continue;
+                const LRESULT at = SendMessageA(window_, EM_POSFROMCHAR, static_cast<WPARAM>(k), 0);
+                SIZE size{};
+                GetTextExtentPoint32A(dc, "_", 1, &size);
+                const int left = static_cast<short>(LOWORD(at));
+                RECT line{left, y, left + size.cx, y + thickness};
+                FillRect(dc, &line, brush);
+            }
+            DeleteObject(brush);
+        }
+        SelectObject(dc, old);
+        ReleaseDC(window_, dc);
+    }
+
     // What the edit shows: a masked edit its literals and blanks.
     std::string Shown() const {
         if (const auto* masked = dynamic_cast<const TMaskEdit*>(&edit_))
