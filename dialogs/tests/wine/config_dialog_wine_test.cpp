@@ -431,6 +431,35 @@ TEST_F(ConfigDialogWindow, ADraggedSliderAndAClickedBoxPreviewOnTheInfoWindowAnd
     EXPECT_EQ(Runtime.FormSlots[KindInfo].Hold, 0) << "let go with the dialog";
 }
 
+// Enter and Esc in the dropped-down application list close the list; the dialog stays.
+TEST_F(ConfigDialogWindow, EnterAndEscInTheDroppedDownApplicationListLeaveTheDialogOpen) {
+    DesignedLayout();
+    ReadSettings(true);
+    RunDialog([&](HWND dialog) {
+        const std::vector<HWND> tabControls = Children(dialog, "SysTabControl32");
+        ASSERT_EQ(tabControls.size(), 1u);
+        ASSERT_TRUE(ClickTab(tabControls[0], 4));
+        const std::vector<HWND> combos = Visible(Children(dialog, "ComboBox"));
+        ASSERT_EQ(combos.size(), 1u);
+        HWND combo = combos[0];
+        const auto dropped = [&] { return SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+        for (WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
+            SCOPED_TRACE(key);
+            ClickOn(combo);
+            ASSERT_TRUE(WaitFor(dropped, 5000)) << "the list did not drop down";
+            PressKey(VK_DOWN);
+            Sleep(300);
+            PressKey(key);
+            EXPECT_TRUE(WaitFor([&] { return !dropped(); }, 5000)) << "the list stays open";
+            Sleep(500);
+            EXPECT_TRUE(IsWindowVisible(dialog)) << "the key reached the dialog's button";
+        }
+        EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 0) << "Enter kept the first item";
+        SetForegroundWindow(dialog);
+        PressKey(VK_ESCAPE);
+    });
+}
+
 TEST_F(ConfigDialogWindow, ScreenshotOfEachPage) {
     if (!TScreenshot::Available())
         GTEST_SKIP() << "screenshots are taken by run_with_screenshots.sh";

@@ -1,6 +1,8 @@
 // The check-list box.
 #include "toolkit/checklst.h"
 
+#include "internal.h"
+
 namespace {
 
 // The box before each item, in pixels.
@@ -31,6 +33,7 @@ void TCheckListBox::SetChecked(int index, bool checked) {
     if (checks_.size() < static_cast<std::size_t>(Items.Count()))
         checks_.resize(static_cast<std::size_t>(Items.Count()), false);
     checks_[static_cast<std::size_t>(index)] = checked;
+    toolkit_detail::ControlChanged(*this, toolkit_detail::Aspect::Look);
 }
 
 int TCheckListBox::ItemAt(int x, int y) const {

@@ -93,7 +93,27 @@ void TComboBox::TypeText(const std::string& text) {
         OnChange(this);
 }
 
+void TComboBox::SetDroppedDown(bool v) {
+    if (v == droppedDown_)
+        return;
+    droppedDown_ = v;
+    droppedIndex_ = itemIndex_;
+    Changed(toolkit_detail::Aspect::Look);
+}
+
 void TComboBox::DoKeyDown(WORD& key, TShiftState) {
+    if (droppedDown_ && (key == VK_RETURN || key == VK_ESCAPE)) {
+        const int opened = droppedIndex_;
+        SetDroppedDown(false);
+        if (key == VK_ESCAPE && opened != itemIndex_) {
+            if (opened >= 0)
+                PickItem(opened);
+            else
+                SetItemIndex(-1);
+        }
+        key = 0;
+        return;
+    }
     if (Items.Count() == 0 || (key != VK_UP && key != VK_DOWN))
         return;
     const int target = key == VK_UP ? (itemIndex_ < 0 ? 0 : itemIndex_ - 1)

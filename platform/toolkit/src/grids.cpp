@@ -51,7 +51,26 @@ void TCustomGrid::SetFixedRows(int v) {
 void TCustomGrid::ClampCurrent() {
     col_ = std::clamp(col_, fixedCols_, colCount_ - 1);
     row_ = std::clamp(row_, fixedRows_, rowCount_ - 1);
+    ClampView();
+    ScrollInView();
     CellsChanged();
+}
+
+void TCustomGrid::ClampView() {
+    topRow_ = std::clamp(topRow_, fixedRows_, MaxTopRow());
+    leftCol_ = std::clamp(leftCol_, fixedCols_, MaxLeftCol());
+}
+
+void TCustomGrid::ScrollInView() {
+    if (row_ < topRow_)
+        topRow_ = row_;
+    else if (row_ >= topRow_ + PageRows())
+        topRow_ = row_ - PageRows() + 1;
+    if (col_ < leftCol_)
+        leftCol_ = col_;
+    else
+        leftCol_ = std::max(leftCol_, LeftColShowing(col_));
+    ClampView();
 }
 
 void TCustomGrid::CellsChanged() {
@@ -66,6 +85,142 @@ void TCustomGrid::SetCol(int v) {
 void TCustomGrid::SetRow(int v) {
     row_ = v;
     ClampCurrent();
+}
+
+void TCustomGrid::SetTopRow(int v) {
+    topRow_ = v;
+    ClampView();
+    CellsChanged();
+}
+
+void TCustomGrid::SetLeftCol(int v) {
+    leftCol_ = v;
+    ClampView();
+    CellsChanged();
+}
+
+int TCustomGrid::BorderSize() const {
+    return BorderStyle == bsSingle ? 4 : 0;
+}
+
+void TCustomGrid::ScrollBarsNeeded(bool& vert, bool& horz) const {
+    const int bar = toolkit_detail::ScrollBarSize();
+    const int width = width_ - BorderSize();
+    const int height = height_ - BorderSize();
+    const long long cellsHeight = static_cast<long long>(rowCount_) * (DefaultRowHeight + 1);
+    long long cellsWidth = 0;
+    for (int c = 0; c < colCount_; ++c)
+        cellsWidth += ColWidths(c) + 1;
+    const bool mayVert = ScrollBars == ssVertical || ScrollBars == ssBoth;
+    const bool mayHorz = ScrollBars == ssHorizontal || ScrollBars == ssBoth;
+    vert = mayVert && cellsHeight > height;
+    horz = mayHorz && cellsWidth > width - (vert ? bar : 0);
+    // The horizontal bar takes room from the rows.
+    if (horz && !vert)
+        vert = mayVert && cellsHeight > height - bar;
+}
+
+bool TCustomGrid::ShowsVertScrollBar() const {
+    bool vert = false;
+    bool horz = false;
+    ScrollBarsNeeded(vert, horz);
+    return vert;
+}
+
+bool TCustomGrid::ShowsHorzScrollBar() const {
+    bool vert = false;
+    bool horz = false;
+    ScrollBarsNeeded(vert, horz);
+    return horz;
+}
+
+int TCustomGrid::FrameWidth() const {
+    return BorderSize() + (ShowsVertScrollBar() ? toolkit_detail::ScrollBarSize() : 0);
+}
+
+int TCustomGrid::FrameHeight() const {
+    return BorderSize() + (ShowsHorzScrollBar() ? toolkit_detail::ScrollBarSize() : 0);
+}
+
+void TCustomGrid::BoundsChanged(bool moved, bool resized) {
+    TCustomControl::BoundsChanged(moved, resized);
+    if (resized) {
+        ClampView();
+        CellsChanged();
+    }
+}
+
+int TCustomGrid::FixedHeight() const {
+    return fixedRows_ * (DefaultRowHeight + 1);
+}
+
+int TCustomGrid::FixedWidth() const {
+    int width = 0;
+    for (int c = 0; c < fixedCols_; ++c)
+        width += ColWidths(c) + 1;
+    return width;
+}
+
+int TCustomGrid::PageRows() const {
+    return std::max(1, (GetClientHeight() - FixedHeight()) / (DefaultRowHeight + 1));
+}
+
+int TCustomGrid::LeftColShowing(int col) const {
+    const int room = GetClientWidth() - FixedWidth();
+    int left = col;
+    int used = ColWidths(col) + 1;
+    while (left > fixedCols_ && used + ColWidths(left - 1) + 1 <= room) {
+        --left;
+        used += ColWidths(left) + 1;
+    }
+    return left;
+}
+
+int TCustomGrid::MaxTopRow() const {
+    return std::max(fixedRows_, rowCount_ - PageRows());
+}
+
+int TCustomGrid::MaxLeftCol() const {
+    return std::max(fixedCols_, LeftColShowing(colCount_ - 1));
+}
+
+int TCustomGrid::VisibleRowCount() const {
+    const int fit = std::max(0, (GetClientHeight() - FixedHeight()) / (DefaultRowHeight + 1));
+    return std::min(fit, rowCount_ - topRow_);
+}
+
+int TCustomGrid::VisibleColCount() const {
+    const int room = GetClientWidth() - FixedWidth();
+    int count = 0;
+    int used = 0;
+    for (int c = leftCol_; c < colCount_ && used + ColWidths(c) + 1 <= room; ++c) {
+        used += ColWidths(c) + 1;
+        ++count;
+    }
+    return count;
+}
+
+int TCustomGrid::RowAt(int y) const {
+    if (y < 0 || DefaultRowHeight < 0)
+        return -1;
+    const int step = DefaultRowHeight + 1;
+    if (y < FixedHeight())
+        return y / step;
+    return std::min(rowCount_, topRow_ + (y - FixedHeight()) / step);
+}
+
+int TCustomGrid::ColAt(int x) const {
+    if (x < 0)
+        return -1;
+    int left = 0;
+    for (int c = 0; c < colCount_; ++c) {
+        if (c == fixedCols_)
+            c = leftCol_;
+        left += ColWidths(c) + 1;
+        if (x < left)
+            return c;
+    }
+    return colCount_;
 }
 
 int TCustomGrid::ColWidths(int col) const {
@@ -101,30 +256,26 @@ TGridRect TCustomGrid::Selection() const {
 
 RECT TCustomGrid::CellRect(int col, int row) const {
     CheckCell(col, row);
+    if ((col >= fixedCols_ && col < leftCol_) || (row >= fixedRows_ && row < topRow_))
+        return RECT{0, 0, 0, 0};
     int left = 0;
     for (int c = 0; c < col; ++c)
-        left += ColWidths(c) + 1;
-    const int top = row * (DefaultRowHeight + 1);
+        if (c < fixedCols_ || c >= leftCol_)
+            left += ColWidths(c) + 1;
+    const int top = (row < fixedRows_ ? row : fixedRows_ + row - topRow_) * (DefaultRowHeight + 1);
+    if (left >= GetClientWidth() || top >= GetClientHeight())
+        return RECT{0, 0, 0, 0};
     return RECT{left, top, left + ColWidths(col), top + DefaultRowHeight};
 }
 
 bool TCustomGrid::MouseToCell(int x, int y, int& col, int& row) const {
-    if (x < 0 || y < 0 || DefaultRowHeight <= 0)
+    const int r = RowAt(y);
+    const int c = ColAt(x);
+    if (r < 0 || r >= rowCount_ || c < 0 || c >= colCount_)
         return false;
-    const int r = y / (DefaultRowHeight + 1);
-    if (r >= rowCount_)
-        return false;
-    int left = 0;
-    for (int c = 0; c < colCount_; ++c) {
-        const int right = left + ColWidths(c) + 1;
-        if (x < right) {
-            col = c;
-            row = r;
-            return true;
-        }
-        left = right;
-    }
-    return false;
+    col = c;
+    row = r;
+    return true;
 }
 
 void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -133,8 +284,9 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
     dragRow_ = -1;
     if (button == mbLeft && GetEnabled() && MouseToCell(x, y, col, row) && col >= fixedCols_ &&
         row >= fixedRows_) {
-        SetCol(col);
-        SetRow(row);
+        col_ = col;
+        row_ = row;
+        ClampCurrent();
         if (CanMoveRows() && !shift.Contains(ssDouble))
             dragRow_ = row;
     }
@@ -149,9 +301,9 @@ bool TCustomGrid::CanMoveRows() const {
 void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     const int from = dragRow_;
     dragRow_ = -1;
-    if (button == mbLeft && from >= 0 && y >= 0 && DefaultRowHeight > 0) {
+    if (button == mbLeft && from >= 0 && y >= 0) {
         // Released below the last row: the row goes to the end.
-        const int to = std::min(y / (DefaultRowHeight + 1), rowCount_ - 1);
+        const int to = std::min(RowAt(y), rowCount_ - 1);
         if (to >= fixedRows_ && to != from)
             DragRow(from, to);
     }
@@ -170,8 +322,17 @@ bool TCustomGrid::DragRow(int fromIndex, int toIndex) {
     return true;
 }
 
-void TCustomGrid::DoKeyDown(WORD& key, TShiftState) {
-    const int page = std::max(1, GetClientHeight() / (DefaultRowHeight + 1) - fixedRows_);
+namespace {
+// The virtual keys by their codes (the host's platform names only some).
+constexpr WORD kPageUp = 0x21;
+constexpr WORD kPageDown = 0x22;
+constexpr WORD kEnd = 0x23;
+constexpr WORD kHome = 0x24;
+} // namespace
+
+void TCustomGrid::DoKeyDown(WORD& key, TShiftState shift) {
+    const bool rows = Options.Contains(goRowSelect);
+    const bool ctrl = shift.Contains(ssCtrl);
     switch (key) {
     case VK_UP:
         SetRow(row_ - 1);
@@ -180,28 +341,46 @@ void TCustomGrid::DoKeyDown(WORD& key, TShiftState) {
         SetRow(row_ + 1);
         break;
     case VK_LEFT:
-        if (!Options.Contains(goRowSelect))
+        if (rows)
+            SetLeftCol(leftCol_ - 1);
+        else
             SetCol(col_ - 1);
         break;
     case VK_RIGHT:
-        if (!Options.Contains(goRowSelect))
+        if (rows)
+            SetLeftCol(leftCol_ + 1);
+        else
             SetCol(col_ + 1);
         break;
-    case 0x24: // Home
-        SetRow(fixedRows_);
+    case kHome:
+        if (ctrl || rows)
+            SetRow(fixedRows_);
+        if (ctrl || !rows)
+            SetCol(fixedCols_);
         break;
-    case 0x23: // End
-        SetRow(rowCount_ - 1);
+    case kEnd:
+        if (ctrl || rows)
+            SetRow(rowCount_ - 1);
+        if (ctrl || !rows)
+            SetCol(colCount_ - 1);
         break;
-    case 0x21: // Page Up
-        SetRow(row_ - page);
+    case kPageUp:
+        SetTopRow(topRow_ - PageRows());
+        SetRow(row_ - PageRows());
         break;
-    case 0x22: // Page Down
-        SetRow(row_ + page);
+    case kPageDown:
+        SetTopRow(topRow_ + PageRows());
+        SetRow(row_ + PageRows());
         break;
     default:
         break;
     }
+}
+
+void TCustomGrid::MouseWheel(TShiftState, int wheelDelta) {
+    if (!GetEnabled())
+        return;
+    SetTopRow(topRow_ - wheelDelta * 3 / WHEEL_DELTA);
 }
 
 bool TCustomGrid::CanEditCell(int col, int row) const {

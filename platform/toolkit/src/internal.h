@@ -88,6 +88,8 @@ int ScreenWidth();
 int ScreenHeight();
 int SystemPixelsPerInch();
 std::int32_t SystemColor(int index);
+// The width of a vertical scroll bar, the height of a horizontal one.
+int ScrollBarSize();
 
 enum class BoxKind { Message, Dialog, MessageBox, Exception };
 struct BoxRequest {

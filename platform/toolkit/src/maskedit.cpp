@@ -109,6 +109,13 @@ std::string TMaskEdit::GetEditText() const {
     return Masked() ? cells_ : text_;
 }
 
+bool TMaskEdit::IsBlank(int position) const {
+    if (!Masked() || position < 0 || position >= static_cast<int>(slots_.size()))
+        return false;
+    const auto k = static_cast<std::size_t>(position);
+    return slots_[k].kind != 0 && cells_[k] == blank_;
+}
+
 std::string TMaskEdit::GetText() const {
     if (!Masked())
         return text_;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -155,6 +156,50 @@ TEST_F(ComboBoxTest, SwitchingStyleKeepsItemsAndSelection) {
     EXPECT_EQ(combo->ItemIndex, -1);
     EXPECT_EQ(combo->Text(), "") << "a list shows only an item";
     EXPECT_EQ(changes_ + clicks_, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Enter and Esc in an open list close it; closed, they reach the form's buttons.
+TEST_F(ComboBoxTest, EnterAndEscCloseAnOpenListInsteadOfPressingTheButtons) {
+    auto* form = new TForm(Application);
+    auto* combo = new TComboBox(form);
+    combo->Parent = form;
+    combo->Style = csDropDownList;
+    combo->Items.SetText("System\r\nWinamp\r\nPlayer\r\n");
+    combo->ItemIndex = 0;
+    std::vector<std::string> seen;
+    combo->OnChange = [&](TObject*) { seen.push_back("change " + combo->GetText()); };
+    for (bool isDefault : {true, false}) {
+        auto* button = new TButton(form);
+        button->Parent = form;
+        (isDefault ? button->Default : button->Cancel) = true;
+        button->OnClick = [&seen, isDefault](TObject*) {
+            seen.push_back(isDefault ? "ok" : "cancel");
+        };
+    }
+    form->Show();
+    combo->SetFocus();
+
+    combo->DroppedDown = true;
+    toolkitsim::PressKey(*form, VK_DOWN);
+    toolkitsim::PressKey(*form, VK_RETURN);
+    EXPECT_FALSE(combo->DroppedDown);
+    EXPECT_EQ(combo->ItemIndex, 1) << "Enter keeps the choice";
+
+    combo->DroppedDown = true;
+    toolkitsim::PressKey(*form, VK_DOWN);
+    EXPECT_EQ(combo->ItemIndex, 2);
+    toolkitsim::PressKey(*form, VK_ESCAPE);
+    EXPECT_FALSE(combo->DroppedDown);
+    EXPECT_EQ(combo->ItemIndex, 1) << "Esc restores the item the list was opened on";
+
+    toolkitsim::PressKey(*form, VK_RETURN);
+    toolkitsim::PressKey(*form, VK_ESCAPE);
+    EXPECT_EQ(seen, (std::vector<std::string>{"change Winamp", "change Player", "change Winamp",
+                                              "ok", "cancel"}));
 }
 
 } // namespace

@@ -74,6 +74,18 @@ TEST_F(ControlsTest, NumberMaskDropsItsLiteralsFromText) {
     EXPECT_EQ(Trim(e->Text), "9234");
 }
 
+TEST_F(ControlsTest, TheNumberMaskShowsABlankInEachEmptyPosition) {
+    TMaskEdit* e = Edit(kNumberMask, "");
+    EXPECT_EQ(e->GetEditText(), "\xB9: ____");
+    const bool blanks[] = {false, false, false, true, true, true, true, false};
+    for (int k = 0; k < 8; ++k)
+        EXPECT_EQ(e->IsBlank(k), blanks[k]) << k;
+    e->Text = "7";
+    EXPECT_EQ(e->GetEditText(), "\xB9: 7___");
+    EXPECT_FALSE(e->IsBlank(3));
+    EXPECT_TRUE(e->IsBlank(4));
+}
+
 TEST_F(ControlsTest, SettingTextFillsPositionsTheMaskAccepts) {
     struct Case {
         const char* mask;

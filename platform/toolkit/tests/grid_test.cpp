@@ -189,14 +189,20 @@ TEST_F(StringGridTest, KeysMoveTheCurrentCellWithinTheGrid) {
     grid->SetFocus();
     struct Case {
         WORD key;
+        bool ctrl;
         int col, row;
     };
-    const Case cases[] = {{VK_DOWN, 0, 2}, {VK_RIGHT, 1, 2}, {0x23, 1, 5},
-                          {VK_DOWN, 1, 5}, {VK_UP, 1, 4},    {0x24, 1, 1},
-                          {VK_UP, 1, 1},   {VK_LEFT, 0, 1},  {VK_LEFT, 0, 1}};
+    // End and Home: the last and first column; with Ctrl the last and first cell.
+    const Case cases[] = {{VK_DOWN, false, 0, 2}, {VK_RIGHT, false, 1, 2}, {0x23, false, 5, 2},
+                          {0x24, false, 0, 2},    {0x23, true, 5, 5},      {VK_DOWN, false, 5, 5},
+                          {VK_UP, false, 5, 4},   {0x24, true, 0, 1},      {VK_UP, false, 0, 1},
+                          {VK_LEFT, false, 0, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
-        toolkitsim::PressKey(*form, c.key);
+        TShiftState shift;
+        if (c.ctrl)
+            shift << ssCtrl;
+        toolkitsim::PressKey(*form, c.key, shift);
         EXPECT_EQ(grid->Col, c.col);
         EXPECT_EQ(grid->Row, c.row);
     }
@@ -266,6 +272,7 @@ protected:
         grid->Parent = form;
         grid->SetColCount(2);
         grid->SetRowCount(5);
+        grid->Height = 140; // every row in view
         grid->Options << goRowSelect << goRowMoving;
         const char* names[] = {"title", "a", "b", "c", "d"};
         for (int r = 0; r < 5; ++r) {
@@ -335,6 +342,125 @@ TEST_F(RowMovingTest, ReleasedBelowTheLastRowTheRowGoesToTheEnd) {
     toolkitsim::ClickCell(*grid, 0, 2);
     EXPECT_EQ(Column0(*grid), (std::vector<std::string>{"title", "b", "c", "d", "a"}));
     EXPECT_EQ(moves_, (std::vector<std::string>{"1>4"}));
+}
+
+} // namespace
+
+namespace {
+
+// 20 rows of 25 pixels (24 and the line) in a grid of 4 + 100 pixels: the title row and three
+// rows in view; six columns of 64 in 4 + 200 pixels less the vertical bar of 16.
+class ScrollingTest : public ToolkitTest {
+protected:
+    TStringGrid* Grid() {
+        auto* form = new TForm(Application);
+        auto* grid = new TStringGrid(form);
+        grid->Parent = form;
+        grid->SetColCount(6);
+        grid->SetRowCount(20);
+        grid->SetBounds(0, 0, 204, 104 + 16);
+        form->Show();
+        grid->SetFocus();
+        return grid;
+    }
+};
+
+TEST_F(ScrollingTest, TheViewHasBarsRowsAndColumnsAsTheGridFits) {
+    TStringGrid* grid = Grid();
+    EXPECT_TRUE(grid->ShowsVertScrollBar());
+    EXPECT_TRUE(grid->ShowsHorzScrollBar());
+    EXPECT_EQ(grid->ClientWidth, 204 - 4 - 16);
+    EXPECT_EQ(grid->ClientHeight, 100);
+    EXPECT_EQ(grid->TopRow, 1);
+    EXPECT_EQ(grid->LeftCol, 0);
+    EXPECT_EQ(grid->VisibleRowCount(), 3);
+    EXPECT_EQ(grid->VisibleColCount(), 2);
+    EXPECT_EQ(grid->MaxTopRow(), 17);
+    EXPECT_EQ(grid->MaxLeftCol(), 4);
+    grid->TopRow = 99;
+    EXPECT_EQ(grid->TopRow, 17);
+    grid->TopRow = 0;
+    EXPECT_EQ(grid->TopRow, 1) << "never among the fixed rows";
+    grid->LeftCol = 9;
+    EXPECT_EQ(grid->LeftCol, 4);
+
+    struct Case {
+        TScrollStyle bars;
+        int width, height;
+        bool vert, horz;
+    };
+    const Case cases[] = {{ssBoth, 204, 120, true, true},
+                          {ssVertical, 204, 120, true, false},
+                          {ssHorizontal, 204, 120, false, true},
+                          {ssNone, 204, 120, false, false},
+                          {ssBoth, 4 + 6 * 65, 120, true, true},
+                          {ssBoth, 4 + 6 * 65 + 16, 120, true, false},
+                          {ssBoth, 4 + 6 * 65, 4 + 20 * 25, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.bars) + " " + std::to_string(c.width));
+        grid->ScrollBars = c.bars;
+        grid->SetBounds(0, 0, c.width, c.height);
+        EXPECT_EQ(grid->ShowsVertScrollBar(), c.vert);
+        EXPECT_EQ(grid->ShowsHorzScrollBar(), c.horz);
+    }
+}
+
+TEST_F(ScrollingTest, TheCurrentCellIsKeptInViewAndCellsFollowTheView) {
+    TStringGrid* grid = Grid();
+    TCustomForm* form = grid->GetParentForm();
+    struct Case {
+        WORD key;
+        bool ctrl;
+        int col, row, left, top;
+    };
+    const Case cases[] = {{VK_DOWN, false, 0, 2, 0, 1},   {VK_DOWN, false, 0, 3, 0, 1},
+                          {VK_DOWN, false, 0, 4, 0, 2},   {0x22, false, 0, 7, 0, 5},
+                          {0x23, true, 5, 19, 4, 17},     {0x21, false, 5, 16, 4, 14},
+                          {VK_LEFT, false, 4, 16, 4, 14}, {VK_LEFT, false, 3, 16, 3, 14},
+                          {0x24, false, 0, 16, 0, 14},    {0x23, false, 5, 16, 4, 14},
+                          {0x24, true, 0, 1, 0, 1},       {VK_UP, false, 0, 1, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        TShiftState shift;
+        if (c.ctrl)
+            shift << ssCtrl;
+        toolkitsim::PressKey(*form, c.key, shift);
+        EXPECT_EQ(grid->Col, c.col);
+        EXPECT_EQ(grid->Row, c.row);
+        EXPECT_EQ(grid->LeftCol, c.left);
+        EXPECT_EQ(grid->TopRow, c.top);
+    }
+    grid->Row = 12;
+    EXPECT_EQ(grid->TopRow, 10) << "a move by code scrolls too";
+    // The title row stays; the rows below it are the view's.
+    const RECT title = grid->CellRect(0, 0);
+    EXPECT_EQ(title.top, 0);
+    const RECT first = grid->CellRect(0, 10);
+    EXPECT_EQ(first.top, 25);
+    EXPECT_EQ(grid->CellRect(0, 9).right, 0) << "scrolled out: empty";
+    int col = -1;
+    int row = -1;
+    ASSERT_TRUE(grid->MouseToCell(70, 60, col, row));
+    EXPECT_EQ(col, 1);
+    EXPECT_EQ(row, 11);
+    ASSERT_TRUE(grid->MouseToCell(5, 5, col, row));
+    EXPECT_EQ(row, 0);
+}
+
+TEST_F(ScrollingTest, TheWheelScrollsThreeRowsANotchAndLeavesTheCurrentCell) {
+    TStringGrid* grid = Grid();
+    grid->MouseWheel({}, -WHEEL_DELTA);
+    EXPECT_EQ(grid->TopRow, 4);
+    grid->MouseWheel({}, -2 * WHEEL_DELTA);
+    EXPECT_EQ(grid->TopRow, 10);
+    EXPECT_EQ(grid->Row, 1);
+    grid->MouseWheel({}, -10 * WHEEL_DELTA);
+    EXPECT_EQ(grid->TopRow, 17);
+    grid->MouseWheel({}, WHEEL_DELTA);
+    EXPECT_EQ(grid->TopRow, 14);
+    toolkitsim::ClickCell(*grid, 2, 3);
+    EXPECT_EQ(grid->Row, 3) << "a cell out of view is scrolled to, then clicked";
+    EXPECT_EQ(grid->TopRow, 3);
 }
 
 } // namespace

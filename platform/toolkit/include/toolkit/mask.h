@@ -26,6 +26,8 @@ public:
     // Keeps the characters already entered where the new mask accepts them.
     void SetEditMask(std::string v);
     std::string GetEditText() const;
+    // The position of EditText is an input position left empty (it shows the blank character).
+    bool IsBlank(int position) const;
     std::string GetText() const override;
     // Fills the positions in order from the text (literals in the text are matched and
     // skipped); characters the mask does not accept leave their position empty. The caret

@@ -231,6 +231,10 @@ public:
     // Limits the user's typing (0: none); a longer text set in code is kept.
     Property<int, TComboBox> MaxLength{this, &TComboBox::GetMaxLength, &TComboBox::SetMaxLength};
     int DropDownCount = 8;
+    // The list is open. While it is, Enter closes it with the choice and Esc closes it with the
+    // item it was opened on chosen again; neither reaches the form's buttons.
+    Property<bool, TComboBox> DroppedDown{this, &TComboBox::GetDroppedDown,
+                                          &TComboBox::SetDroppedDown};
 
     TNotifyEvent OnChange;
 
@@ -249,11 +253,13 @@ public:
     void SetStyle(TComboBoxStyle v);
     int GetMaxLength() const { return maxLength_; }
     void SetMaxLength(int v) { maxLength_ = v < 0 ? 0 : v; }
+    bool GetDroppedDown() const { return droppedDown_; }
+    void SetDroppedDown(bool v);
 
     const char* ClassName() const override;
 
 protected:
-    // Up and Down choose the neighbouring item, as a pick.
+    // Up and Down choose the neighbouring item, as a pick; Enter and Esc close an open list.
     void DoKeyDown(WORD& key, TShiftState shift) override;
     // As an edit: typing at the end (Backspace removes the last character). As a list: the next
     // item beginning with the character, as a pick.
@@ -268,4 +274,6 @@ private:
     std::string selectedText_;
     TComboBoxStyle style_ = csDropDown;
     int maxLength_ = 0;
+    bool droppedDown_ = false;
+    int droppedIndex_ = -1;
 };

@@ -372,7 +372,14 @@ void ClickTab(TPageControl& pages, int tabIndex) {
 
 namespace {
 
-POINT CellMiddle(const TCustomGrid& grid, int col, int row) {
+// The user scrolls a cell out of view into it first.
+POINT CellMiddle(TCustomGrid& grid, int col, int row) {
+    if (row >= grid.GetFixedRows() && row < grid.GetRowCount() &&
+        (row < grid.GetTopRow() || row >= grid.GetTopRow() + std::max(1, grid.VisibleRowCount())))
+        grid.TopRow = row;
+    if (col >= grid.GetFixedCols() && col < grid.GetColCount() &&
+        (col < grid.GetLeftCol() || col >= grid.GetLeftCol() + std::max(1, grid.VisibleColCount())))
+        grid.LeftCol = col;
     const RECT r = grid.CellRect(col, row);
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
@@ -391,8 +398,14 @@ void DblClickCell(TCustomGrid& grid, int col, int row) {
 
 void DragRow(TCustomGrid& grid, int fromRow, int toRow) {
     const int col = grid.GetFixedCols();
-    const POINT from = CellMiddle(grid, col, fromRow);
-    const POINT to = CellMiddle(grid, col, toRow);
+    // Both rows in view, as far as they fit.
+    if (std::min(fromRow, toRow) < grid.GetTopRow() ||
+        std::max(fromRow, toRow) >= grid.GetTopRow() + std::max(1, grid.VisibleRowCount()))
+        grid.TopRow = std::min(fromRow, toRow);
+    const RECT fromCell = grid.CellRect(col, fromRow);
+    const RECT toCell = grid.CellRect(col, toRow);
+    const POINT from{(fromCell.left + fromCell.right) / 2, (fromCell.top + fromCell.bottom) / 2};
+    const POINT to{(toCell.left + toCell.right) / 2, (toCell.top + toCell.bottom) / 2};
     MouseDown(grid, mbLeft, from.x, from.y, {ssLeft});
     MouseMove(grid, to.x, to.y, {ssLeft});
     MouseUp(grid, mbLeft, to.x, to.y);

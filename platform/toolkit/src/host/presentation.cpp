@@ -72,6 +72,10 @@ int SystemPixelsPerInch() {
     return 96;
 }
 
+int ScrollBarSize() {
+    return 16; // the classic scheme's
+}
+
 std::int32_t SystemColor(int index) {
     // The classic scheme's colours, as 0x00BBGGRR.
     switch (index) {

@@ -3,9 +3,12 @@
 // keeps the state and the typing rules: keys go to the model, which the window then shows.
 #include "widgets.h"
 
+#include "toolkit/checklst.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/mask.h"
 #include "toolkit/stdctrls.h"
+
+#include <algorithm>
 
 namespace toolkit_detail::win {
 
@@ -56,11 +59,16 @@ private:
 
 class ListWidget : public Widget {
 public:
-    ListWidget(TListBox& list, Widget& parent) : Widget(list, &parent), list_(list) {}
+    ListWidget(TListBox& list, Widget& parent)
+        : Widget(list, &parent), list_(list), checks_(dynamic_cast<TCheckListBox*>(&list)) {}
 
     void Create() override {
-        const Styles s = ChildStyles(WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                                     list_.BorderStyle, list_.Ctl3D);
+        DWORD style = WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+        // A check list box draws its boxes itself, and stands its items side by side in columns.
+        if (checks_)
+            style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+        style |= checks_ && checks_->Columns > 0 ? WS_HSCROLL | LBS_MULTICOLUMN : WS_VSCROLL;
+        const Styles s = ChildStyles(style, list_.BorderStyle, list_.Ctl3D);
         HWND hwnd = MakeChild("LISTBOX", s, list_, parent_->Window(), nullptr);
         if (!hwnd)
             return;
@@ -102,7 +110,40 @@ public:
         return Widget::Message(message, wParam, lParam, result);
     }
 
+    // The item's box, checked as the model has it, then its text.
+    bool DrawItem(const DRAWITEMSTRUCT& item) override {
+        if (!checks_ || item.itemID == static_cast<UINT>(-1))
+            return false;
+        const int index = static_cast<int>(item.itemID);
+        const bool selected = (item.itemState & ODS_SELECTED) != 0;
+        RECT r = item.rcItem;
+        Fill(item.hDC, r, list_.GetColor());
+        const int box = std::min(13, static_cast<int>(r.bottom - r.top));
+        RECT check{r.left + 1, r.top + (r.bottom - r.top - box) / 2, r.left + 1 + box, 0};
+        check.bottom = check.top + box;
+        DrawFrameControl(item.hDC, &check, DFC_BUTTON,
+                         DFCS_BUTTONCHECK | (checks_->Checked(index) ? DFCS_CHECKED : 0) |
+                             (list_.GetEnabled() ? 0 : DFCS_INACTIVE));
+        RECT text{r.left + kCheckBoxRoom, r.top, r.right, r.bottom};
+        if (selected)
+            Fill(item.hDC, text, clHighlight);
+        const std::string caption = index < list_.Items.Count() ? list_.Items[index] : "";
+        HGDIOBJ old = SelectObject(item.hDC, font_);
+        SetBkMode(item.hDC, TRANSPARENT);
+        SetTextColor(item.hDC, ToColorRef(selected ? clHighlightText : list_.Font.GetColor()));
+        RECT inner{text.left + 2, text.top, text.right, text.bottom};
+        DrawTextA(item.hDC, caption.data(), static_cast<int>(caption.size()), &inner,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(item.hDC, old);
+        if (item.itemState & ODS_FOCUS)
+            DrawFocusRect(item.hDC, &text);
+        return true;
+    }
+
 private:
+    // The model's box is 16 pixels wide: a press within them toggles the check.
+    static constexpr int kCheckBoxRoom = 16;
+
     void FillItems() {
         syncing_ = true;
         SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
@@ -110,6 +151,9 @@ private:
         for (const std::string& item : list_.Items)
             SendMessageA(window_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
         SendMessageA(window_, LB_SETITEMHEIGHT, 0, MAKELPARAM(list_.ItemHeight, 0));
+        if (checks_ && checks_->Columns > 0)
+            SendMessageA(window_, LB_SETCOLUMNWIDTH,
+                         static_cast<WPARAM>(std::max(1, list_.GetWidth() / checks_->Columns)), 0);
         SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
         syncing_ = false;
         Select();
@@ -123,6 +167,7 @@ private:
     }
 
     TListBox& list_;
+    TCheckListBox* checks_;
     bool syncing_ = false;
 };
 
@@ -174,6 +219,11 @@ public:
                 TakeCaret();
             return true;
         }
+        if (message == WM_PAINT) {
+            result = Default(message, wParam, lParam);
+            PaintClippedBlanks();
+            return true;
+        }
         if (!syncing_ && (message == EM_SETSEL || message == WM_SETTEXT)) {
             result = Default(message, wParam, lParam);
             if (message == WM_SETTEXT)
@@ -191,6 +241,42 @@ public:
     }
 
 private:
+    // An edit lower than its font's line cuts off what lies below the baseline, the underscore
+    // that marks an empty position among it: such a blank is drawn as a line just inside the
+    // edit's bottom, under its place.
+    void PaintClippedBlanks() {
+        const auto* masked = dynamic_cast<const TMaskEdit*>(&edit_);
+        if (!masked)
+            return;
+        const std::string shown = masked->GetEditText();
+        RECT client{};
+        GetClientRect(window_, &client);
+        HDC dc = GetDC(window_);
+        HGDIOBJ old = SelectObject(dc, font_);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        const int thickness = std::max(1, static_cast<int>(metrics.tmHeight / 16));
+        const int y = std::min(static_cast<int>(metrics.tmAscent) + thickness,
+                               static_cast<int>(client.bottom) - thickness);
+        if (y + thickness <= metrics.tmHeight &&
+            static_cast<int>(client.bottom) < metrics.tmHeight) {
+            HBRUSH brush = CreateSolidBrush(ToColorRef(edit_.Font.GetColor()));
+            for (int k = 0; k < static_cast<int>(shown.size()); ++k) {
+                if (shown[static_cast<std::size_t>(k)] != '_' || !masked->IsBlank(k))
+                    continue;
+                const LRESULT at = SendMessageA(window_, EM_POSFROMCHAR, static_cast<WPARAM>(k), 0);
+                SIZE size{};
+                GetTextExtentPoint32A(dc, "_", 1, &size);
+                const int left = static_cast<short>(LOWORD(at));
+                RECT line{left, y, left + size.cx, y + thickness};
+                FillRect(dc, &line, brush);
+            }
+            DeleteObject(brush);
+        }
+        SelectObject(dc, old);
+        ReleaseDC(window_, dc);
+    }
+
     // What the edit shows: a masked edit its literals and blanks.
     std::string Shown() const {
         if (const auto* masked = dynamic_cast<const TMaskEdit*>(&edit_))

@@ -254,8 +254,38 @@ public:
           grid_(grid) {}
     ~GridWidget() override { DropEditor(); }
 
+    void Create() override {
+        PaintedWidget::Create();
+        ShowBars();
+    }
+
+    void Changed(Aspect what) override {
+        PaintedWidget::Changed(what);
+        if (what == Aspect::Look || what == Aspect::Bounds || what == Aspect::Font)
+            ShowBars();
+    }
+
     bool Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         switch (message) {
+        case WM_VSCROLL:
+        case WM_HSCROLL:
+            if (lParam != 0)
+                break;
+            CloseEditor(true);
+            Scroll(message == WM_VSCROLL, LOWORD(wParam));
+            result = 0;
+            return true;
+        case WM_MOUSEWHEEL: {
+            CloseEditor(true);
+            TShiftState shift;
+            if (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL)
+                shift << ssCtrl;
+            if (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT)
+                shift << ssShift;
+            Guard(&grid_, [&] { grid_.MouseWheel(shift, GET_WHEEL_DELTA_WPARAM(wParam)); });
+            result = 0;
+            return true;
+        }
         case WM_LBUTTONDBLCLK: {
             const bool handled = PaintedWidget::Message(message, wParam, lParam, result);
             // Only on the cell the click made current (not on a fixed one beside it).
@@ -293,6 +323,71 @@ public:
     }
 
 private:
+    // The model's bars, ranges and positions on the window: the thumb ranges from the first
+    // row (column) that is not fixed to the last top row (left column).
+    void ShowBars() {
+        if (!window_ || showingBars_)
+            return;
+        showingBars_ = true;
+        const auto show = [&](int bar, bool shown, int first, int count, int last, int pos) {
+            ShowScrollBar(window_, bar, shown ? TRUE : FALSE);
+            if (!shown)
+                return;
+            SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
+            info.nMin = first;
+            info.nMax = count - 1;
+            info.nPage = static_cast<UINT>(count - last);
+            info.nPos = pos;
+            SetScrollInfo(window_, bar, &info, TRUE);
+        };
+        show(SB_VERT, grid_.ShowsVertScrollBar(), grid_.GetFixedRows(), grid_.GetRowCount(),
+             grid_.MaxTopRow(), grid_.GetTopRow());
+        show(SB_HORZ, grid_.ShowsHorzScrollBar(), grid_.GetFixedCols(), grid_.GetColCount(),
+             grid_.MaxLeftCol(), grid_.GetLeftCol());
+        showingBars_ = false;
+    }
+
+    // A scroll bar's request: by a line, a page, to the ends, or where the thumb is.
+    void Scroll(bool vertical, WORD code) {
+        SCROLLINFO info{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(window_, vertical ? SB_VERT : SB_HORZ, &info);
+        const int current = vertical ? grid_.GetTopRow() : grid_.GetLeftCol();
+        const int page = std::max(1, vertical ? grid_.VisibleRowCount() : grid_.VisibleColCount());
+        int target = current;
+        switch (code) {
+        case SB_LINEUP:
+            target = current - 1;
+            break;
+        case SB_LINEDOWN:
+            target = current + 1;
+            break;
+        case SB_PAGEUP:
+            target = current - page;
+            break;
+        case SB_PAGEDOWN:
+            target = current + page;
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            target = info.nTrackPos;
+            break;
+        case SB_TOP:
+            target = info.nMin;
+            break;
+        case SB_BOTTOM:
+            target = info.nMax;
+            break;
+        default:
+            return;
+        }
+        Guard(&grid_, [&] {
+            if (vertical)
+                grid_.SetTopRow(target);
+            else
+                grid_.SetLeftCol(target);
+        });
+    }
+
     // Over the current cell with its text, or with the character typed in its place.
     bool OpenEditor(const char* typed) {
         if (editor_ || !grid_.GetEnabled() || !grid_.CanEditCell(grid_.GetCol(), grid_.GetRow()))
@@ -377,6 +472,7 @@ private:
     HWND editor_ = nullptr;
     WNDPROC editorOriginal_ = nullptr;
     bool closing_ = false;
+    bool showingBars_ = false;
     int col_ = 0;
     int row_ = 0;
 };
@@ -414,7 +510,8 @@ void PaintGrid(HDC dc, TWinControl& control, const RECT& client) {
     for (int row = 0; row < grid.GetRowCount(); ++row) {
         for (int col = 0; col < grid.GetColCount(); ++col) {
             const RECT cell = grid.CellRect(col, row);
-            if (cell.top >= client.bottom || cell.left >= client.right)
+            // Scrolled out of view, or beyond the client area.
+            if (cell.right <= cell.left || cell.top >= client.bottom || cell.left >= client.right)
                 continue;
             const bool fixed = row < grid.GetFixedRows() || col < grid.GetFixedCols();
             const bool selected = !fixed && row >= selection.Top && row <= selection.Bottom &&

@@ -257,6 +257,15 @@ bool Widget::Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result
                     return true;
                 }
         return false;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        for (const auto& [control, w] : Widgets())
+            if (item && w->Window() == item->hwndItem && w->DrawItem(*item)) {
+                result = TRUE;
+                return true;
+            }
+        return false;
+    }
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         for (const auto& [control, w] : Widgets())

@@ -107,6 +107,10 @@ int SystemPixelsPerInch() {
     return ppi > 0 ? ppi : 96;
 }
 
+int ScrollBarSize() {
+    return GetSystemMetrics(SM_CXVSCROLL);
+}
+
 std::int32_t SystemColor(int index) {
     return static_cast<std::int32_t>(GetSysColor(index));
 }

@@ -116,6 +116,10 @@ public:
         case Aspect::Style:
             Recreate();
             break;
+        case Aspect::Look:
+            if ((SendMessageA(window_, CB_GETDROPPEDSTATE, 0, 0) != 0) != combo_.GetDroppedDown())
+                SendMessageA(window_, CB_SHOWDROPDOWN, combo_.GetDroppedDown() ? TRUE : FALSE, 0);
+            break;
         case Aspect::Bounds:
         case Aspect::Visible:
         case Aspect::Enabled:
@@ -128,6 +132,12 @@ public:
     }
 
     void Notified(WORD code) override {
+        if (code == CBN_DROPDOWN || code == CBN_CLOSEUP) {
+            const bool open = code == CBN_DROPDOWN;
+            if (open != combo_.GetDroppedDown())
+                Guard(&combo_, [&] { combo_.SetDroppedDown(open); });
+            return;
+        }
         if (syncing_)
             return;
         if (code == CBN_SELCHANGE) {

@@ -47,6 +47,8 @@ public:
     virtual void Notified(WORD /*code*/) {}
     // A WM_NOTIFY its window sent to the parent; true when handled, with the result.
     virtual bool Notify(const NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
+    // A WM_DRAWITEM its owner-drawn window sent to the parent; true when drawn.
+    virtual bool DrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
 
     // The next handler of the window's messages (the class's own for native controls).
     virtual LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
