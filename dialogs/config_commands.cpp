@@ -196,7 +196,7 @@ void TFConfig::DeleteCommand() {
             if (found < 0)
                 break;
             stgFunc->Row = found;
-            DeleteGridBlock(stgFunc);
+            DeleteGridRow(stgFunc);
         }
     }
     DeleteGridBlock(stgCommand);
@@ -207,7 +207,7 @@ void TFConfig::DeleteCommand() {
 void TFConfig::DeleteFunction() {
     if (!Ask("msg_delrow"))
         return;
-    DeleteGridBlock(stgFunc);
+    DeleteGridRow(stgFunc);
     stgFunc->Tag = 1;
 }
 
