@@ -157,7 +157,7 @@ void TFConfig::DeleteAppl() {
                 list->Items.Delete(i);
         }
     }
-    DeleteGridBlock(stgAppl);
+    DeleteGridRow(stgAppl);
     FillApplCombos(*this);
 }
 
@@ -306,7 +306,18 @@ void DeleteGridBlock(TStringGrid* grid) {
     int end = head + 1;
     while (end < count && grid->Cells(0, end).empty())
         ++end;
-    const int length = end - head;
+    RemoveGridRows(grid, head, end - head);
+}
+
+void DeleteGridRow(TStringGrid* grid) {
+    if (grid && grid->Row >= grid->FixedRows && grid->Row < grid->RowCount)
+        RemoveGridRows(grid, grid->Row, 1);
+}
+
+void RemoveGridRows(TStringGrid* grid, int head, int length) {
+    const int first = grid->FixedRows;
+    const int count = grid->RowCount;
+    const int end = head + length;
     const int cols = grid->ColCount;
     for (int from = end, to = head; from < count; ++from, ++to)
         for (int c = 0; c < cols; ++c)

@@ -81,7 +81,8 @@ void EmptyGrid(TStringGrid& grid) {
 // The question before a changed grid is reloaded. Yes writes the user file; its contents hold
 // whatever was pending, so the older pending file goes (a commit would bring it back over the
 // newer file). No, or a Yes whose user file cannot be written, writes the pending file. A grid that
-// belongs to no application is saved nowhere: a file without an application name would be nobody's.
+// belongs to no application is saved nowhere and asks nothing: its edits were typed into the
+// placeholder rows, and saving them under the application chosen next would overwrite its bindings.
 using TSaver = int (*)(const std::string&, bool, const TStringGrid&);
 void AskAndSave(TStringGrid& grid, const std::string& target, const char* question,
                 const char* userKind, TSaver save,
@@ -110,8 +111,7 @@ bool ShowsAppl(const TComboBox& combo) {
 void TFConfig::cmbCommandChange(TObject* Sender) {
     const std::string sender = SenderName(Sender);
     TPendingGrids& pending = Pending(*this);
-    AskAndSave(*stgCommand, CurrentAppl.empty() ? cmbCommand->Text() : CurrentAppl, "msg_savecmd",
-               "usercmd", SaveCmdGrid, pending.commands);
+    AskAndSave(*stgCommand, CurrentAppl, "msg_savecmd", "usercmd", SaveCmdGrid, pending.commands);
     EmptyGrid(*stgCommand);
     if (ShowsAppl(*cmbCommand)) {
         const std::string appl = cmbCommand->Text;
@@ -137,8 +137,7 @@ void TFConfig::cmbCommandChange(TObject* Sender) {
 void TFConfig::cmbFunctionChange(TObject* Sender) {
     const std::string sender = SenderName(Sender);
     TPendingGrids& pending = Pending(*this);
-    AskAndSave(*stgFunc, CurrentAppl.empty() ? cmbFunction->Text() : CurrentAppl, "msg_savefunc",
-               "userfunc", SaveFuncGrid, pending.functions);
+    AskAndSave(*stgFunc, CurrentAppl, "msg_savefunc", "userfunc", SaveFuncGrid, pending.functions);
     EmptyGrid(*stgFunc);
     if (ShowsAppl(*cmbFunction)) {
         const std::string appl = cmbFunction->Text;
@@ -196,7 +195,7 @@ void TFConfig::DeleteCommand() {
             if (found < 0)
                 break;
             stgFunc->Row = found;
-            DeleteGridBlock(stgFunc);
+            DeleteGridRow(stgFunc);
         }
     }
     DeleteGridBlock(stgCommand);
@@ -207,7 +206,7 @@ void TFConfig::DeleteCommand() {
 void TFConfig::DeleteFunction() {
     if (!Ask("msg_delrow"))
         return;
-    DeleteGridBlock(stgFunc);
+    DeleteGridRow(stgFunc);
     stgFunc->Tag = 1;
 }
 

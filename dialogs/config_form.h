@@ -220,3 +220,7 @@ void SetApplGridTitles(TStringGrid* grid);
 void SetFuncGridTitles(TStringGrid* grid);
 // Deletes the block of the grid's current row: its head row and the continuation rows after it.
 void DeleteGridBlock(TStringGrid* grid);
+// Deletes exactly the current row: the application and function grids hold one entry a row.
+void DeleteGridRow(TStringGrid* grid);
+// Removes length rows from head on; a grid left without data rows keeps one empty row.
+void RemoveGridRows(TStringGrid* grid, int head, int length);

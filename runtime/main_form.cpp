@@ -112,6 +112,10 @@ TFMain::TFMain(TComponent* owner) : TForm(owner) {
     separator();
     NExit = item("NExit", 4, [this](TObject* s) { NExitClick(s); });
     NExit->Default = true;
+    // The tray icon answers while start-up still asks its first-start question: what these
+    // items open needs the tables loaded and the tick running.
+    for (TMenuItem* m : {NPlayList, NParam, NSearchAppl})
+        m->Enabled = false;
     TControl::PopupMenu = PopupMenu;
 
     TrayIcon = new TTrayIcon(this);
@@ -197,8 +201,11 @@ void StartRuntime() {
     Runtime.TextBuffer[0] = '\0';
     Runtime.NumberBuffer = -1.0f;
     Runtime.ConfigMode = 0;
-    if (FMain)
+    if (FMain) {
         FMain->tmrMain->Enabled = true;
+        for (TMenuItem* m : {FMain->NPlayList, FMain->NParam, FMain->NSearchAppl})
+            m->Enabled = true;
+    }
 }
 
 void TFMain::tmrMainTimer(TObject*) {

@@ -237,6 +237,39 @@ TEST_F(ApplPageTest, DeleteRemovesTheApplicationFromEveryFavouritesListAndRefuse
     EXPECT_EQ(f.cmbCommand->ItemIndex, -1);
 }
 
+// The application and function grids hold one entry a row: Del takes exactly the current row,
+// a row without a name too, and never the named row above it.
+TEST_F(ApplPageTest, DelOnTheApplicationOrFunctionGridTakesExactlyTheCurrentRow) {
+    TFConfig& f = Open();
+    f.lboxAudio->Items.Add("Player");
+    // System / "" / Player / Viewer, the nameless row current.
+    f.stgAppl->RowCount = 5;
+    for (int r = 4; r > 2; --r)
+        for (int c = 0; c < f.stgAppl->ColCount; ++c)
+            f.stgAppl->Cells(c, r) = f.stgAppl->Cells(c, r - 1);
+    for (int c = 0; c < f.stgAppl->ColCount; ++c)
+        f.stgAppl->Cells(c, 2) = "";
+    f.stgAppl->Row = 2;
+    QueueAnswer(mrYes);
+    page::DeleteAppl(f);
+    EXPECT_EQ(Column0(*f.stgAppl), (std::vector<std::string>{"System", "Player", "Viewer"}));
+    EXPECT_EQ(Items(f.lboxAudio->Items), std::vector<std::string>{"Player"});
+
+    // Play / "" / Stop with the nameless binding current.
+    f.stgFunc->RowCount = 4;
+    const std::vector<std::vector<std::string>> rows{
+        {"Play", "hold", "\"A\""}, {"", "", ""}, {"Stop", "hold", "\"B\""}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            f.stgFunc->Cells(c, r + 1) = rows[r][c];
+    f.stgFunc->Row = 2;
+    QueueAnswer(mrYes);
+    page::DeleteFunction(f);
+    ASSERT_EQ(f.stgFunc->RowCount, 3);
+    EXPECT_EQ(f.stgFunc->Cells(0, 1), "Play");
+    EXPECT_EQ(f.stgFunc->Cells(0, 2), "Stop");
+}
+
 TEST_F(ApplPageTest, DefaultReplacesTheTableAtOnceOrKeepsTheGrid) {
     TFConfig& f = Open();
     QueueAnswer(mrYes);

@@ -73,6 +73,24 @@ protected:
     bool Bin(const std::string& file) { return Exists(Prog("Bin\\" + file)); }
 };
 
+// Rows typed before any application is chosen belong to none: choosing one afterwards asks
+// nothing, shows its own bindings and commands, and writes no file for it.
+TEST_F(CommandPagesTest, EditsOfThePlaceholderRowsAreNeverSavedOverTheApplicationChosenNext) {
+    TFConfig& f = Open();
+    ASSERT_TRUE(EditCell(*f.stgFunc, 0, 1, "Mine"));
+    ASSERT_TRUE(EditCell(*f.stgCommand, 0, 1, "Mine"));
+    ChooseItem(*f.cmbFunction, "Player");
+    EXPECT_TRUE(BoxTexts().empty()) << "no save question";
+    EXPECT_EQ(GridRows(*f.stgFunc), kPlayerFunctions);
+    EXPECT_EQ(GridRows(*f.stgCommand), kPlayerCommands);
+    for (const char* file :
+         {"userfuncPlayer.bin", "userfuncPlayer.tmp", "usercmdPlayer.bin", "usercmdPlayer.tmp"})
+        EXPECT_FALSE(Bin(file)) << file;
+    toolkitsim::Click(*f.btnOk);
+    EXPECT_EQ(Functions("Player"), kPlayerFunctions);
+    EXPECT_FALSE(Bin("userfuncPlayer.bin"));
+}
+
 TEST_F(CommandPagesTest, ChoosingOnTheFunctionPageLoadsBothGridsAndWarnsForItsFileOnly) {
     TFConfig& f = Open();
     ChooseItem(*f.cmbFunction, "Player");

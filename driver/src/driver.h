@@ -92,6 +92,16 @@ inline BOOLEAN StreamStopped(PReceiverDeviceExtension extension) {
     return __atomic_load_n(&extension->StreamStop, __ATOMIC_ACQUIRE);
 }
 
+// Removal sets the flag while requests on other threads read it in LockDevice between their
+// interlocked count changes; sequentially consistent so that a request either sees it or is
+// counted before removal drains.
+inline VOID SetRemoving(PReceiverDeviceExtension extension) {
+    __atomic_store_n(&extension->Removing, TRUE, __ATOMIC_SEQ_CST);
+}
+inline BOOLEAN DeviceRemoving(PReceiverDeviceExtension extension) {
+    return __atomic_load_n(&extension->Removing, __ATOMIC_SEQ_CST);
+}
+
 extern "C" NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT DriverObject, PUNICODE_STRING RegistryPath);
 
 // Entry and dispatch.

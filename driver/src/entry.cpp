@@ -40,7 +40,7 @@ NTSTATUS NTAPI Moxel_Close(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
 BOOLEAN LockDevice(PDEVICE_OBJECT DeviceObject) {
     auto* extension = static_cast<PReceiverDeviceExtension>(DeviceObject->DeviceExtension);
     InterlockedIncrement(&extension->PendingIoCount);
-    if (extension->Removing) {
+    if (DeviceRemoving(extension)) {
         if (InterlockedDecrement(&extension->PendingIoCount) == 0) {
             KeSetEvent(&extension->RemoveEvent, IO_NO_INCREMENT, FALSE);
         }

@@ -136,7 +136,7 @@ NTSTATUS StartStream(PDEVICE_OBJECT DeviceObject, const IsoTransferParams* param
 
     // One stream at a time; none once removal has begun.
     const KIRQL old = KfAcquireSpinLock(&extension->StreamLock);
-    if (extension->Removing) {
+    if (DeviceRemoving(extension)) {
         status = STATUS_DELETE_PENDING;
     } else if (extension->StreamDataRing != NULL) {
         status = STATUS_DEVICE_BUSY;

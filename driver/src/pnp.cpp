@@ -161,7 +161,7 @@ VOID Moxel_RemoveDevice(PDEVICE_OBJECT DeviceObject) {
 
 NTSTATUS Moxel_HandleRemoveDevice(PDEVICE_OBJECT DeviceObject, PIRP Irp) {
     auto* extension = static_cast<PReceiverDeviceExtension>(DeviceObject->DeviceExtension);
-    extension->Removing = TRUE;
+    SetRemoving(extension);
     // A running stream ends with its current requests; removal waits for it like a request.
     const KIRQL old = KfAcquireSpinLock(&extension->StreamLock);
     SetStreamStop(extension, TRUE);

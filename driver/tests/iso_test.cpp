@@ -369,6 +369,64 @@ TEST_F(IsoTest, RemovalEndsARunningStream) {
     EXPECT_EQ(DriverPoolBlocks(), 0u) << DescribeOutstandingPool();
 }
 
+// Removal on one thread while others send receiver requests and read a running stream: every
+// request either completes or is refused as delete pending, removal ends the stream, and nothing
+// is left behind. Run under ThreadSanitizer it checks the removal flag's accesses too.
+TEST_F(IsoTest, RemovalRacesRequestsAndARunningStream) {
+    constexpr DWORD kDeletePending = 5;
+    const ULONG packetSize = 8;
+    const auto p = Params(kIsoInPipe, packetSize, 32, 2, 4);
+    ASSERT_TRUE(Control(IOCTL_USB_START_ISO_STREAM, Bytes(p), 0).ok);
+    std::atomic<bool> done{false};
+    std::atomic<unsigned> completed{0};
+    std::atomic<unsigned> refused{0};
+    std::atomic<unsigned> bad{0};
+    auto sender = [&](bool streamReader) {
+        auto own = Open();
+        if (own == nullptr) {
+            ++bad;
+            return;
+        }
+        while (!done) {
+            Reply reply =
+                streamReader
+                    ? DriverTest::Control(*own, IOCTL_USB_READ_ISO_STREAM, Bytes(p),
+                                          (packetSize + kDescriptorSize) * 32)
+                    : DriverTest::Control(*own, IOCTL_RECEIVER_COMMAND, {rcGetOutPort, 0, 0});
+            if (reply.ok) {
+                ++completed;
+            } else if (reply.error == kDeletePending ||
+                       (streamReader && reply.error == kUnsuccessful)) {
+                ++refused;
+            } else {
+                ++bad;
+            }
+        }
+        own->Close();
+    };
+    std::vector<std::thread> senders;
+    for (bool streamReader : {false, false, true, true}) {
+        senders.emplace_back(sender, streamReader);
+    }
+    // Removal starts once requests and the stream are both under way.
+    const unsigned packets = machine->receiver.IsoInPackets() + 64;
+    while (completed < 40 || machine->receiver.IsoInPackets() < packets) {
+        std::this_thread::yield();
+    }
+    file.reset();
+    EXPECT_EQ(machine->Unplug(pdo), STATUS_SUCCESS);
+    const unsigned refusedAtRemoval = refused;
+    while (refused < refusedAtRemoval + 8) {
+        std::this_thread::yield();
+    }
+    done = true;
+    for (auto& thread : senders) {
+        thread.join();
+    }
+    EXPECT_EQ(bad.load(), 0u);
+    EXPECT_EQ(DriverPoolBlocks(), 0u) << DescribeOutstandingPool();
+}
+
 TEST_F(IsoTest, ReadersStopsAndRestartsRaceTheCompletions) {
     const ULONG packetSize = 8;
     const auto p = Params(kIsoInPipe, packetSize, 32, 2, 4);

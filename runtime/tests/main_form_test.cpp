@@ -248,6 +248,44 @@ TEST_F(MainFormTest, ASearchThatFailsIsReportedAndStartUpGoesOn) {
     }
 }
 
+// The tray menu is there while the first-start question waits for its answer, before the tables
+// are loaded and the tick runs: until start-up has finished it opens nothing.
+TEST_F(MainFormTest, TheTrayMenuOpensNothingUntilStartUpHasFinished) {
+    PutFile(Prog("config.ini"), "[Tuning]\r\npassed=0\r\n");
+    std::vector<std::string> modals;
+    toolkitsim::OnModal([&](TCustomForm& form) {
+        modals.push_back(form.Name);
+        form.ModalResult = mrCancel;
+    });
+    const char* const items[] = {"NParam", "NSearchAppl", "NPlayList"};
+    auto pickEach = [&] {
+        for (const char* item : items) {
+            toolkitsim::QueueMenuPick(item);
+            toolkitsim::TrayMouse(*FMain->TrayIcon, mbRight, tmUp);
+        }
+    };
+    bool picked = false;
+    toolkitsim::At(200, [&] {
+        picked = true;
+        pickEach();
+    });
+    toolkitsim::QueueAnswer(mrNo, 1000);
+    Start();
+    ASSERT_TRUE(picked) << "the picks ran while the question was open";
+    EXPECT_EQ(toolkitsim::Popups().size(), 3u) << "the menu pops up";
+    EXPECT_TRUE(modals.empty());
+    EXPECT_TRUE(win32sim::LaunchLog().empty());
+    EXPECT_EQ(Runtime.ConfigMode, 0);
+
+    // Once started, the same picks open the settings dialog, the search and the editor.
+    pickEach();
+    EXPECT_EQ(modals, (std::vector<std::string>{"FConfig"}));
+    const auto started = win32sim::LaunchLog();
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_EQ(started[0].commandLine, "\"" + Prog("Orlimax.exe") + "\"");
+    EXPECT_EQ(started[1].commandLine, Prog("Quendel.exe"));
+}
+
 TEST_F(MainFormTest, AnOldSystemHasNoLayeredWindows) {
     PutFile(Prog("config.ini"),
             "[Tuning]\r\npassed=1\r\n[Interface]\r\nAnimation=1\r\nAlpha=1\r\nAlphavalue=100\r\n");

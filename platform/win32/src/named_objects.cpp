@@ -36,15 +36,19 @@ namespace {
 
 constexpr std::uint32_t kReady = 0x4F424A31; // the creator has initialised the table
 constexpr int kSlots = 128;
-constexpr int kHolders = 16;
+// Holds of all objects together: any one object may have as many holding processes as the
+// pool has room for. A full pool ends the process with a message rather than failing the
+// create, which a caller such as the receiver library would take for "no serialisation".
+constexpr int kHolders = 2048;
 constexpr auto kPollInterval = std::chrono::microseconds(200);
 constexpr auto kDeadlockLimit = std::chrono::seconds(60);
 
 enum class Kind : std::uint32_t { Free = 0, Event = 1, Mutex = 2 };
 
-// Handles one process holds on an object.
+// Handles one process holds on an object; pid 0 marks a free entry.
 struct Holder {
     pid_t pid;
+    std::int32_t slot;
     std::int32_t handles;
 };
 
@@ -56,13 +60,13 @@ struct Slot {
     pid_t ownerPid; // the owning thread of a mutex; 0 when free
     pid_t ownerThread;
     std::uint32_t recursion;
-    Holder holders[kHolders];
 };
 
 struct Table {
     std::uint32_t ready;
     pthread_mutex_t lock;
     Slot slots[kSlots];
+    Holder holders[kHolders];
 };
 
 [[noreturn]] void Fatal(const char* what, const std::string& detail) {
@@ -145,50 +149,49 @@ private:
     Table& table_;
 };
 
-bool HasHolders(const Slot& slot) {
-    for (const Holder& h : slot.holders)
-        if (h.pid != 0)
+bool HasHolders(const Table& table, int index) {
+    for (const Holder& h : table.holders)
+        if (h.pid != 0 && h.slot == index)
             return true;
     return false;
 }
 
-void FreeSlotWithoutHolders(Slot& slot) {
-    if (slot.kind != Kind::Free && !HasHolders(slot))
+void FreeSlotWithoutHolders(Table& table, int index) {
+    Slot& slot = table.slots[index];
+    if (slot.kind != Kind::Free && !HasHolders(table, index))
         std::memset(&slot, 0, sizeof slot);
 }
 
 void DropDeadHolders(Table& table) {
-    for (Slot& slot : table.slots) {
-        if (slot.kind == Kind::Free)
-            continue;
-        for (Holder& h : slot.holders)
-            if (h.pid != 0 && !ProcessAlive(h.pid))
-                h = Holder{};
-        FreeSlotWithoutHolders(slot);
+    for (Holder& h : table.holders) {
+        if (h.pid != 0 && !ProcessAlive(h.pid)) {
+            const int index = h.slot;
+            h = Holder{};
+            FreeSlotWithoutHolders(table, index);
+        }
     }
 }
 
-bool AddHolder(Slot& slot, pid_t pid) {
+void AddHolder(Table& table, int index, pid_t pid) {
     Holder* empty = nullptr;
-    for (Holder& h : slot.holders) {
-        if (h.pid == pid) {
+    for (Holder& h : table.holders) {
+        if (h.pid == pid && h.slot == index) {
             ++h.handles;
-            return true;
+            return;
         }
         if (h.pid == 0 && empty == nullptr)
             empty = &h;
     }
     if (empty == nullptr)
-        return false;
-    *empty = Holder{pid, 1};
-    return true;
+        Fatal("more holders than the shared table keeps", table.slots[index].name);
+    *empty = Holder{pid, index, 1};
 }
 
-void RemoveHolder(Slot& slot, pid_t pid) {
-    for (Holder& h : slot.holders)
-        if (h.pid == pid && --h.handles == 0)
+void RemoveHolder(Table& table, int index, pid_t pid) {
+    for (Holder& h : table.holders)
+        if (h.pid == pid && h.slot == index && --h.handles == 0)
             h = Holder{};
-    FreeSlotWithoutHolders(slot);
+    FreeSlotWithoutHolders(table, index);
 }
 
 constexpr std::string_view kNamespacePrefix = "w32sim.";
@@ -260,7 +263,7 @@ public:
         : mapping_(std::move(mapping)), index_(index) {}
     ~SyncObject() override {
         TableLock lock(table());
-        RemoveHolder(slot(), ::getpid());
+        RemoveHolder(table(), index_, ::getpid());
     }
     SyncObject(const SyncObject&) = delete;
     SyncObject& operator=(const SyncObject&) = delete;
@@ -311,11 +314,7 @@ HANDLE CreateObject(Kind kind, LPCSTR name, Initialise initialise) {
                 std::strcpy(slot.name, name);
             initialise(slot);
         }
-        if (!AddHolder(table.slots[index], ::getpid())) {
-            FreeSlotWithoutHolders(table.slots[index]);
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return nullptr;
-        }
+        AddHolder(table, index, ::getpid());
     }
     const HANDLE handle = InsertHandle(std::make_shared<SyncObject>(std::move(mapping), index));
     SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);

@@ -9,7 +9,9 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -322,6 +324,47 @@ TEST_F(SharedObjectsTest, TheTableOfAProcessThatEndedUncleanIsRemovedByTheNextNa
     EXPECT_FALSE(std::filesystem::exists(table));
     EXPECT_FALSE(std::filesystem::exists(mine)) << "left, so removed";
     EXPECT_TRUE(CloseHandle(e));
+}
+
+// More processes hold one event than a table of a fixed number of holders per object would
+// keep: each of them shares it, and it lives until the last of them lets go.
+TEST_F(SyncObjectsTest, ManyProcessesHoldOneEvent) {
+    constexpr int kPeers = 24;
+    const HANDLE mine = CreateEventA(nullptr, FALSE, FALSE, "VarnPlugDLLEvent");
+    ASSERT_NE(mine, nullptr);
+    std::vector<std::unique_ptr<ChildProcess>> peers;
+    for (int i = 0; i < kPeers; ++i) {
+        peers.push_back(std::make_unique<ChildProcess>(
+            std::vector<std::string>{OBJECT_PEER_PATH, win32sim::ObjectNamespace()}));
+        ASSERT_TRUE(peers.back()->Started());
+        peers.back()->WriteLine("event VarnPlugDLLEvent");
+        ASSERT_EQ(peers.back()->ReadLine(), "exists") << "peer " << i;
+    }
+    // One signal of the auto-reset event lets exactly one of them through.
+    ASSERT_TRUE(SetEvent(mine));
+    int through = 0;
+    for (auto& peer : peers) {
+        peer->WriteLine("wait 0");
+        through += peer->ReadLine() == std::to_string(WAIT_OBJECT_0) ? 1 : 0;
+    }
+    EXPECT_EQ(through, 1);
+    EXPECT_TRUE(CloseHandle(mine));
+
+    for (int i = 0; i + 1 < kPeers; ++i) {
+        peers[i]->WriteLine("close");
+        EXPECT_EQ(peers[i]->ReadLine(), "ok");
+    }
+    HANDLE again = CreateEventA(nullptr, FALSE, FALSE, "VarnPlugDLLEvent");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "the last peer holds it";
+    EXPECT_TRUE(CloseHandle(again));
+    peers.back()->WriteLine("close");
+    EXPECT_EQ(peers.back()->ReadLine(), "ok");
+    again = CreateEventA(nullptr, FALSE, FALSE, "VarnPlugDLLEvent");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "gone with its last holder";
+    EXPECT_TRUE(CloseHandle(again));
+    for (auto& peer : peers) {
+        EXPECT_EQ(peer->Wait(), 0);
+    }
 }
 
 TEST(InterlockedTest, ResultsAndStoredValues) {
