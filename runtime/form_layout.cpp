@@ -25,7 +25,8 @@ constexpr TTranslation Translations[] = {
     {"TGroupBox", "Labels", true},    {"TButton", "Buttons", true},
     {"TRadioButton", "Labels", true}, {"TPanel", "Labels", true},
     {"TTabSheet", "Labels", false},   {"TValueListEditor", nullptr, true},
-    {"TStringGrid", nullptr, true},
+    {"TStringGrid", nullptr, true},   {"TComboBox", nullptr, true},
+    {"TTrackBar", nullptr, true},
 };
 
 void TranslateDialog(TForm* form) {

@@ -102,6 +102,11 @@ TEST_F(FormLayoutTest, ADialogIsTranslatedByExactClassName) {
     grid->Hint = "hnt_grid";
     auto* image = new TImage(dialog);
     image->Hint = "hnt_output";
+    // The status bar shows their hints too: they take their texts, not their keys.
+    auto* combo = new TComboBox(dialog);
+    combo->Hint = "hnt_grid";
+    auto* track = new TTrackBar(dialog);
+    track->Hint = "hnt_output";
 
     TLayout l;
     EXPECT_EQ(l.Read("FConfig", dialog), 0);
@@ -114,6 +119,8 @@ TEST_F(FormLayoutTest, ADialogIsTranslatedByExactClassName) {
     EXPECT_EQ(missing->Caption(), "lbl_missing");
     EXPECT_EQ(grid->Hint, "Grid hint");
     EXPECT_EQ(image->Hint, "hnt_output") << "a class outside the table keeps its texts";
+    EXPECT_EQ(combo->Hint, "Grid hint");
+    EXPECT_EQ(track->Hint, "Output hint");
 }
 
 TEST_F(FormLayoutTest, OnlyTheThreeDialogsAreTranslated) {
