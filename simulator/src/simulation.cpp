@@ -238,8 +238,9 @@ private:
                 if (grid == nullptr)
                     continue;
                 const bool pairs = dynamic_cast<TValueListEditor*>(grid) != nullptr;
-                const std::string name = grid->Name;
-                auto& rows = now[dialog->Name + "." + name];
+                // Two dialogs may name their grids alike: each is reported under its dialog.
+                const std::string owned = dialog->Name + "." + std::string(grid->Name);
+                auto& rows = now[owned];
                 for (int row = 0; row < grid->RowCount(); ++row) {
                     std::string text;
                     for (int col = 0; col < grid->ColCount(); ++col)
@@ -249,14 +250,14 @@ private:
                                 "\"" + grid->GetCellText(col, row) + "\"";
                     rows.push_back(text);
                 }
-                const auto& before = grids_[dialog->Name + "." + name];
+                const auto& before = grids_[owned];
                 for (std::size_t row = 0; row < rows.size(); ++row)
                     if (row >= before.size() || before[row] != rows[row])
-                        Print(name + " row " + std::to_string(row) + ": " + rows[row]);
+                        Print(owned + " row " + std::to_string(row) + ": " + rows[row]);
                 if (rows.size() + 1 == before.size())
-                    Print(name + " row " + std::to_string(rows.size()) + " removed");
+                    Print(owned + " row " + std::to_string(rows.size()) + " removed");
                 else if (rows.size() < before.size())
-                    Print(name + " rows " + std::to_string(rows.size()) + " to " +
+                    Print(owned + " rows " + std::to_string(rows.size()) + " to " +
                           std::to_string(before.size() - 1) + " removed");
             }
         }
@@ -492,6 +493,11 @@ private:
     }
 
 public:
+    std::size_t UnusedDialogAnswers() const {
+        const std::size_t shown = toolkitsim::Dialogs().size();
+        return dialogAnswers_ > shown ? dialogAnswers_ - shown : 0;
+    }
+
     // Actions that did not happen because the program ended first.
     std::size_t Missed() const { return scenario_.actions.size() - performed_; }
 
@@ -542,9 +548,11 @@ private:
                 toolkitsim::ClickItem(*FMain->NParam);
         } else if (a.verb == "input") {
             toolkitsim::QueueInput(a.text);
+            ++dialogAnswers_;
             watcher_.Note("> the next input box is answered \"" + a.text + "\"");
         } else if (a.verb == "input-cancel") {
             toolkitsim::QueueDialogCancel(toolkitsim::DialogKind::Input);
+            ++dialogAnswers_;
             watcher_.Note("> the next input box is cancelled");
         } else if (a.verb == "tab" || a.verb == "select" || a.verb == "learn" ||
                    a.verb == "click" || a.verb == "edit" || a.verb == "choose" ||
@@ -838,6 +846,7 @@ private:
     std::size_t mark_ = 0;
     std::size_t performed_ = 0;
     DWORD nextProcess_ = 4000;
+    std::size_t dialogAnswers_ = 0; // input, file and colour answers queued
     std::int64_t toggle_ = kToggleBit;
 };
 
@@ -907,6 +916,12 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         }
         run.Watch().Look();
         run.Watch().Note("> Tavrin RC has ended");
+        if (toolkitsim::PendingAnswers() > 0)
+            result.failures.push_back(std::to_string(toolkitsim::PendingAnswers()) +
+                                      " answer(s) of the scenario never used: no question came");
+        if (run.UnusedDialogAnswers() > 0)
+            result.failures.push_back(std::to_string(run.UnusedDialogAnswers()) +
+                                      " answer(s) for input, file or colour dialogs never used");
         if (run.Missed() > 0)
             result.failures.push_back("the program ended with " + std::to_string(run.Missed()) +
                                       " action(s) of the scenario still to come");

@@ -90,7 +90,7 @@ DialogAnswer TakeDialogAnswer(const toolkitsim::DialogRecord& shown) {
     s.dialogs.push_back(shown);
     if (s.dialogAnswers.empty())
         throw toolkit_detail::Failure(std::string(KindName(shown.kind)) + " \"" + shown.caption +
-                                      "\" opened and the test gave no answer");
+                                      "\" opened and no answer was given for it");
     DialogAnswer a = s.dialogAnswers.front();
     s.dialogAnswers.pop_front();
     if (a.kind != shown.kind)
@@ -180,7 +180,7 @@ int AnswerBox(const BoxRequest& box) {
     }
     if (s.answers.empty()) {
         s.boxes.push_back(r);
-        throw Failure("a box asks \"" + box.text + "\" and the test gave no answer");
+        throw Failure("a box asks \"" + box.text + "\" and no answer was given for it");
     }
     const Answer a = s.answers.front();
     s.answers.pop_front();
