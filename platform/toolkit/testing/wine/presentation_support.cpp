@@ -135,6 +135,40 @@ void WriteBitmap(const std::string& path, int width, int height,
     std::fclose(f);
 }
 
+void SendMouse(DWORD flags, POINT screen, DWORD data) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.mouseData = data;
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof in);
+}
+
+void SendClick(POINT screen) {
+    SendMouse(0, screen);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, screen);
+    SendMouse(MOUSEEVENTF_LEFTUP, screen);
+}
+
+void SendKey(WORD key, bool ctrl) {
+    INPUT in[4] = {};
+    int n = 0;
+    const auto add = [&](WORD vk, DWORD flags) {
+        in[n].type = INPUT_KEYBOARD;
+        in[n].ki.wVk = vk;
+        in[n].ki.dwFlags = flags;
+        ++n;
+    };
+    if (ctrl)
+        add(VK_CONTROL, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (ctrl)
+        add(VK_CONTROL, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(n), in, sizeof in[0]);
+}
+
 std::string TestFolder() {
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(MAX_PATH, temp);

@@ -36,6 +36,12 @@ private:
 // A bottom-up .bmp file: 24 bits per pixel, or 8 bits with a palette of the colours used.
 void WriteBitmap(const std::string& path, int width, int height,
                  const std::function<COLORREF(int x, int y)>& pixel, int bitCount = 24);
+// Real input as a user gives it; neither pumps. The mouse moves to the screen point with the
+// buttons or wheel of the flags; the key is pressed and released, with Ctrl held when asked.
+void SendMouse(DWORD flags, POINT screen, DWORD data = 0);
+void SendClick(POINT screen);
+void SendKey(WORD key, bool ctrl = false);
+
 // A folder of its own for the test's files, with its trailing backslash.
 std::string TestFolder();
 

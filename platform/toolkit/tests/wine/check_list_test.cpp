@@ -11,17 +11,7 @@ using wine_test::Pump;
 namespace {
 
 void ClickAt(POINT p) {
-    const auto mouse = [&](DWORD flags) {
-        INPUT in = {};
-        in.type = INPUT_MOUSE;
-        in.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        in.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        SendInput(1, &in, sizeof in);
-    };
-    mouse(0);
-    mouse(MOUSEEVENTF_LEFTDOWN);
-    mouse(MOUSEEVENTF_LEFTUP);
+    wine_test::SendClick(p);
     Pump(300);
 }
 

@@ -12,30 +12,17 @@ using wine_test::Pump;
 
 namespace {
 
-void Mouse(DWORD flags, POINT p) {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &in, sizeof in);
-}
-
 void ClickAt(POINT p, int times = 1) {
-    Mouse(0, p);
+    wine_test::SendMouse(0, p);
     for (int i = 0; i < times; ++i) {
-        Mouse(MOUSEEVENTF_LEFTDOWN, p);
-        Mouse(MOUSEEVENTF_LEFTUP, p);
+        wine_test::SendMouse(MOUSEEVENTF_LEFTDOWN, p);
+        wine_test::SendMouse(MOUSEEVENTF_LEFTUP, p);
     }
     Pump(300);
 }
 
 void Key(WORD key) {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = key;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof in[0]);
+    wine_test::SendKey(key);
     Pump(200);
 }
 

@@ -7,42 +7,17 @@
 #include <string>
 
 using wine_test::Pump;
+using wine_test::SendMouse;
 
 namespace {
 
-void Mouse(DWORD flags, POINT p, DWORD data = 0) {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.mouseData = data;
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &in, sizeof in);
-}
-
 void ClickAt(POINT p) {
-    Mouse(0, p);
-    Mouse(MOUSEEVENTF_LEFTDOWN, p);
-    Mouse(MOUSEEVENTF_LEFTUP, p);
+    wine_test::SendClick(p);
     Pump(200);
 }
 
 void Key(WORD key, bool ctrl = false) {
-    INPUT in[4] = {};
-    int n = 0;
-    const auto add = [&](WORD vk, DWORD flags) {
-        in[n].type = INPUT_KEYBOARD;
-        in[n].ki.wVk = vk;
-        in[n].ki.dwFlags = flags;
-        ++n;
-    };
-    if (ctrl)
-        add(VK_CONTROL, 0);
-    add(key, 0);
-    add(key, KEYEVENTF_KEYUP);
-    if (ctrl)
-        add(VK_CONTROL, KEYEVENTF_KEYUP);
-    SendInput(static_cast<UINT>(n), in, sizeof in[0]);
+    wine_test::SendKey(key, ctrl);
     Pump(150);
 }
 
@@ -169,8 +144,8 @@ TEST(GridScrolling, TheWheelAndTheScrollBarsScrollTheView) {
     Fixture f;
     ClickAt(f.CellMiddle(0, 1));
     // A notch towards the user: three rows on.
-    Mouse(0, f.CellMiddle(2, 2));
-    Mouse(MOUSEEVENTF_WHEEL, f.CellMiddle(2, 2), static_cast<DWORD>(-WHEEL_DELTA));
+    SendMouse(0, f.CellMiddle(2, 2));
+    SendMouse(MOUSEEVENTF_WHEEL, f.CellMiddle(2, 2), static_cast<DWORD>(-WHEEL_DELTA));
     Pump(200);
     EXPECT_EQ(f.grid->TopRow, 4);
     EXPECT_EQ(f.grid->Row, 1) << "the wheel leaves the current cell";

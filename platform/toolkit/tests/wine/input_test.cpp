@@ -241,17 +241,7 @@ TEST(SystemInput, ARealClickAndRealTypingReachTheLabelAndTheEdit) {
     SetForegroundWindow(window);
     Pump();
 
-    const auto mouse = [](DWORD flags, int x, int y) {
-        INPUT in = {};
-        in.type = INPUT_MOUSE;
-        in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        SendInput(1, &in, sizeof in);
-    };
-    mouse(0, 260, 230);
-    mouse(MOUSEEVENTF_LEFTDOWN, 260, 230);
-    mouse(MOUSEEVENTF_LEFTUP, 260, 230);
+    wine_test::SendClick({260, 230});
     Pump(200);
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[1], "click");
@@ -263,13 +253,8 @@ TEST(SystemInput, ARealClickAndRealTypingReachTheLabelAndTheEdit) {
 
     edit->SetFocus();
     Pump();
-    for (WORD key : {WORD{'4'}, WORD{'2'}}) {
-        INPUT in[2] = {};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wVk = in[1].ki.wVk = key;
-        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, in, sizeof in[0]);
-    }
+    for (WORD key : {WORD{'4'}, WORD{'2'}})
+        wine_test::SendKey(key);
     Pump(200);
     EXPECT_EQ(edit->Text, "42");
     char text[16] = {};
