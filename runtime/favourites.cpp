@@ -1,7 +1,11 @@
 // Reading and writing the favourites lists, and reading the playlists.
 #include "favourites.h"
 
+#include "code_appl_tables.h"
 #include "program_folder.h"
+#include "safe_file.h"
+
+#include <new>
 
 namespace {
 
@@ -22,8 +26,12 @@ void LoadFavorites(const std::string& group, TStringList& list) {
     LoadIfExists(FavoritesPath(group), list);
 }
 
-void SaveFavorites(const std::string& group, const TStringList& list) {
-    list.SaveToFile(FavoritesPath(group));
+int SaveFavorites(const std::string& group, const TStringList& list) {
+    try {
+        return SaveFileSafely(FavoritesPath(group), list.Text()) ? ResultOk : ResultNoCreate;
+    } catch (const std::bad_alloc&) {
+        return ResultNoCreate;
+    }
 }
 
 void LoadPlaylistIndex(std::int16_t kind, TStringList& list) {

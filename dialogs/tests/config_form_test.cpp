@@ -345,7 +345,11 @@ TEST_F(ConfigDialog, OkGoesOnPastAFailedStepAndReportsItOnlyForTheButton) {
     const Case cases[] = {
         {"config.ini", "config.ini", true, {toolkitsim::BoxKind::Message}, Msg("err_noini")},
         {"config.ini, no sender", "config.ini", false, {}, ""},
-        {"a favourites file", "Bin\\favoritvideo.bin", true, {toolkitsim::BoxKind::Exception}, ""},
+        {"a favourites file",
+         "Bin\\favoritvideo.bin",
+         true,
+         {toolkitsim::BoxKind::Message},
+         Text("FAVORITE", "1") + Msg("err_favwrite")},
         {"a favourites file, no sender", "Bin\\favoritvideo.bin", false, {}, ""},
     };
     for (const Case& c : cases) {
