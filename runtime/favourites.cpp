@@ -1,6 +1,7 @@
 // Reading and writing the favourites lists, and reading the playlists.
 #include "favourites.h"
 
+#include "file_names.h"
 #include "program_folder.h"
 
 namespace {
@@ -31,5 +32,8 @@ void LoadPlaylistIndex(std::int16_t kind, TStringList& list) {
 }
 
 bool LoadPlaylist(bool video, const std::string& name, TStringList& list) {
+    // The name is a line of the playlist index: one that leads out of PL names no playlist.
+    if (!IsFileNamePart(name))
+        return false;
     return LoadIfExists(ProgramFolder() + "PL\\" + name + "." + (video ? "vid" : "aud"), list);
 }
