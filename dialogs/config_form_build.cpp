@@ -73,9 +73,9 @@ TTabSheet* MakeSheet(TComponent* owner, TPageControl* pages, const char* name, c
     return sheet;
 }
 
-TStringGrid* MakeGrid(TComponent* owner, TWinControl* parent, const char* name, int cols,
-                      int help) {
-    auto* g = Make<TStringGrid>(owner, parent, name);
+template <class T = TStringGrid>
+T* MakeGrid(TComponent* owner, TWinControl* parent, const char* name, int cols, int help) {
+    auto* g = Make<T>(owner, parent, name);
     g->Align = alClient;
     g->ColCount = cols;
     g->FixedCols = 0;
@@ -307,7 +307,7 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
             *group.buttons[b] = button;
         }
     }
-    stgAppl = MakeGrid(this, pAppl, "stgAppl", 3, 13);
+    stgAppl = MakeGrid<TApplGrid>(this, pAppl, "stgAppl", 3, 13);
     stgAppl->SetColWidths(0, 110);
     stgAppl->SetColWidths(1, 130);
     stgAppl->SetColWidths(2, 300);

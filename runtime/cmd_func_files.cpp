@@ -2,6 +2,7 @@
 #include "cmd_func_files.h"
 
 #include "code_appl_tables.h"
+#include "file_names.h"
 #include "keyword_lists.h"
 #include "program_folder.h"
 #include "runtime_state.h"
@@ -218,6 +219,8 @@ bool ReadCommand(TRecordReader<TCmdStep>& file, std::vector<TCmdStep>& steps) {
 int LoadCmdGrid(const std::string& appl, bool defaultOnly, TStringGrid& grid) {
     TStringList& work = Runtime.WorkList;
     work.Clear();
+    if (!IsFileNamePart(appl))
+        return ResultNoData;
     bool opened = false;
     std::vector<TCmdStep> steps;
 
@@ -277,6 +280,8 @@ int LoadCmdGrid(const std::string& appl, bool defaultOnly, TStringGrid& grid) {
 
 int LoadFuncGrid(const std::string& appl, bool defaultOnly, TStringGrid* grid, TStringList* list) {
     Runtime.WorkList.Clear();
+    if (!IsFileNamePart(appl))
+        return ResultNoData;
     int row = 1;
     bool opened = false;
     auto show = [&](const TFuncEntry& f) {
@@ -321,6 +326,8 @@ int LoadFuncGrid(const std::string& appl, bool defaultOnly, TStringGrid* grid, T
 }
 
 int SaveCmdGrid(const std::string& appl, bool pending, const TStringGrid& grid) {
+    if (!IsFileNamePart(appl))
+        return ResultNoCreate;
     // Worked out before the file is created, so that a failure keeps the earlier file.
     std::vector<std::string> defaultNames;
     std::vector<TCmdStep> out;
@@ -359,6 +366,8 @@ int SaveCmdGrid(const std::string& appl, bool pending, const TStringGrid& grid) 
 }
 
 int SaveFuncGrid(const std::string& appl, bool pending, const TStringGrid& grid) {
+    if (!IsFileNamePart(appl))
+        return ResultNoCreate;
     std::vector<std::string> defaultNames;
     std::vector<TFuncEntry> out;
     const std::string path = CmdFileName("userfunc", appl, pending ? ".tmp" : ".bin");
@@ -462,14 +471,16 @@ int CommitTempFiles(bool commit, std::vector<std::string>* failed) {
 void CopyDefaultsForClass(const std::string& newAppl, const std::string& className) {
     // A class that was never learnt would match every section without a class and overwrite
     // the new application's user files with unrelated defaults.
-    if (className.empty())
+    if (className.empty() || !IsFileNamePart(newAppl))
         return;
     TIniFile ini(ProgramFolder() + "appllist.ini");
     TStringList& sections = Runtime.WorkList;
     ini.ReadSections(sections);
     for (int i = 0; i < sections.Count(); ++i) {
         const std::string section = sections[i];
-        if (!cp1251::EqualNoCase(ini.ReadString(section, "CLSName", ""), className) ||
+        // A section whose name leads out of Bin is no application of the list.
+        if (!IsFileNamePart(section) ||
+            !cp1251::EqualNoCase(ini.ReadString(section, "CLSName", ""), className) ||
             cp1251::EqualNoCase(section, newAppl))
             continue;
         CopyInOneStep(CmdFileName("defcmd", section, ".bin"),

@@ -16,6 +16,9 @@
 // a command of one record. False at the end of the file.
 bool ReadCommand(TRecordReader<TCmdStep>& file, std::vector<TCmdStep>& steps);
 
+// The application part appl of every file name below must pass IsFileNamePart: for any other
+// name the loaders give 3 and the savers 5 and touch no file, and nothing is copied.
+
 // Fills the command grid (six columns, title row 0) with the commands of appl: 0, or 3 when
 // neither file could be opened.
 int LoadCmdGrid(const std::string& appl, bool defaultOnly, TStringGrid& grid);
@@ -32,5 +35,6 @@ int SaveFuncGrid(const std::string& appl, bool pending, const TStringGrid& grid)
 // removed, and its name (in Bin) added to failed.
 int CommitTempFiles(bool commit, std::vector<std::string>* failed = nullptr);
 // Copies the default command and function files of the other application of appllist.ini
-// with the same window class to the user files of newAppl.
+// with the same window class to the user files of newAppl; sections whose names cannot be part
+// of a file name are passed over.
 void CopyDefaultsForClass(const std::string& newAppl, const std::string& className);

@@ -2,6 +2,7 @@
 #include "favourites.h"
 
 #include "code_appl_tables.h"
+#include "file_names.h"
 #include "program_folder.h"
 #include "safe_file.h"
 
@@ -39,5 +40,8 @@ void LoadPlaylistIndex(std::int16_t kind, TStringList& list) {
 }
 
 bool LoadPlaylist(bool video, const std::string& name, TStringList& list) {
+    // The name is a line of the playlist index: one that leads out of PL names no playlist.
+    if (!IsFileNamePart(name))
+        return false;
     return LoadIfExists(ProgramFolder() + "PL\\" + name + "." + (video ? "vid" : "aud"), list);
 }

@@ -15,5 +15,6 @@ int SaveFavorites(const std::string& group, const TStringList& list);
 // PL\playlists.aud for kind 0, PL\playlists.vid for any other; as LoadFavorites.
 void LoadPlaylistIndex(std::int16_t kind, TStringList& list);
 // PL\<name>.aud (.vid when video): true with the list replaced by its lines when the file
-// exists; false with the list untouched when it does not.
+// exists; false with the list untouched when it does not or when the name cannot be part of a
+// file name (IsFileNamePart).
 bool LoadPlaylist(bool video, const std::string& name, TStringList& list);

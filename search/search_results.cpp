@@ -1,6 +1,7 @@
 // The writers of the search results and the reading of the search program's one setting.
 #include "search_results.h"
 
+#include "file_names.h"
 #include "records.h"
 #include "safe_file.h"
 #include "search_state.h"
@@ -66,6 +67,10 @@ std::vector<std::string> WriteFavoriteFiles(const std::string& folder) {
             groups.emplace_back(group);
     }
     for (const std::string& group : groups) {
+        // The empty group is the file favorit.bin; a group that cannot be part of a file name
+        // has no file.
+        if (!group.empty() && !IsFileNamePart(group))
+            continue;
         TStringList list;
         for (const TSearchAppl& appl : Search.Table) {
             if (appl.Path[0] == '\0' || !cp1251::EqualNoCase(FieldView(appl.Group), group))
