@@ -21,13 +21,16 @@
 #include <toolkit.h>
 #include <toolkitsim/control.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <sstream>
@@ -67,9 +70,8 @@ std::string Hex(unsigned long long value) {
     return text;
 }
 
-std::string Stamp() {
+std::string Stamp(DWORD now) {
     char text[32];
-    const DWORD now = GetTickCount();
     std::snprintf(text, sizeof text, "[%4lu.%03lu] ", static_cast<unsigned long>(now / 1000),
                   static_cast<unsigned long>(now % 1000));
     return text;
@@ -122,21 +124,44 @@ public:
         volume_ = win32sim::WaveOutVolume(0);
     }
 
-    // A line of what the program did: expectations look at these.
-    void Print(const std::string& line) {
-        program_.push_back(line);
-        Note(line);
+    // A line of what the program did (expectations look at these), at the time it happened:
+    // now, or the time another program did it.
+    void Print(const std::string& line, std::optional<DWORD> at = std::nullopt) {
+        pending_.push_back({at ? *at : GetTickCount(), line});
     }
 
     // A line of the simulator's own (an action, an expectation's result): never expected.
     void Note(const std::string& line) {
-        result_.report.push_back(Stamp() + line);
-        out_ << Utf8(result_.report.back()) << std::endl;
+        Flush();
+        Emit(GetTickCount(), line);
     }
 
     const std::vector<std::string>& ProgramLines() const { return program_; }
 
     void Look() {
+        Gather();
+        Flush();
+    }
+
+private:
+    // What one look found, in the order it happened (the order found where times are equal).
+    void Flush() {
+        std::stable_sort(pending_.begin(), pending_.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        auto lines = std::move(pending_);
+        pending_.clear();
+        for (const auto& [at, line] : lines) {
+            program_.push_back(line);
+            Emit(at, line);
+        }
+    }
+
+    void Emit(DWORD at, const std::string& line) {
+        result_.report.push_back(Stamp(at) + line);
+        out_ << Utf8(result_.report.back()) << std::endl;
+    }
+
+    void Gather() {
         Boxes();
         InputBoxes();
         Screen();
@@ -153,25 +178,38 @@ public:
         Files();
     }
 
-private:
     void Boxes() {
         const auto boxes = toolkitsim::Boxes();
         for (; boxes_ < boxes.size(); ++boxes_) {
             const auto& b = boxes[boxes_];
-            static const char* const kinds[] = {"message", "question", "message box", "error"};
-            const bool unanswered = b.answer == 0 && b.kind != toolkitsim::BoxKind::Message &&
-                                    b.kind != toolkitsim::BoxKind::Exception;
-            Print(std::string(kinds[static_cast<int>(b.kind)]) + " \"" + b.text + "\"" +
-                  (b.caption.empty() ? "" : " (" + b.caption + ")") +
-                  (unanswered ? " left without an answer" : " answered " + AnswerName(b.answer)));
-            if (unanswered)
-                result_.failures.push_back("a question came with no answer in the scenario: \"" +
-                                           b.text + "\"");
+            const bool choice =
+                b.kind != toolkitsim::BoxKind::Message && b.kind != toolkitsim::BoxKind::Exception;
+            Print(BoxLine(static_cast<int>(b.kind), b.caption, b.text, choice, b.answer));
         }
         const auto shown = win32sim::MessageBoxLog();
-        for (; messageBoxes_ < shown.size(); ++messageBoxes_)
-            Print("message box \"" + shown[messageBoxes_].text + "\" (" +
-                  shown[messageBoxes_].caption + ")");
+        for (; messageBoxes_ < shown.size(); ++messageBoxes_) {
+            const auto& b = shown[messageBoxes_];
+            Print(BoxLine(static_cast<int>(toolkitsim::BoxKind::MessageBox), b.caption, b.text,
+                          (b.type & 0xF) != MB_OK, b.answer));
+        }
+    }
+
+public:
+    // A box of another program on the machine, at its own time.
+    void HostedBox(const win32sim::HostedBox& b, int answer) {
+        Print(BoxLine(b.kind, b.caption, b.text, b.choice, answer) + " (" + b.program + ")",
+              b.time);
+    }
+
+private:
+    static std::string BoxLine(int kind, const std::string& caption, const std::string& text,
+                               bool choice, int answer) {
+        static const char* const kinds[] = {"message", "question", "message box", "error"};
+        const char* name = kind >= 0 && kind < 4 ? kinds[kind] : "box";
+        return std::string(name) + " \"" + text + "\"" +
+               (caption.empty() ? "" : " (" + caption + ")") +
+               (choice && answer == 0 ? " left without an answer"
+                                      : " answered " + AnswerName(answer));
     }
 
     // The on-screen windows: what each shows while visible, and each new showing.
@@ -383,7 +421,8 @@ private:
             if (program.empty())
                 continue;
             Print(std::string(e.opened ? "window opened: \"" : "window closed: \"") + e.className +
-                  "\" \"" + e.caption + "\" (" + program + ")");
+                      "\" \"" + e.caption + "\" (" + program + ")",
+                  e.time);
         }
     }
 
@@ -440,6 +479,7 @@ private:
     fs::path root_;
     std::map<std::string, std::string> files_;
     std::vector<std::string> program_;
+    std::vector<std::pair<DWORD, std::string>> pending_;
     std::string screen_[FormSlotCount];
     unsigned shows_[FormSlotCount] = {};
     std::map<std::string, std::vector<std::string>> grids_; // dialog.grid -> rows as printed
@@ -456,6 +496,22 @@ class Run {
 public:
     Run(const Scenario& scenario, RunResult& result, std::ostream& out, fs::path root)
         : scenario_(scenario), result_(result), watcher_(result, out, std::move(root)) {}
+
+    // Every program's questions take the scenario's answers in order; boxes without a choice
+    // take their own.
+    void AnswerBoxes() {
+        toolkitsim::AnswerBoxesWith([this](const toolkitsim::BoxRecord& box, bool choice) {
+            return choice ? TakeAnswer(box.text) : box.answer;
+        });
+        win32sim::SetUnansweredMessageBoxHandler([this](const win32sim::MessageBoxShown& box) {
+            return (box.type & 0xF) != MB_OK ? TakeAnswer(box.text) : IDOK;
+        });
+        win32sim::AnswerHostedBoxesWith([this](const win32sim::HostedBox& box) {
+            const int answer = box.choice ? TakeAnswer(box.text) : box.answer;
+            watcher_.HostedBox(box, answer);
+            return answer;
+        });
+    }
 
     void Schedule() {
         for (const Action& action : scenario_.actions) {
@@ -499,10 +555,37 @@ public:
     }
 
     // Actions that did not happen because the program ended first.
-    std::size_t Missed() const { return scenario_.actions.size() - performed_; }
+    std::size_t Missed() const { return cut_ ? 0 : scenario_.actions.size() - performed_; }
+
+    std::size_t UnusedAnswers() const { return answers_.size(); }
 
 private:
+    // The next answer; none (0, the box closed without one) ends the run, which then cannot
+    // follow the scenario.
+    int TakeAnswer(const std::string& question) {
+        if (answers_.empty()) {
+            result_.failures.push_back("a question came with no answer in the scenario: \"" +
+                                       question + "\"");
+            if (!cut_) {
+                cut_ = true;
+                toolkitsim::At(0, [this] {
+                    watcher_.Look();
+                    watcher_.Note("> the run ends here, without the rest of the scenario: exit "
+                                  "from the tray menu");
+                    if (FMain != nullptr)
+                        toolkitsim::ClickItem(*FMain->NExit);
+                });
+            }
+            return 0;
+        }
+        const int answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+
     void Perform(const Action& a) {
+        if (cut_)
+            return;
         ++performed_;
         watcher_.Look();
         // An expectation looks at what the program did since the last action that was not one.
@@ -537,7 +620,7 @@ private:
         } else if (a.verb == "answer") {
             const std::map<std::string, int> answers = {
                 {"yes", mrYes}, {"no", mrNo}, {"ok", mrOk}, {"cancel", mrCancel}};
-            toolkitsim::QueueAnswer(answers.at(w[0]));
+            answers_.push_back(answers.at(w[0]));
             watcher_.Note("> the next question is answered " + w[0]);
         } else if (a.verb == "expect" || a.verb == "expect-not") {
             Expect(a);
@@ -847,6 +930,8 @@ private:
     std::size_t performed_ = 0;
     DWORD nextProcess_ = 4000;
     std::size_t dialogAnswers_ = 0; // input, file and colour answers queued
+    std::deque<int> answers_;       // for the questions of every program
+    bool cut_ = false;              // a question came without an answer
     std::int64_t toggle_ = kToggleBit;
 };
 
@@ -901,8 +986,7 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         RegisterReceiverLibraryModule();
         Run run(scenario, result, out, drive);
         run.chain_ = &chain;
-        win32sim::SetUnansweredMessageBoxHandler(
-            [](const win32sim::MessageBoxShown&) { return IDOK; });
+        run.AnswerBoxes();
         run.Watch().Note("> Tavrin RC starts from " + std::string(kProgramFolder) +
                          " with a receiver plugged in");
         run.Schedule();
@@ -916,8 +1000,8 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         }
         run.Watch().Look();
         run.Watch().Note("> Tavrin RC has ended");
-        if (toolkitsim::PendingAnswers() > 0)
-            result.failures.push_back(std::to_string(toolkitsim::PendingAnswers()) +
+        if (run.UnusedAnswers() > 0)
+            result.failures.push_back(std::to_string(run.UnusedAnswers()) +
                                       " answer(s) of the scenario never used: no question came");
         if (run.UnusedDialogAnswers() > 0)
             result.failures.push_back(std::to_string(run.UnusedDialogAnswers()) +

@@ -4,6 +4,8 @@
 #include "scenario.h"
 #include "simulation.h"
 
+#include "cp1251.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +18,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr auto kSearchQuestion =
+    cp1251::Literal("Поиск приложений ещё не выполнялся. Выполнить его сейчас?");
+constexpr auto kReplaceQuestion =
+    cp1251::Literal("Приложение Player уже найдено в C:\\Other\\Player.exe. Заменить на "
+                    "C:\\Program Files\\Player\\Player.exe?");
 
 // The example folder asks at start whether to search for applications; the runs say no.
 simulator::RunResult RunText(const std::string& text, bool answerAtStart = true) {
@@ -200,12 +208,49 @@ TEST(SimulationRunTest, AFilePutOnTheDriveIsNotThePrograms) {
     EXPECT_EQ(result.exitCode, 1);
 }
 
-TEST(SimulationRunTest, QuestionWithoutAnAnswerFailsTheRun) {
+TEST(SimulationRunTest, QuestionWithoutAnAnswerFailsTheRunAndEndsIt) {
     const auto run = RunText("wait 200\npress Play\n", false);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(Reports(run, " left without an answer"));
-    ASSERT_FALSE(run.failures.empty());
-    EXPECT_EQ(run.failures[0].rfind("a question came with no answer in the scenario", 0), 0u);
+    EXPECT_TRUE(Reports(run, " (Confirm) left without an answer"));
+    EXPECT_EQ(run.failures,
+              std::vector<std::string>{"a question came with no answer in the scenario: \"" +
+                                       std::string(kSearchQuestion.view()) + "\""});
+    EXPECT_FALSE(Reports(run, "error")) << "the program saw no error of the simulator's";
+    EXPECT_FALSE(Reports(run, "> button Play")) << "the scenario cannot go on without it";
+    EXPECT_TRUE(Reports(run, "> Tavrin RC has ended"));
+}
+
+TEST(SimulationRunTest, AnAnswerNeverUsedFailsTheRun) {
+    const auto run = RunText("answer yes\nwait 200\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.failures,
+              std::vector<std::string>{"1 answer(s) of the scenario never used: no question came"});
+}
+
+TEST(SimulationRunTest, TheSearchProgramsQuestionTakesTheNextAnswer) {
+    // Two copies of a listed program: the unattended search asks whether the second find
+    // replaces the first, in its own process, and the scenario's second answer says no.
+    const auto run = RunText("file \"C:\\Program Files\\Player\\Player.exe\"\n"
+                             "file C:\\Other\\Player.exe\n"
+                             "answer yes\nanswer no\nwait 100\n"
+                             "expect answered Yes\nexpect (Player) answered No\n"
+                             "expect file written: C:\\Tavrin RC\\Bin\\defappl.bin\n",
+                             false);
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    EXPECT_TRUE(Reports(run, "] message box \"" + std::string(kReplaceQuestion.view()) +
+                                 "\" (Player) answered No (C:\\Tavrin RC\\Orlimax.exe)"));
+    EXPECT_FALSE(Reports(run, "left without an answer"));
+
+    // Without the second answer the search's question fails the run.
+    const auto unanswered = RunText("file \"C:\\Program Files\\Player\\Player.exe\"\n"
+                                    "file C:\\Other\\Player.exe\nanswer yes\nwait 100\n",
+                                    false);
+    EXPECT_EQ(unanswered.exitCode, 1);
+    EXPECT_TRUE(
+        Reports(unanswered, "(Player) left without an answer (C:\\Tavrin RC\\Orlimax.exe)"));
+    EXPECT_EQ(unanswered.failures,
+              std::vector<std::string>{"a question came with no answer in the scenario: \"" +
+                                       std::string(kReplaceQuestion.view()) + "\""});
 }
 
 TEST(SimulationRunTest, HeldButtonPassesTheRepeatFilterEveryOtherTick) {

@@ -53,6 +53,10 @@ void ClearBoxes();
 // with a choice and no answer left throws Failure.
 void QueueAnswer(int modalResult, DWORD afterMilliseconds = 0);
 int PendingAnswers();
+// Every box, with a choice or without, goes to the answerer instead of the queued answers; what
+// it returns is the answer (recorded in Boxes()). The box it gets holds the answer a box without
+// a choice gives by itself (0 for a box with a choice).
+void AnswerBoxesWith(std::function<int(const BoxRecord& box, bool choice)> answerer);
 
 // Popup menus: the next popup clicks the item of that name (searched through the menu's tree);
 // an empty name or no queued pick closes the menu without a choice.

@@ -33,6 +33,7 @@ struct ScriptState {
     std::deque<std::string> picks;
     std::vector<std::string> popups;
     std::function<void(TCustomForm&)> modalHandler;
+    std::function<int(const toolkitsim::BoxRecord&, bool)> answerer;
 };
 
 ScriptState& Script() {
@@ -173,6 +174,14 @@ int AnswerBox(const BoxRequest& box) {
     r.text = box.text;
     r.dialogType = box.dialogType;
     r.buttons = box.buttons;
+    if (s.answerer) {
+        r.answer = box.choice ? 0 : box.defaultAnswer;
+        // Kept, since the answerer may reach the script again.
+        const auto answerer = s.answerer;
+        r.answer = answerer(r, box.choice);
+        Script().boxes.push_back(r);
+        return r.answer;
+    }
     if (!box.choice) {
         r.answer = box.defaultAnswer;
         s.boxes.push_back(r);
@@ -271,6 +280,10 @@ void QueueAnswer(int modalResult, DWORD afterMilliseconds) {
 
 int PendingAnswers() {
     return static_cast<int>(Script().answers.size());
+}
+
+void AnswerBoxesWith(std::function<int(const BoxRecord&, bool)> answerer) {
+    Script().answerer = std::move(answerer);
 }
 
 void QueueMenuPick(const std::string& itemName) {
