@@ -3,6 +3,11 @@
 
 #include "dialog_forms.h"
 #include "dialogs.h"
+#include "form_bar.h"
+#include "form_info.h"
+#include "form_input.h"
+#include "form_list.h"
+#include "form_time.h"
 #include "main_form.h"
 #include "osd.h"
 #include "receiver_chain.h"
@@ -216,27 +221,84 @@ private:
     void Screen() {
         for (int kind = 0; kind < FormSlotCount; ++kind) {
             const auto k = static_cast<std::size_t>(kind);
-            TForm* form = Runtime.FormSlots[k].Form;
-            std::string now;
-            if (form != nullptr && form->Visible) {
-                now = "shown";
-                // The clock's text changes every second; its appearance is what matters.
-                if (kind == KindConfig)
-                    now += TabShown(*form);
-                else if (kind != KindTime)
-                    now += Contents(*form);
-            }
+            const std::string now = StateOf(kind);
             std::string& before = screen_[k];
             const unsigned shows = OsdShowCount(static_cast<std::int16_t>(kind));
+            latest_[k] = {now, shows};
             const bool shownAgain = shows != shows_[k] && !now.empty();
             shows_[k] = shows;
             if (now == before && !shownAgain)
                 continue;
-            if (now.empty())
-                Print(std::string(kKindNames[kind]) + " window closed");
-            else
-                Print(std::string(kKindNames[kind]) + " window" + now.substr(5));
+            PrintState(kind, now);
             before = now;
+        }
+    }
+
+    // "shown" and what the window shows, or "" while it is not showing.
+    static std::string StateOf(int kind) {
+        TForm* form = FormOfKind(kind);
+        if (form == nullptr || !form->Visible)
+            return "";
+        // The clock's text changes every second; its appearance is what matters.
+        if (kind == KindConfig)
+            return "shown" + TabShown(*form);
+        if (kind == KindTime)
+            return "shown";
+        return "shown" + Contents(*form);
+    }
+
+    void PrintState(int kind, const std::string& state) {
+        if (state.empty())
+            Print(std::string(kKindNames[kind]) + " window closed");
+        else
+            Print(std::string(kKindNames[kind]) + " window" + state.substr(5));
+    }
+
+public:
+    // A text of an on-screen window changed, or the window was shown or hidden: what it showed
+    // before is reported now when no look saw it, as when one command shows one text after
+    // another before the loop runs again.
+    void Changed(TControl& control) {
+        auto* form = dynamic_cast<TForm*>(&control);
+        if (form == nullptr && dynamic_cast<TLabel*>(&control) != nullptr)
+            form = dynamic_cast<TForm*>(control.GetParentForm());
+        if (form == nullptr)
+            return;
+        for (const int kind : {KindInfo, KindBar, KindTime, KindList, KindInput}) {
+            if (FormOfKind(kind) != form)
+                continue;
+            const auto k = static_cast<std::size_t>(kind);
+            const Showing before = latest_[k];
+            latest_[k] = {StateOf(kind), OsdShowCount(static_cast<std::int16_t>(kind))};
+            // A window still being filled shows no text yet.
+            const bool hadText = before.state.find('"') != std::string::npos;
+            if (hadText && before.state != latest_[k].state &&
+                (before.state != screen_[k] || before.shows != shows_[k])) {
+                PrintState(kind, before.state);
+                screen_[k] = before.state;
+                shows_[k] = before.shows;
+            }
+            return;
+        }
+    }
+
+private:
+    // The window of the kind as it is now: a look may come in the middle of a command, before
+    // the slot of a window that went was cleared.
+    static TForm* FormOfKind(int kind) {
+        switch (kind) {
+        case KindInfo:
+            return FInfo;
+        case KindBar:
+            return FBar;
+        case KindTime:
+            return FTime;
+        case KindList:
+            return FList;
+        case KindInput:
+            return FInput;
+        default:
+            return DialogOfKind(static_cast<std::int16_t>(kind));
         }
     }
 
@@ -481,6 +543,11 @@ private:
     std::vector<std::string> program_;
     std::vector<std::pair<DWORD, std::string>> pending_;
     std::string screen_[FormSlotCount];
+    struct Showing {
+        std::string state;
+        unsigned shows = 0;
+    };
+    Showing latest_[FormSlotCount]; // as the last look or change saw it
     unsigned shows_[FormSlotCount] = {};
     std::map<std::string, std::vector<std::string>> grids_; // dialog.grid -> rows as printed
     int capture_ = 0;
@@ -521,9 +588,8 @@ public:
             else
                 toolkitsim::At(action.at, [this, &action] { Perform(action); });
         }
-        // What start-up did, then halfway between ticks, after what each tick did.
+        // What start-up did; from then on the clock's watch looks.
         toolkitsim::At(0, [this] { watcher_.Look(); });
-        Watch(kTick / 2);
         toolkitsim::At(scenario_.end + kTick, [this] {
             watcher_.Look();
             watcher_.Note("> exit from the tray menu");
@@ -540,15 +606,6 @@ public:
         result_.failures.push_back(line);
     }
 
-private:
-    void Watch(DWORD delay) {
-        toolkitsim::At(delay, [this] {
-            watcher_.Look();
-            Watch(kTick);
-        });
-    }
-
-public:
     std::size_t UnusedDialogAnswers() const {
         const std::size_t shown = toolkitsim::Dialogs().size();
         return dialogAnswers_ > shown ? dialogAnswers_ - shown : 0;
@@ -987,6 +1044,9 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         Run run(scenario, result, out, drive);
         run.chain_ = &chain;
         run.AnswerBoxes();
+        // Also inside the program's waits, each line at the time it happened.
+        win32sim::WatchClock([&run] { run.Watch().Look(); });
+        toolkitsim::WatchControls([&run](TControl& control) { run.Watch().Changed(control); });
         run.Watch().Note("> Tavrin RC starts from " + std::string(kProgramFolder) +
                          " with a receiver plugged in");
         run.Schedule();
@@ -998,6 +1058,9 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
             run.Watch().Note(std::string("the run stopped: ") + e.what());
             result.failures.push_back(std::string("the run stopped: ") + e.what());
         }
+        win32sim::WatchClock(nullptr);
+        toolkitsim::WatchControls(nullptr);
+        win32sim::AnswerHostedBoxesWith(nullptr);
         run.Watch().Look();
         run.Watch().Note("> Tavrin RC has ended");
         if (run.UnusedAnswers() > 0)

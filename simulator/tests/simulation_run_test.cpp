@@ -98,6 +98,27 @@ std::string Failures(const simulator::RunResult& run) {
     return text;
 }
 
+// The index of the first report line holding the text at or after the index; -1 for none.
+long IndexOf(const simulator::RunResult& run, const std::string& text, long from = 0) {
+    for (auto i = static_cast<std::size_t>(from); i < run.report.size(); ++i)
+        if (run.report[i].find(text) != std::string::npos)
+            return static_cast<long>(i);
+    return -1;
+}
+
+// The virtual milliseconds of a report line's stamp, "[   2.400] ...".
+long StampOf(const simulator::RunResult& run, long index) {
+    const std::string& line = run.report.at(static_cast<std::size_t>(index));
+    return std::stol(line.substr(1, 4)) * 1000 + std::stol(line.substr(6, 3));
+}
+
+bool StampsInOrder(const simulator::RunResult& run) {
+    for (long i = 1; i < static_cast<long>(run.report.size()); ++i)
+        if (StampOf(run, i) < StampOf(run, i - 1))
+            return false;
+    return true;
+}
+
 bool Reports(const simulator::RunResult& run, const std::string& text) {
     return std::any_of(run.report.begin(), run.report.end(), [&](const std::string& line) {
         return line.find(text) != std::string::npos;
@@ -164,6 +185,42 @@ TEST(SimulationRunTest, AWindowShownAgainWithTheSameTextIsPrintedAgain) {
         std::count_if(run.report.begin(), run.report.end(),
                       [](const std::string& l) { return l.ends_with("] info window \"Enter\""); }),
         2);
+}
+
+TEST(SimulationRunTest, EventsInsideAWaitStandAtTheirOwnTimesInOrder) {
+    // The player becomes idle 500 ms after its start, while the program waits for it.
+    const auto run = RunText("program C:\\Apps\\Player.exe PlayerMain \"Player\"\n"
+                             "press Music\nwait 3000\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    const long command = IndexOf(run, "] info window \"Music\"");
+    const long started = IndexOf(run, "program started by CreateProcessA: C:\\Apps\\Player.exe");
+    const long opened = IndexOf(run, "window opened: \"PlayerMain\"");
+    const long player = IndexOf(run, "] info window \"Player\"");
+    ASSERT_GE(command, 0) << "the command's name, shown before the step that starts the player";
+    ASSERT_GT(started, command);
+    ASSERT_GT(opened, started);
+    ASSERT_GT(player, opened);
+    EXPECT_EQ(StampOf(run, started), StampOf(run, command));
+    EXPECT_EQ(StampOf(run, opened), StampOf(run, started) + 500);
+    EXPECT_GT(StampOf(run, player), StampOf(run, opened));
+    EXPECT_TRUE(StampsInOrder(run));
+}
+
+TEST(SimulationRunTest, ATextReplacedAtOnceIsReportedToo) {
+    // With the player running its window comes to the front at once: the command's name and
+    // then the player's stand in the same moment.
+    const auto run = RunText("program C:\\Apps\\Player.exe PlayerMain \"Player\"\n"
+                             "press Music\nwait 3000\npress Music\nwait 300\n"
+                             "expect info window \"Music\"\nexpect info window \"Player\"\n"
+                             "press Mute\nwait 300\nexpect info window \"Mute\"\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    const long second = IndexOf(run, "> button Music", IndexOf(run, "> button Music") + 1);
+    const long command = IndexOf(run, "] info window \"Music\"", second);
+    const long player = IndexOf(run, "] info window \"Player\"", second);
+    ASSERT_GT(command, second);
+    ASSERT_EQ(player, command + 1);
+    EXPECT_EQ(StampOf(run, player), StampOf(run, command));
+    EXPECT_EQ(IndexOf(run, "program started", second), -1) << "it was running";
 }
 
 TEST(SimulationRunTest, AButtonNameWinsOverANumberAndARawCodeHasItsOwnForm) {
@@ -240,6 +297,18 @@ TEST(SimulationRunTest, TheSearchProgramsQuestionTakesTheNextAnswer) {
     EXPECT_TRUE(Reports(run, "] message box \"" + std::string(kReplaceQuestion.view()) +
                                  "\" (Player) answered No (C:\\Tavrin RC\\Orlimax.exe)"));
     EXPECT_FALSE(Reports(run, "left without an answer"));
+    // The search's lines stand at the search's own times, inside the tray program's wait.
+    const long started =
+        IndexOf(run, "program started by CreateProcessA: \"C:\\Tavrin RC\\Orlimax.exe\"");
+    const long opened = IndexOf(run, "window opened: \"TFSetup\"", started);
+    const long asked = IndexOf(run, "(Player) answered No", opened);
+    const long ended = IndexOf(run, "program ended: C:\\Tavrin RC\\Orlimax.exe", asked);
+    ASSERT_GT(started, IndexOf(run, "(Confirm) answered Yes"));
+    ASSERT_TRUE(opened > 0 && asked > 0 && ended > 0) << "in this order";
+    EXPECT_EQ(StampOf(run, started), 0);
+    EXPECT_GT(StampOf(run, asked), StampOf(run, opened));
+    EXPECT_GT(StampOf(run, ended), StampOf(run, asked));
+    EXPECT_TRUE(StampsInOrder(run));
 
     // Without the second answer the search's question fails the run.
     const auto unanswered = RunText("file \"C:\\Program Files\\Player\\Player.exe\"\n"

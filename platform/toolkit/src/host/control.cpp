@@ -34,6 +34,8 @@ struct ScriptState {
     std::vector<std::string> popups;
     std::function<void(TCustomForm&)> modalHandler;
     std::function<int(const toolkitsim::BoxRecord&, bool)> answerer;
+    std::function<void(TControl&)> watch;
+    bool watching = false;
 };
 
 ScriptState& Script() {
@@ -217,6 +219,16 @@ void PickFromMenu(TPopupMenu& menu, int, int) {
     item->Click();
 }
 
+void Watched(TControl& control) {
+    auto& s = Script();
+    if (!s.watch || s.watching)
+        return;
+    const auto watch = s.watch;
+    s.watching = true;
+    watch(control);
+    Script().watching = false;
+}
+
 } // namespace toolkit_detail::script
 
 void toolkit_detail::ModalStarted(TCustomForm& form) {
@@ -284,6 +296,10 @@ int PendingAnswers() {
 
 void AnswerBoxesWith(std::function<int(const BoxRecord&, bool)> answerer) {
     Script().answerer = std::move(answerer);
+}
+
+void WatchControls(std::function<void(TControl&)> watch) {
+    Script().watch = std::move(watch);
 }
 
 void QueueMenuPick(const std::string& itemName) {
