@@ -3,6 +3,11 @@
 
 #include "dialog_forms.h"
 #include "dialogs.h"
+#include "form_bar.h"
+#include "form_info.h"
+#include "form_input.h"
+#include "form_list.h"
+#include "form_time.h"
 #include "main_form.h"
 #include "osd.h"
 #include "receiver_chain.h"
@@ -21,13 +26,16 @@
 #include <toolkit.h>
 #include <toolkitsim/control.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <sstream>
@@ -67,9 +75,8 @@ std::string Hex(unsigned long long value) {
     return text;
 }
 
-std::string Stamp() {
+std::string Stamp(DWORD now) {
     char text[32];
-    const DWORD now = GetTickCount();
     std::snprintf(text, sizeof text, "[%4lu.%03lu] ", static_cast<unsigned long>(now / 1000),
                   static_cast<unsigned long>(now % 1000));
     return text;
@@ -122,21 +129,44 @@ public:
         volume_ = win32sim::WaveOutVolume(0);
     }
 
-    // A line of what the program did: expectations look at these.
-    void Print(const std::string& line) {
-        program_.push_back(line);
-        Note(line);
+    // A line of what the program did (expectations look at these), at the time it happened:
+    // now, or the time another program did it.
+    void Print(const std::string& line, std::optional<DWORD> at = std::nullopt) {
+        pending_.push_back({at ? *at : GetTickCount(), line});
     }
 
     // A line of the simulator's own (an action, an expectation's result): never expected.
     void Note(const std::string& line) {
-        result_.report.push_back(Stamp() + line);
-        out_ << Utf8(result_.report.back()) << std::endl;
+        Flush();
+        Emit(GetTickCount(), line);
     }
 
     const std::vector<std::string>& ProgramLines() const { return program_; }
 
     void Look() {
+        Gather();
+        Flush();
+    }
+
+private:
+    // What one look found, in the order it happened (the order found where times are equal).
+    void Flush() {
+        std::stable_sort(pending_.begin(), pending_.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        auto lines = std::move(pending_);
+        pending_.clear();
+        for (const auto& [at, line] : lines) {
+            program_.push_back(line);
+            Emit(at, line);
+        }
+    }
+
+    void Emit(DWORD at, const std::string& line) {
+        result_.report.push_back(Stamp(at) + line);
+        out_ << Utf8(result_.report.back()) << std::endl;
+    }
+
+    void Gather() {
         Boxes();
         InputBoxes();
         Screen();
@@ -153,52 +183,122 @@ public:
         Files();
     }
 
-private:
     void Boxes() {
         const auto boxes = toolkitsim::Boxes();
         for (; boxes_ < boxes.size(); ++boxes_) {
             const auto& b = boxes[boxes_];
-            static const char* const kinds[] = {"message", "question", "message box", "error"};
-            const bool unanswered = b.answer == 0 && b.kind != toolkitsim::BoxKind::Message &&
-                                    b.kind != toolkitsim::BoxKind::Exception;
-            Print(std::string(kinds[static_cast<int>(b.kind)]) + " \"" + b.text + "\"" +
-                  (b.caption.empty() ? "" : " (" + b.caption + ")") +
-                  (unanswered ? " left without an answer" : " answered " + AnswerName(b.answer)));
-            if (unanswered)
-                result_.failures.push_back("a question came with no answer in the scenario: \"" +
-                                           b.text + "\"");
+            const bool choice =
+                b.kind != toolkitsim::BoxKind::Message && b.kind != toolkitsim::BoxKind::Exception;
+            Print(BoxLine(static_cast<int>(b.kind), b.caption, b.text, choice, b.answer));
         }
         const auto shown = win32sim::MessageBoxLog();
-        for (; messageBoxes_ < shown.size(); ++messageBoxes_)
-            Print("message box \"" + shown[messageBoxes_].text + "\" (" +
-                  shown[messageBoxes_].caption + ")");
+        for (; messageBoxes_ < shown.size(); ++messageBoxes_) {
+            const auto& b = shown[messageBoxes_];
+            Print(BoxLine(static_cast<int>(toolkitsim::BoxKind::MessageBox), b.caption, b.text,
+                          (b.type & 0xF) != MB_OK, b.answer));
+        }
+    }
+
+public:
+    // A box of another program on the machine, at its own time.
+    void HostedBox(const win32sim::HostedBox& b, int answer) {
+        Print(BoxLine(b.kind, b.caption, b.text, b.choice, answer) + " (" + b.program + ")",
+              b.time);
+    }
+
+private:
+    static std::string BoxLine(int kind, const std::string& caption, const std::string& text,
+                               bool choice, int answer) {
+        static const char* const kinds[] = {"message", "question", "message box", "error"};
+        const char* name = kind >= 0 && kind < 4 ? kinds[kind] : "box";
+        return std::string(name) + " \"" + text + "\"" +
+               (caption.empty() ? "" : " (" + caption + ")") +
+               (choice && answer == 0 ? " left without an answer"
+                                      : " answered " + AnswerName(answer));
     }
 
     // The on-screen windows: what each shows while visible, and each new showing.
     void Screen() {
         for (int kind = 0; kind < FormSlotCount; ++kind) {
             const auto k = static_cast<std::size_t>(kind);
-            TForm* form = Runtime.FormSlots[k].Form;
-            std::string now;
-            if (form != nullptr && form->Visible) {
-                now = "shown";
-                // The clock's text changes every second; its appearance is what matters.
-                if (kind == KindConfig)
-                    now += TabShown(*form);
-                else if (kind != KindTime)
-                    now += Contents(*form);
-            }
+            const std::string now = StateOf(kind);
             std::string& before = screen_[k];
             const unsigned shows = OsdShowCount(static_cast<std::int16_t>(kind));
+            latest_[k] = {now, shows};
             const bool shownAgain = shows != shows_[k] && !now.empty();
             shows_[k] = shows;
             if (now == before && !shownAgain)
                 continue;
-            if (now.empty())
-                Print(std::string(kKindNames[kind]) + " window closed");
-            else
-                Print(std::string(kKindNames[kind]) + " window" + now.substr(5));
+            PrintState(kind, now);
             before = now;
+        }
+    }
+
+    // "shown" and what the window shows, or "" while it is not showing.
+    static std::string StateOf(int kind) {
+        TForm* form = FormOfKind(kind);
+        if (form == nullptr || !form->Visible)
+            return "";
+        // The clock's text changes every second; its appearance is what matters.
+        if (kind == KindConfig)
+            return "shown" + TabShown(*form);
+        if (kind == KindTime)
+            return "shown";
+        return "shown" + Contents(*form);
+    }
+
+    void PrintState(int kind, const std::string& state) {
+        if (state.empty())
+            Print(std::string(kKindNames[kind]) + " window closed");
+        else
+            Print(std::string(kKindNames[kind]) + " window" + state.substr(5));
+    }
+
+public:
+    // A text of an on-screen window changed, or the window was shown or hidden: what it showed
+    // before is reported now when no look saw it, as when one command shows one text after
+    // another before the loop runs again.
+    void Changed(TControl& control) {
+        auto* form = dynamic_cast<TForm*>(&control);
+        if (form == nullptr && dynamic_cast<TLabel*>(&control) != nullptr)
+            form = dynamic_cast<TForm*>(control.GetParentForm());
+        if (form == nullptr)
+            return;
+        for (const int kind : {KindInfo, KindBar, KindTime, KindList, KindInput}) {
+            if (FormOfKind(kind) != form)
+                continue;
+            const auto k = static_cast<std::size_t>(kind);
+            const Showing before = latest_[k];
+            latest_[k] = {StateOf(kind), OsdShowCount(static_cast<std::int16_t>(kind))};
+            // A window still being filled shows no text yet.
+            const bool hadText = before.state.find('"') != std::string::npos;
+            if (hadText && before.state != latest_[k].state &&
+                (before.state != screen_[k] || before.shows != shows_[k])) {
+                PrintState(kind, before.state);
+                screen_[k] = before.state;
+                shows_[k] = before.shows;
+            }
+            return;
+        }
+    }
+
+private:
+    // The window of the kind as it is now: a look may come in the middle of a command, before
+    // the slot of a window that went was cleared.
+    static TForm* FormOfKind(int kind) {
+        switch (kind) {
+        case KindInfo:
+            return FInfo;
+        case KindBar:
+            return FBar;
+        case KindTime:
+            return FTime;
+        case KindList:
+            return FList;
+        case KindInput:
+            return FInput;
+        default:
+            return DialogOfKind(static_cast<std::int16_t>(kind));
         }
     }
 
@@ -383,7 +483,8 @@ private:
             if (program.empty())
                 continue;
             Print(std::string(e.opened ? "window opened: \"" : "window closed: \"") + e.className +
-                  "\" \"" + e.caption + "\" (" + program + ")");
+                      "\" \"" + e.caption + "\" (" + program + ")",
+                  e.time);
         }
     }
 
@@ -440,7 +541,13 @@ private:
     fs::path root_;
     std::map<std::string, std::string> files_;
     std::vector<std::string> program_;
+    std::vector<std::pair<DWORD, std::string>> pending_;
     std::string screen_[FormSlotCount];
+    struct Showing {
+        std::string state;
+        unsigned shows = 0;
+    };
+    Showing latest_[FormSlotCount]; // as the last look or change saw it
     unsigned shows_[FormSlotCount] = {};
     std::map<std::string, std::vector<std::string>> grids_; // dialog.grid -> rows as printed
     int capture_ = 0;
@@ -457,6 +564,22 @@ public:
     Run(const Scenario& scenario, RunResult& result, std::ostream& out, fs::path root)
         : scenario_(scenario), result_(result), watcher_(result, out, std::move(root)) {}
 
+    // Every program's questions take the scenario's answers in order; boxes without a choice
+    // take their own.
+    void AnswerBoxes() {
+        toolkitsim::AnswerBoxesWith([this](const toolkitsim::BoxRecord& box, bool choice) {
+            return choice ? TakeAnswer(box.text) : box.answer;
+        });
+        win32sim::SetUnansweredMessageBoxHandler([this](const win32sim::MessageBoxShown& box) {
+            return (box.type & 0xF) != MB_OK ? TakeAnswer(box.text) : IDOK;
+        });
+        win32sim::AnswerHostedBoxesWith([this](const win32sim::HostedBox& box) {
+            const int answer = box.choice ? TakeAnswer(box.text) : box.answer;
+            watcher_.HostedBox(box, answer);
+            return answer;
+        });
+    }
+
     void Schedule() {
         for (const Action& action : scenario_.actions) {
             // Answers and files due at the start are there before the start-up asks.
@@ -465,9 +588,8 @@ public:
             else
                 toolkitsim::At(action.at, [this, &action] { Perform(action); });
         }
-        // What start-up did, then halfway between ticks, after what each tick did.
+        // What start-up did; from then on the clock's watch looks.
         toolkitsim::At(0, [this] { watcher_.Look(); });
-        Watch(kTick / 2);
         toolkitsim::At(scenario_.end + kTick, [this] {
             watcher_.Look();
             watcher_.Note("> exit from the tray menu");
@@ -484,25 +606,43 @@ public:
         result_.failures.push_back(line);
     }
 
-private:
-    void Watch(DWORD delay) {
-        toolkitsim::At(delay, [this] {
-            watcher_.Look();
-            Watch(kTick);
-        });
-    }
-
-public:
     std::size_t UnusedDialogAnswers() const {
         const std::size_t shown = toolkitsim::Dialogs().size();
         return dialogAnswers_ > shown ? dialogAnswers_ - shown : 0;
     }
 
     // Actions that did not happen because the program ended first.
-    std::size_t Missed() const { return scenario_.actions.size() - performed_; }
+    std::size_t Missed() const { return cut_ ? 0 : scenario_.actions.size() - performed_; }
+
+    std::size_t UnusedAnswers() const { return answers_.size(); }
 
 private:
+    // The next answer; none (0, the box closed without one) ends the run, which then cannot
+    // follow the scenario.
+    int TakeAnswer(const std::string& question) {
+        if (answers_.empty()) {
+            result_.failures.push_back("a question came with no answer in the scenario: \"" +
+                                       question + "\"");
+            if (!cut_) {
+                cut_ = true;
+                toolkitsim::At(0, [this] {
+                    watcher_.Look();
+                    watcher_.Note("> the run ends here, without the rest of the scenario: exit "
+                                  "from the tray menu");
+                    if (FMain != nullptr)
+                        toolkitsim::ClickItem(*FMain->NExit);
+                });
+            }
+            return 0;
+        }
+        const int answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+
     void Perform(const Action& a) {
+        if (cut_)
+            return;
         ++performed_;
         watcher_.Look();
         // An expectation looks at what the program did since the last action that was not one.
@@ -537,7 +677,7 @@ private:
         } else if (a.verb == "answer") {
             const std::map<std::string, int> answers = {
                 {"yes", mrYes}, {"no", mrNo}, {"ok", mrOk}, {"cancel", mrCancel}};
-            toolkitsim::QueueAnswer(answers.at(w[0]));
+            answers_.push_back(answers.at(w[0]));
             watcher_.Note("> the next question is answered " + w[0]);
         } else if (a.verb == "expect" || a.verb == "expect-not") {
             Expect(a);
@@ -847,6 +987,8 @@ private:
     std::size_t performed_ = 0;
     DWORD nextProcess_ = 4000;
     std::size_t dialogAnswers_ = 0; // input, file and colour answers queued
+    std::deque<int> answers_;       // for the questions of every program
+    bool cut_ = false;              // a question came without an answer
     std::int64_t toggle_ = kToggleBit;
 };
 
@@ -901,8 +1043,10 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         RegisterReceiverLibraryModule();
         Run run(scenario, result, out, drive);
         run.chain_ = &chain;
-        win32sim::SetUnansweredMessageBoxHandler(
-            [](const win32sim::MessageBoxShown&) { return IDOK; });
+        run.AnswerBoxes();
+        // Also inside the program's waits, each line at the time it happened.
+        win32sim::WatchClock([&run] { run.Watch().Look(); });
+        toolkitsim::WatchControls([&run](TControl& control) { run.Watch().Changed(control); });
         run.Watch().Note("> Tavrin RC starts from " + std::string(kProgramFolder) +
                          " with a receiver plugged in");
         run.Schedule();
@@ -914,10 +1058,13 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
             run.Watch().Note(std::string("the run stopped: ") + e.what());
             result.failures.push_back(std::string("the run stopped: ") + e.what());
         }
+        win32sim::WatchClock(nullptr);
+        toolkitsim::WatchControls(nullptr);
+        win32sim::AnswerHostedBoxesWith(nullptr);
         run.Watch().Look();
         run.Watch().Note("> Tavrin RC has ended");
-        if (toolkitsim::PendingAnswers() > 0)
-            result.failures.push_back(std::to_string(toolkitsim::PendingAnswers()) +
+        if (run.UnusedAnswers() > 0)
+            result.failures.push_back(std::to_string(run.UnusedAnswers()) +
                                       " answer(s) of the scenario never used: no question came");
         if (run.UnusedDialogAnswers() > 0)
             result.failures.push_back(std::to_string(run.UnusedDialogAnswers()) +
