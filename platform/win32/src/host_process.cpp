@@ -196,7 +196,7 @@ bool HostProcess::AnswerBox(const std::vector<std::string>& w) {
     box.kind = std::atoi(w[2].c_str());
     box.choice = w[3] == "1";
     box.answer = std::atoi(w[4].c_str());
-    if (!FromHexWord(w[5], box.caption) || !FromHexWord(w[6], box.text))
+    if (!hexword::Decode(w[5], box.caption) || !hexword::Decode(w[6], box.text))
         return link_.Send("answer 0");
     int answer = box.choice ? 0 : box.answer;
     if (const auto answerer = HostedBoxAnswerer())

@@ -142,7 +142,7 @@ int ShowOnStartingMachine(const HostedBox& box) {
         return box.choice ? 0 : box.answer;
     if (!starter->Send("box " + std::to_string(GetTickCount()) + " " + std::to_string(box.kind) +
                        (box.choice ? " 1 " : " 0 ") + std::to_string(box.answer) + " " +
-                       ToHexWord(box.caption) + " " + ToHexWord(box.text)))
+                       hexword::Encode(box.caption) + " " + hexword::Encode(box.text)))
         Orphaned();
     const auto line = starter->Receive();
     if (!line)
