@@ -68,6 +68,9 @@ constexpr char kProgramPath[] = "C:\\Tavrin RC\\Tavrin RC.exe";
 constexpr char kProgramFolder[] = "C:\\Tavrin RC\\";
 constexpr std::int64_t kToggleBit = 0x800;
 constexpr DWORD kTick = 100;
+// How long the program may spend in its own waits beyond the scenario's (the tray program waits
+// for a program it starts at most 600 s).
+constexpr DWORD kBlockedBudget = 1'200'000;
 
 std::string Hex(unsigned long long value) {
     char text[24];
@@ -586,16 +589,11 @@ public:
             if (action.at == 0 && (action.verb == "answer" || action.verb == "file"))
                 Perform(action);
             else
-                toolkitsim::At(action.at, [this, &action] { Perform(action); });
+                timeline_.push_back(&action);
         }
         // What start-up did; from then on the clock's watch looks.
         toolkitsim::At(0, [this] { watcher_.Look(); });
-        toolkitsim::At(scenario_.end + kTick, [this] {
-            watcher_.Look();
-            watcher_.Note("> exit from the tray menu");
-            if (FMain != nullptr)
-                toolkitsim::ClickItem(*FMain->NExit);
-        });
+        ScheduleNext(0);
     }
 
     Watcher& Watch() { return watcher_; }
@@ -617,6 +615,28 @@ public:
     std::size_t UnusedAnswers() const { return answers_.size(); }
 
 private:
+    // Each wait counts from the end of the action before it, as a user waits: the next action
+    // is due once the loop runs again after this one began, when it has returned or when the
+    // dialog it opened waits for the user.
+    void ScheduleNext(unsigned previousAt) {
+        if (cut_)
+            return;
+        if (next_ == timeline_.size()) {
+            toolkitsim::At(scenario_.end - previousAt + kTick, [this] {
+                watcher_.Look();
+                watcher_.Note("> exit from the tray menu");
+                if (FMain != nullptr)
+                    toolkitsim::ClickItem(*FMain->NExit);
+            });
+            return;
+        }
+        const Action& action = *timeline_[next_++];
+        toolkitsim::At(action.at - previousAt, [this, &action] {
+            toolkitsim::At(0, [this, &action] { ScheduleNext(action.at); });
+            Perform(action);
+        });
+    }
+
     // The next answer; none (0, the box closed without one) ends the run, which then cannot
     // follow the scenario.
     int TakeAnswer(const std::string& question) {
@@ -986,9 +1006,11 @@ private:
     std::size_t mark_ = 0;
     std::size_t performed_ = 0;
     DWORD nextProcess_ = 4000;
-    std::size_t dialogAnswers_ = 0; // input, file and colour answers queued
-    std::deque<int> answers_;       // for the questions of every program
-    bool cut_ = false;              // a question came without an answer
+    std::size_t dialogAnswers_ = 0;       // input, file and colour answers queued
+    std::deque<int> answers_;             // for the questions of every program
+    std::vector<const Action*> timeline_; // the actions after the start, one after another
+    std::size_t next_ = 0;
+    bool cut_ = false; // a question came without an answer
     std::int64_t toggle_ = kToggleBit;
 };
 
@@ -1050,7 +1072,8 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         run.Watch().Note("> Tavrin RC starts from " + std::string(kProgramFolder) +
                          " with a receiver plugged in");
         run.Schedule();
-        toolkitsim::SetRunBudget(scenario.end + 10 * kTick);
+        // Waits count from the end of each action: the program's own waits come on top.
+        toolkitsim::SetRunBudget(scenario.end + 10 * kTick + kBlockedBudget);
         try {
             RegisterDialogs();
             RunTrayProgram();
