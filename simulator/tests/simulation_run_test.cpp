@@ -223,6 +223,27 @@ TEST(SimulationRunTest, ATextReplacedAtOnceIsReportedToo) {
     EXPECT_EQ(IndexOf(run, "program started", second), -1) << "it was running";
 }
 
+TEST(SimulationRunTest, AWaitCountsFromTheEndOfTheActionBeforeIt) {
+    // The player's start holds the program for seconds; the press after it still has its 300 ms
+    // to run its command before the settings open, and the settings theirs before the close.
+    const auto run = RunText("setting Interface \"ext options\" 1\n"
+                             "program C:\\Apps\\Player.exe PlayerMain \"Player\"\n"
+                             "press Music\nwait 300\npress Play\nwait 300\n"
+                             "expect key down vk 13\nsettings\nwait 200\n"
+                             "expect settings window on tab 0\nclose\nwait 500\n"
+                             "expect settings window closed\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    EXPECT_FALSE(Reports(run, "learning")) << "the press ran its command";
+    const long play = IndexOf(run, "> button Play");
+    const long settings = IndexOf(run, "> the settings from the tray menu");
+    const long close = IndexOf(run, "> the title bar closes");
+    ASSERT_GT(play, IndexOf(run, "] info window \"Player\""));
+    ASSERT_GT(settings, play);
+    ASSERT_GT(close, settings);
+    EXPECT_EQ(StampOf(run, settings) - StampOf(run, play), 300);
+    EXPECT_EQ(StampOf(run, close) - StampOf(run, settings), 200) << "from the dialog's opening";
+}
+
 TEST(SimulationRunTest, AButtonNameWinsOverANumberAndARawCodeHasItsOwnForm) {
     const ExtendedFolder folder(kWindowRecords);
     const auto run = folder.Run("press 1\nwait 300\nexpect info window \"Pick\"\n"
@@ -282,6 +303,16 @@ TEST(SimulationRunTest, AnAnswerNeverUsedFailsTheRun) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.failures,
               std::vector<std::string>{"1 answer(s) of the scenario never used: no question came"});
+}
+
+TEST(SimulationRunTest, AnAnswerTheQuestionDoesNotOfferFailsTheRun) {
+    // The start-up asks Yes or No.
+    const auto run = RunText("answer ok\nwait 200\npress Play\n", false);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.failures, std::vector<std::string>{"line 1: the question \"" +
+                                                     std::string(kSearchQuestion.view()) +
+                                                     "\" offers no OK, only Yes, No"});
+    EXPECT_FALSE(Reports(run, "> button Play"));
 }
 
 TEST(SimulationRunTest, TheSearchProgramsQuestionTakesTheNextAnswer) {

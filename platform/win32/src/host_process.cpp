@@ -177,7 +177,7 @@ void HostProcess::ReadReport() {
                 everIdle_ = true;
             windows_ = std::move(windows);
             return;
-        } else if (w.size() == 7 && w[0] == "box") {
+        } else if (w.size() == 8 && w[0] == "box") {
             if (!AnswerBox(w)) {
                 Ended(std::nullopt);
                 return;
@@ -195,8 +195,9 @@ bool HostProcess::AnswerBox(const std::vector<std::string>& w) {
     box.time = static_cast<DWORD>(std::strtoul(w[1].c_str(), nullptr, 10));
     box.kind = std::atoi(w[2].c_str());
     box.choice = w[3] == "1";
-    box.answer = std::atoi(w[4].c_str());
-    if (!hexword::Decode(w[5], box.caption) || !hexword::Decode(w[6], box.text))
+    box.buttons = std::atoi(w[4].c_str());
+    box.answer = std::atoi(w[5].c_str());
+    if (!hexword::Decode(w[6], box.caption) || !hexword::Decode(w[7], box.text))
         return link_.Send("answer 0");
     int answer = box.choice ? 0 : box.answer;
     if (const auto answerer = HostedBoxAnswerer())

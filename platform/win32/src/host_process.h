@@ -15,7 +15,8 @@
 //                                         window ... (each top-level window), wait <t> <input>
 //   go <t>  (once its own clock reached t)
 //                                         window ..., wait <t'> <input> | exit <code>
-//                                         box <time> <kind> <choice> <answer> <caption> <text>
+//                                         box <time> <kind> <choice> <buttons> <answer> <caption>
+//                                         <text>
 //   answer <n>  (the box's answer; the program then goes on with its report)
 #pragma once
 

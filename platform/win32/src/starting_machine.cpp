@@ -130,6 +130,7 @@ bool JoinStartingMachine() {
         box.caption = shown.caption;
         box.text = shown.text;
         box.choice = (shown.type & 0xF) != MB_OK;
+        box.buttons = static_cast<int>(shown.type);
         box.answer = IDOK;
         return win32sim::ShowOnStartingMachine(box);
     });
@@ -141,8 +142,9 @@ int ShowOnStartingMachine(const HostedBox& box) {
     if (!starter)
         return box.choice ? 0 : box.answer;
     if (!starter->Send("box " + std::to_string(GetTickCount()) + " " + std::to_string(box.kind) +
-                       (box.choice ? " 1 " : " 0 ") + std::to_string(box.answer) + " " +
-                       hexword::Encode(box.caption) + " " + hexword::Encode(box.text)))
+                       (box.choice ? " 1 " : " 0 ") + std::to_string(box.buttons) + " " +
+                       std::to_string(box.answer) + " " + hexword::Encode(box.caption) + " " +
+                       hexword::Encode(box.text)))
         Orphaned();
     const auto line = starter->Receive();
     if (!line)
