@@ -2,6 +2,7 @@
 #include "simulation.h"
 
 #include "dialog_forms.h"
+#include "file_report.h"
 #include "dialogs.h"
 #include "main_form.h"
 #include "osd.h"
@@ -30,6 +31,7 @@
 #include <memory>
 #include <ostream>
 #include <set>
+#include <tuple>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -301,6 +303,10 @@ private:
             } else if (auto* edit = dynamic_cast<TCustomEdit*>(c)) {
                 if (edit->Visible)
                     text += " text \"" + std::string(edit->Text) + "\"";
+            } else if (auto* combo = dynamic_cast<TComboBox*>(c)) {
+                // The wizards' fields, by name: what was chosen or typed in each.
+                if (combo->Visible)
+                    text += " " + combo->Name + " \"" + std::string(combo->Text) + "\"";
             } else if (auto* gauge = dynamic_cast<TCGauge*>(c)) {
                 text += " bar " + std::to_string(static_cast<int>(gauge->Progress));
             }
@@ -421,6 +427,18 @@ public:
     // Files the scenario put on the drive are not the program's doing.
     void TakeFiles() { files_ = Snapshot(root_); }
 
+    // The program has ended and starts again: the toolkit's records and the windows begin anew.
+    void Restarted() {
+        boxes_ = 0;
+        dialogs_ = 0;
+        for (int kind = 0; kind < FormSlotCount; ++kind) {
+            screen_[kind].clear();
+            shows_[kind] = 0;
+        }
+        grids_.clear();
+        capture_ = 0;
+    }
+
 private:
     void Files() {
         auto now = Snapshot(root_);
@@ -455,20 +473,29 @@ private:
 class Run {
 public:
     Run(const Scenario& scenario, RunResult& result, std::ostream& out, fs::path root)
-        : scenario_(scenario), result_(result), watcher_(result, out, std::move(root)) {}
+        : scenario_(scenario), result_(result), watcher_(result, out, root), root_(root) {}
 
+    // The actions up to the next restart, timed from this start; the run's budget with them.
     void Schedule() {
-        for (const Action& action : scenario_.actions) {
-            // Answers and files due at the start are there before the start-up asks.
-            if (action.at == 0 && (action.verb == "answer" || action.verb == "file"))
+        const unsigned start = next_ == 0 ? 0 : scenario_.actions[next_ - 1].at;
+        bool restarts = false;
+        for (; next_ < scenario_.actions.size() && !restarts; ++next_) {
+            const Action& action = scenario_.actions[next_];
+            restarts = action.verb == "restart";
+            // Answers, files and drives due at the start are there before the start-up asks.
+            if (action.at == start &&
+                (action.verb == "answer" || action.verb == "file" || action.verb == "drive"))
                 Perform(action);
             else
-                toolkitsim::At(action.at, [this, &action] { Perform(action); });
+                toolkitsim::At(action.at - start, [this, &action] { Perform(action); });
         }
         // What start-up did, then halfway between ticks, after what each tick did.
         toolkitsim::At(0, [this] { watcher_.Look(); });
         Watch(kTick / 2);
-        toolkitsim::At(scenario_.end + kTick, [this] {
+        toolkitsim::SetRunBudget(scenario_.end - start + 10 * kTick);
+        if (restarts)
+            return;
+        toolkitsim::At(scenario_.end - start + kTick, [this] {
             watcher_.Look();
             watcher_.Note("> exit from the tray menu");
             if (FMain != nullptr)
@@ -554,9 +581,36 @@ private:
             toolkitsim::QueueDialogCancel(toolkitsim::DialogKind::Input);
             ++dialogAnswers_;
             watcher_.Note("> the next input box is cancelled");
+        } else if (a.verb == "open-file") {
+            toolkitsim::QueueOpenFile(a.text);
+            ++dialogAnswers_;
+            watcher_.Note("> the next file-open dialog is answered " + a.text);
+        } else if (a.verb == "open-file-cancel") {
+            toolkitsim::QueueDialogCancel(toolkitsim::DialogKind::Open);
+            ++dialogAnswers_;
+            watcher_.Note("> the next file-open dialog is cancelled");
+        } else if (a.verb == "colour") {
+            toolkitsim::QueueColor(static_cast<TColor>(a.colour));
+            ++dialogAnswers_;
+            watcher_.Note("> the next colour dialog is answered " + a.words[0]);
+        } else if (a.verb == "colour-cancel") {
+            toolkitsim::QueueDialogCancel(toolkitsim::DialogKind::Color);
+            ++dialogAnswers_;
+            watcher_.Note("> the next colour dialog is cancelled");
+        } else if (a.verb == "menu") {
+            Menu(a);
+        } else if (a.verb == "restart") {
+            Restart(a);
+        } else if (a.verb == "show") {
+            Show(a);
+        } else if (a.verb == "drive") {
+            Drive(a);
+        } else if (a.verb == "look") {
+            Look(a);
         } else if (a.verb == "tab" || a.verb == "select" || a.verb == "learn" ||
                    a.verb == "click" || a.verb == "edit" || a.verb == "choose" ||
-                   a.verb == "close") {
+                   a.verb == "close" || a.verb == "type" || a.verb == "key" || a.verb == "track" ||
+                   a.verb == "dblclick" || a.verb == "drag") {
             try {
                 DialogAction(a);
             } catch (const toolkitsim::Failure& e) {
@@ -569,22 +623,183 @@ private:
         }
     }
 
-    // A file on the simulated drive, such as an installed program that the search finds.
+    // A file on the simulated drive, such as an installed program that the search finds; one
+    // already there keeps its contents and takes the attributes.
     void PutOnDrive(const Action& a) {
         const std::string host = win32sim::HostPath(a.words[0]);
         std::error_code error;
         if (!host.empty())
             fs::create_directories(fs::path(host).parent_path(), error);
-        std::ofstream out(host, std::ios::binary | std::ios::trunc);
-        if (host.empty() || error || !(out << "MZ")) {
-            Fail(a, "cannot put " + a.words[0] + " on the simulated drive");
-            return;
+        if (host.empty() || error || !fs::is_regular_file(host)) {
+            std::ofstream out(host, std::ios::binary | std::ios::trunc);
+            if (host.empty() || error || !(out << "MZ")) {
+                Fail(a, "cannot put " + a.words[0] + " on the simulated drive");
+                return;
+            }
         }
-        out.close();
+        std::string marks;
+        if (a.attributes != 0) {
+            DWORD attributes = 0;
+            for (const auto& [bit, value, name] :
+                 {std::tuple{kReadOnly, DWORD{FILE_ATTRIBUTE_READONLY}, "read-only"},
+                  std::tuple{kHidden, DWORD{FILE_ATTRIBUTE_HIDDEN}, "hidden"},
+                  std::tuple{kSystem, DWORD{FILE_ATTRIBUTE_SYSTEM}, "system"}})
+                if ((a.attributes & bit) != 0) {
+                    attributes |= value;
+                    marks += std::string(marks.empty() ? ", " : " and ") + name;
+                }
+            if (!SetFileAttributesA(a.words[0].c_str(), attributes)) {
+                Fail(a, "cannot mark " + a.words[0] + marks.substr(1));
+                return;
+            }
+        }
         watcher_.TakeFiles();
-        watcher_.Note("> the file " + a.words[0] + " is on the drive");
+        watcher_.Note("> the file " + a.words[0] + " is on the drive" + marks);
     }
 
+    // A further drive, an empty folder of the run's own.
+    void Drive(const Action& a) {
+        const char letter = a.text[0];
+        if (!win32sim::HostPath(a.text + "\\").empty()) {
+            Fail(a, "the drive " + a.text + " is there already");
+            return;
+        }
+        const fs::path folder = root_.string() + "-" + std::string(1, letter);
+        std::error_code error;
+        fs::create_directories(folder, error);
+        if (error) {
+            Fail(a, "cannot make a folder for the drive " + a.text + ": " + error.message());
+            return;
+        }
+        drives_.push_back(folder);
+        win32sim::MapDrive(letter, folder.string());
+        watcher_.Note("> the drive " + a.text + " is there, empty");
+    }
+
+    // A file of the drive in the report, for expectations to check what the program wrote.
+    void Show(const Action& a) {
+        const std::string host = win32sim::HostPath(a.text);
+        std::ifstream in(host, std::ios::binary);
+        if (host.empty() || !fs::is_regular_file(host) || !in) {
+            Fail(a, "no file " + a.text + " on the simulated drive");
+            return;
+        }
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        watcher_.Note("> the file " + a.text + " is shown");
+        for (const std::string& line : FileLines(a.text, bytes))
+            watcher_.Print(line);
+    }
+
+    // An item of the tray menu, by its name or its caption.
+    void Menu(const Action& a) {
+        if (FMain == nullptr) {
+            Fail(a, "the program has no tray menu now");
+            return;
+        }
+        TMenuItem* item = nullptr;
+        for (TMenuItem* m :
+             {FMain->NHelp, FMain->NPlayList, FMain->NParam, FMain->NSearchAppl, FMain->NExit}) {
+            std::string caption = m->Caption;
+            std::erase(caption, '&');
+            if (cp1251::EqualNoCase(m->Name, a.target) || cp1251::EqualNoCase(caption, a.target))
+                item = m;
+        }
+        if (item == nullptr) {
+            Fail(a, "no item \"" + a.target +
+                        "\" in the tray menu (NHelp, NPlayList, NParam, NSearchAppl, NExit)");
+            return;
+        }
+        const std::string name = "\"" + item->Name + "\" \"" + std::string(item->Caption) + "\"";
+        if (!item->Enabled) {
+            Fail(a, "the tray menu's " + name + " is disabled");
+            return;
+        }
+        // The search window waits for its user in a process of its own, and the tray program
+        // waits for it to go: nothing of a scenario reaches it.
+        if (item == FMain->NSearchAppl) {
+            Fail(a, "the search window cannot be worked in a scenario");
+            return;
+        }
+        watcher_.Note("> the tray menu's " + name);
+        toolkitsim::ClickItem(*item);
+    }
+
+    // An on-screen window as the user sees it: where, how large, in which colour.
+    void Look(const Action& a) {
+        for (int kind = 0; kind < FormSlotCount; ++kind) {
+            if (!cp1251::EqualNoCase(kKindNames[kind], a.target))
+                continue;
+            TForm* form = Runtime.FormSlots[static_cast<std::size_t>(kind)].Form;
+            if (form == nullptr || !form->Visible) {
+                Fail(a, std::string("the ") + kKindNames[kind] + " window is not on the screen");
+                return;
+            }
+            // The text's colour: the first label's, else the form's own.
+            TColor colour = form->Font.Color;
+            for (int i = 0; i < form->ComponentCount(); ++i)
+                if (auto* label = dynamic_cast<TLabel*>(form->Components(i))) {
+                    colour = label->Font.Color;
+                    break;
+                }
+            const unsigned bgr = static_cast<unsigned>(colour) & 0xFFFFFF;
+            char rgb[8];
+            std::snprintf(rgb, sizeof rgb, "#%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF,
+                          bgr >> 16);
+            watcher_.Note("> a look at the " + std::string(kKindNames[kind]) + " window");
+            watcher_.Print(std::string(kKindNames[kind]) + " window at " +
+                           std::to_string(static_cast<int>(form->Left)) + "," +
+                           std::to_string(static_cast<int>(form->Top)) + " size " +
+                           std::to_string(static_cast<int>(form->Width)) + "x" +
+                           std::to_string(static_cast<int>(form->Height)) + ", text colour " + rgb);
+            return;
+        }
+        Fail(a, "no on-screen window \"" + a.target +
+                    "\" (info, bar, clock, list, input, settings ...)");
+    }
+
+    // The tray menu's exit; the program then starts again on this machine (RunScenario).
+    void Restart(const Action& a) {
+        if (FMain == nullptr) {
+            Fail(a, "the program has no tray menu now");
+            return;
+        }
+        if (const auto open = OpenDialogs(); !open.empty()) {
+            Fail(a, "the dialog " + open.front()->Name + " is open: close it first");
+            return;
+        }
+        watcher_.Note("> exit from the tray menu, to start again");
+        restarting_ = true;
+        toolkitsim::ClickItem(*FMain->NExit);
+    }
+
+public:
+    bool Restarting() const { return restarting_; }
+
+    // The program ended for a restart: what it left undone is told, the toolkit and the
+    // program's state begin anew on the same machine, and the next actions are scheduled.
+    void StartAgain() {
+        restarting_ = false;
+        watcher_.Look();
+        if (toolkitsim::PendingAnswers() > 0)
+            result_.failures.push_back(std::to_string(toolkitsim::PendingAnswers()) +
+                                       " answer(s) of the scenario never used before the restart");
+        if (UnusedDialogAnswers() > 0)
+            result_.failures.push_back(std::to_string(UnusedDialogAnswers()) +
+                                       " answer(s) for input, file or colour dialogs never used "
+                                       "before the restart");
+        toolkitsim::Reset();
+        ResetRuntimeState();
+        dialogAnswers_ = 0;
+        watcher_.Restarted();
+        watcher_.Note("> Tavrin RC starts again from " + std::string(kProgramFolder));
+        Schedule();
+    }
+
+    // The folders of the further drives, for the end of the run.
+    const std::vector<fs::path>& Drives() const { return drives_; }
+
+private:
     // The open dialogs, the one in front first.
     static std::vector<TDialogForm*> OpenDialogs() {
         std::vector<TDialogForm*> open;
@@ -598,12 +813,12 @@ private:
     // none after a failure.
     template <class T>
     T* Find(const Action& a, const std::string& name, const char* kind) {
-        const auto open = OpenDialogs();
+        const auto open = FormsInFront();
         if (open.empty()) {
             Fail(a, "no dialog is open");
             return nullptr;
         }
-        for (TDialogForm* dialog : open) {
+        for (TCustomForm* dialog : open) {
             TComponent* found =
                 cp1251::EqualNoCase(dialog->Name, name) ? dialog : dialog->FindComponent(name);
             if (found == nullptr)
@@ -623,7 +838,7 @@ private:
         const std::string name = "\"" + control.Name + "\"";
         for (const TControl* c = &control; c != nullptr; c = c->GetParent()) {
             if (dynamic_cast<const TCustomForm*>(c) != nullptr) {
-                const auto open = OpenDialogs();
+                const auto open = FormsInFront();
                 if (!open.empty() && open.front() != c)
                     return name + " is behind the dialog " + open.front()->Name;
                 return "";
@@ -702,6 +917,8 @@ private:
             watcher_.Note("> tab " + std::to_string(tab) + " \"" +
                           std::string(pages->TabPage(tab)->Caption) + "\"");
             toolkitsim::ClickTab(*pages, tab);
+        } else if (a.verb == "select" && dynamic_cast<TListBox*>(Named(a.target)) != nullptr) {
+            SelectItem(a);
         } else if (a.verb == "select" || a.verb == "learn") {
             TCustomGrid* grid = nullptr;
             if (a.verb == "learn") {
@@ -776,7 +993,105 @@ private:
             // What the title bar's close button sends.
             watcher_.Note("> the title bar closes " + dialog->Name);
             SendMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+        } else if (a.verb == "dblclick") {
+            if (TControl* control = Reach<TControl>(a, a.target, "a control")) {
+                watcher_.Note("> double click on " + control->Name);
+                toolkitsim::DblClick(*control);
+            }
+        } else if (a.verb == "drag") {
+            TCustomGrid* grid = Reach<TCustomGrid>(a, a.target, "a grid");
+            const int from = grid == nullptr ? -1 : RowOf(a, *grid);
+            if (from < 0)
+                return;
+            Action to = a;
+            to.row.number = a.position;
+            if (RowOf(to, *grid) < 0)
+                return;
+            watcher_.Note("> row " + std::to_string(from) + " of " + grid->Name +
+                          " dragged to row " + std::to_string(a.position));
+            toolkitsim::DragRow(*grid, from, a.position);
+        } else if (a.verb == "type") {
+            // Key by key through the control's own key handling, so that its filters apply.
+            if (auto* control = Reach<TWinControl>(a, a.target, "a control that takes typing")) {
+                watcher_.Note("> \"" + a.text + "\" typed into " + control->Name);
+                toolkitsim::TypeText(*control, a.text);
+            }
+        } else if (a.verb == "key") {
+            const auto front = FormsInFront();
+            if (front.empty()) {
+                Fail(a, "no dialog or on-screen window takes keys now");
+                return;
+            }
+            TCustomForm& form = *front.front();
+            TShiftState shift;
+            if ((a.modifiers & kShift) != 0)
+                shift << ssShift;
+            if ((a.modifiers & kCtrl) != 0)
+                shift << ssCtrl;
+            if ((a.modifiers & kAlt) != 0)
+                shift << ssAlt;
+            const TWinControl* focused = form.ActiveControl;
+            watcher_.Note("> key " + a.words[0] + " on " +
+                          (focused != nullptr ? focused->Name : form.Name));
+            toolkitsim::PressKey(form, static_cast<WORD>(a.vk), shift);
+        } else if (a.verb == "track") {
+            TTrackBar* bar = Reach<TTrackBar>(a, a.target, "a track bar");
+            if (bar == nullptr)
+                return;
+            if (a.position < bar->Min || a.position > bar->Max) {
+                Fail(a, "\"" + bar->Name + "\" goes from " + std::to_string(bar->Min) + " to " +
+                            std::to_string(bar->Max) + ", not to " + std::to_string(a.position));
+                return;
+            }
+            watcher_.Note("> " + bar->Name + " moved from " + std::to_string(bar->Position) +
+                          " to " + std::to_string(a.position));
+            toolkitsim::MoveTrackBar(*bar, a.position);
         }
+    }
+
+    // A component of the forms in front by its name, without a failure.
+    static TComponent* Named(const std::string& name) {
+        for (TCustomForm* form : FormsInFront())
+            if (TComponent* found = form->FindComponent(name))
+                return found;
+        return nullptr;
+    }
+
+    // A click on an item of a list box: by its text, or "row <n>" counting from 0.
+    void SelectItem(const Action& a) {
+        TListBox* list = Reach<TListBox>(a, a.target, "a list box");
+        if (list == nullptr)
+            return;
+        int index = a.row.byNumber ? a.row.number : -1;
+        for (int i = 0; !a.row.byNumber && index < 0 && i < list->Items.Count(); ++i)
+            if (cp1251::EqualNoCase(list->Items[i], a.row.text))
+                index = i;
+        if (index < 0 || index >= list->Items.Count()) {
+            Fail(a, "no item " +
+                        (a.row.byNumber ? std::to_string(a.row.number) : "\"" + a.row.text + "\"") +
+                        " in " + list->Name);
+            return;
+        }
+        // The host's list boxes show every item from the first on.
+        watcher_.Note("> click on item " + std::to_string(index) + " \"" + list->Items[index] +
+                      "\" of " + list->Name);
+        toolkitsim::Click(*list, 2, index * list->ItemHeight + list->ItemHeight / 2);
+    }
+
+    // The forms the user works with mouse and keys: the open dialogs, the one in front first;
+    // with none open, the list and input windows while they are shown.
+    static std::vector<TCustomForm*> FormsInFront() {
+        std::vector<TCustomForm*> front;
+        for (TDialogForm* dialog : OpenDialogs())
+            front.push_back(dialog);
+        if (!front.empty())
+            return front;
+        for (const std::int16_t kind : {KindList, KindInput}) {
+            TForm* form = Runtime.FormSlots[static_cast<std::size_t>(kind)].Form;
+            if (form != nullptr && form->Visible)
+                front.push_back(form);
+        }
+        return front;
     }
 
     void Front(const Action& a) {
@@ -848,6 +1163,10 @@ private:
     DWORD nextProcess_ = 4000;
     std::size_t dialogAnswers_ = 0; // input, file and colour answers queued
     std::int64_t toggle_ = kToggleBit;
+    std::size_t next_ = 0; // the first action of the next start
+    bool restarting_ = false;
+    fs::path root_;
+    std::vector<fs::path> drives_;
 };
 
 } // namespace
@@ -906,13 +1225,17 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         run.Watch().Note("> Tavrin RC starts from " + std::string(kProgramFolder) +
                          " with a receiver plugged in");
         run.Schedule();
-        toolkitsim::SetRunBudget(scenario.end + 10 * kTick);
-        try {
-            RegisterDialogs();
-            RunTrayProgram();
-        } catch (const std::exception& e) {
-            run.Watch().Note(std::string("the run stopped: ") + e.what());
-            result.failures.push_back(std::string("the run stopped: ") + e.what());
+        for (bool again = true; again;) {
+            try {
+                RegisterDialogs();
+                RunTrayProgram();
+            } catch (const std::exception& e) {
+                run.Watch().Note(std::string("the run stopped: ") + e.what());
+                result.failures.push_back(std::string("the run stopped: ") + e.what());
+            }
+            again = run.Restarting();
+            if (again)
+                run.StartAgain();
         }
         run.Watch().Look();
         run.Watch().Note("> Tavrin RC has ended");
@@ -926,6 +1249,8 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
             result.failures.push_back("the program ended with " + std::to_string(run.Missed()) +
                                       " action(s) of the scenario still to come");
         toolkitsim::Reset();
+        for (const fs::path& folder : run.Drives())
+            fs::remove_all(folder, error);
     }
     ResetRuntimeState();
     win32sim::ResetMachine();
