@@ -475,27 +475,30 @@ public:
     Run(const Scenario& scenario, RunResult& result, std::ostream& out, fs::path root)
         : scenario_(scenario), result_(result), watcher_(result, out, root), root_(root) {}
 
-    // The actions up to the next restart, timed from this start; the run's budget with them.
-    void Schedule() {
-        const unsigned start = next_ == 0 ? 0 : scenario_.actions[next_ - 1].at;
+    // The actions up to the next restart, timed from this start (or from a restart refused, in
+    // the same run); the run's budget and looks with them.
+    void Schedule(bool start = true) {
+        const unsigned from = next_ == 0 ? 0 : scenario_.actions[next_ - 1].at;
         bool restarts = false;
         for (; next_ < scenario_.actions.size() && !restarts; ++next_) {
             const Action& action = scenario_.actions[next_];
             restarts = action.verb == "restart";
             // Answers, files and drives due at the start are there before the start-up asks.
-            if (action.at == start &&
+            if (start && action.at == from &&
                 (action.verb == "answer" || action.verb == "file" || action.verb == "drive"))
                 Perform(action);
             else
-                toolkitsim::At(action.at - start, [this, &action] { Perform(action); });
+                toolkitsim::At(action.at - from, [this, &action] { Perform(action); });
         }
-        // What start-up did, then halfway between ticks, after what each tick did.
-        toolkitsim::At(0, [this] { watcher_.Look(); });
-        Watch(kTick / 2);
-        toolkitsim::SetRunBudget(scenario_.end - start + 10 * kTick);
+        if (start) {
+            // What start-up did, then halfway between ticks, after what each tick did.
+            toolkitsim::At(0, [this] { watcher_.Look(); });
+            Watch(kTick / 2);
+            toolkitsim::SetRunBudget(scenario_.end - from + 10 * kTick);
+        }
         if (restarts)
             return;
-        toolkitsim::At(scenario_.end - start + kTick, [this] {
+        toolkitsim::At(scenario_.end - from + kTick, [this] {
             watcher_.Look();
             watcher_.Note("> exit from the tray menu");
             if (FMain != nullptr)
@@ -687,7 +690,15 @@ private:
         const std::string bytes((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());
         watcher_.Note("> the file " + a.text + " is shown");
-        for (const std::string& line : FileLines(a.text, bytes))
+        std::vector<std::string> lines = FileLines(a.text, bytes);
+        // The attributes a user sees in the file's properties, on its first line.
+        const DWORD attributes = GetFileAttributesA(a.text.c_str());
+        for (const auto& [value, name] : {std::pair{DWORD{FILE_ATTRIBUTE_READONLY}, "read-only"},
+                                          std::pair{DWORD{FILE_ATTRIBUTE_HIDDEN}, "hidden"},
+                                          std::pair{DWORD{FILE_ATTRIBUTE_SYSTEM}, "system"}})
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & value) != 0)
+                lines.front() += std::string(", ") + name;
+        for (const std::string& line : lines)
             watcher_.Print(line);
     }
 
@@ -766,6 +777,7 @@ private:
         }
         if (const auto open = OpenDialogs(); !open.empty()) {
             Fail(a, "the dialog " + open.front()->Name + " is open: close it first");
+            Schedule(false);
             return;
         }
         watcher_.Note("> exit from the tray menu, to start again");
@@ -939,9 +951,11 @@ private:
             if (a.verb == "learn") {
                 // A double click on the row learns its code from the next press.
                 watcher_.Note("> double click on " + where);
+                Focus(*grid);
                 toolkitsim::DblClickCell(*grid, grid->FixedCols(), row);
             } else {
                 watcher_.Note("> click on " + where);
+                Focus(*grid);
                 toolkitsim::ClickCell(*grid, grid->FixedCols(), row);
             }
         } else if (a.verb == "edit") {
@@ -956,6 +970,7 @@ private:
                 return;
             }
             watcher_.Note("> " + cell + " edited to \"" + a.text + "\"");
+            Focus(*grid);
             if (!toolkitsim::EditCell(*grid, a.col, row, a.text))
                 Fail(a, "the cell, " + cell + ", cannot be edited or refused the text");
         } else if (a.verb == "click") {
@@ -963,6 +978,7 @@ private:
                 const std::string caption = control->Caption;
                 watcher_.Note("> click on " + control->Name +
                               (caption.empty() ? "" : " \"" + caption + "\""));
+                Focus(*control);
                 toolkitsim::Click(*control);
             }
         } else if (a.verb == "choose") {
@@ -996,6 +1012,7 @@ private:
         } else if (a.verb == "dblclick") {
             if (TControl* control = Reach<TControl>(a, a.target, "a control")) {
                 watcher_.Note("> double click on " + control->Name);
+                Focus(*control);
                 toolkitsim::DblClick(*control);
             }
         } else if (a.verb == "drag") {
@@ -1049,6 +1066,18 @@ private:
         }
     }
 
+    // A click gives the focus to the controls that take it, so that keys then go to them.
+    static void Focus(TControl& control) {
+        auto* c = dynamic_cast<TWinControl*>(&control);
+        const bool takesFocus =
+            dynamic_cast<TCustomGrid*>(c) != nullptr || dynamic_cast<TListBox*>(c) != nullptr ||
+            dynamic_cast<TCustomEdit*>(c) != nullptr || dynamic_cast<TComboBox*>(c) != nullptr ||
+            dynamic_cast<TButton*>(c) != nullptr || dynamic_cast<TCheckBox*>(c) != nullptr ||
+            dynamic_cast<TRadioButton*>(c) != nullptr || dynamic_cast<TTrackBar*>(c) != nullptr;
+        if (takesFocus && c->CanFocus())
+            c->SetFocus();
+    }
+
     // A component of the forms in front by its name, without a failure.
     static TComponent* Named(const std::string& name) {
         for (TCustomForm* form : FormsInFront())
@@ -1075,6 +1104,7 @@ private:
         // The host's list boxes show every item from the first on.
         watcher_.Note("> click on item " + std::to_string(index) + " \"" + list->Items[index] +
                       "\" of " + list->Name);
+        Focus(*list);
         toolkitsim::Click(*list, 2, index * list->ItemHeight + list->ItemHeight / 2);
     }
 
