@@ -191,6 +191,7 @@ constexpr Form kForms[] = {
     {"dblclick", 1, 1},
     {"drag", 3, 3},
     {"look", 1, 1},
+    {"move", 3, 3},
 
     {"close", 0, 1},
 };
@@ -424,6 +425,19 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
         }
         if (action.verb == "menu" || action.verb == "dblclick" || action.verb == "look")
             action.target = action.words[0];
+        if (action.verb == "move") {
+            action.target = action.words[0];
+            const auto signedNumber = [](const std::string& t, int& n) {
+                const bool minus = !t.empty() && t[0] == '-';
+                if (!ParseNumber(minus ? t.substr(1) : t, n))
+                    return false;
+                n = minus ? -n : n;
+                return true;
+            };
+            if (!signedNumber(action.words[1], action.col) ||
+                !signedNumber(action.words[2], action.position))
+                return fail("move <window> <right> <down>, in pixels");
+        }
         if (action.verb == "drag") {
             action.target = action.words[0];
             action.row.byNumber = true;

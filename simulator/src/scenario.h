@@ -28,6 +28,7 @@
 //   dblclick <control>               a double click on the control
 //   drag <grid> <row> <row>          a row dragged to another row's place
 //   look <window>                    an on-screen window's place, size and colour reported
+//   move <window> <right> <down>     a dialog or on-screen window dragged by the mouse
 // A control the user cannot reach (hidden, on a page not shown, disabled, behind another
 // dialog) fails the action.
 #pragma once
@@ -65,7 +66,7 @@ struct Action {
     unsigned vk = 0;
     unsigned modifiers = 0;
     unsigned colour = 0;     // colour: as the toolkit holds colours, blue in the high byte
-    int position = 0;        // track; drag: the row dropped on
+    int position = 0;        // track; drag: the row dropped on; move: down (col: right)
     unsigned attributes = 0; // file
 };
 

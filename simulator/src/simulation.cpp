@@ -613,7 +613,7 @@ private:
         } else if (a.verb == "tab" || a.verb == "select" || a.verb == "learn" ||
                    a.verb == "click" || a.verb == "edit" || a.verb == "choose" ||
                    a.verb == "close" || a.verb == "type" || a.verb == "key" || a.verb == "track" ||
-                   a.verb == "dblclick" || a.verb == "drag") {
+                   a.verb == "dblclick" || a.verb == "drag" || a.verb == "move") {
             try {
                 DialogAction(a);
             } catch (const toolkitsim::Failure& e) {
@@ -830,9 +830,15 @@ private:
             Fail(a, "no dialog is open");
             return nullptr;
         }
+        // "FInfo.lblMsgtext": a control of that form, where forms name theirs alike.
+        const std::size_t dot = name.find('.');
         for (TCustomForm* dialog : open) {
+            if (dot != std::string::npos && !cp1251::EqualNoCase(dialog->Name, name.substr(0, dot)))
+                continue;
             TComponent* found =
-                cp1251::EqualNoCase(dialog->Name, name) ? dialog : dialog->FindComponent(name);
+                dot != std::string::npos ? dialog->FindComponent(name.substr(dot + 1))
+                : cp1251::EqualNoCase(dialog->Name, name) ? dialog
+                                                          : dialog->FindComponent(name);
             if (found == nullptr)
                 continue;
             if (auto* wanted = dynamic_cast<T*>(found))
@@ -1027,6 +1033,17 @@ private:
             watcher_.Note("> row " + std::to_string(from) + " of " + grid->Name +
                           " dragged to row " + std::to_string(a.position));
             toolkitsim::DragRow(*grid, from, a.position);
+        } else if (a.verb == "move") {
+            // Pressed in the middle, dragged by the distance, let go.
+            TCustomForm* form = Reach<TCustomForm>(a, a.target, "a dialog or on-screen window");
+            if (form == nullptr)
+                return;
+            const int x = form->ClientWidth / 2, y = form->ClientHeight / 2;
+            watcher_.Note("> " + form->Name + " dragged by " + std::to_string(a.col) + "," +
+                          std::to_string(a.position));
+            toolkitsim::MouseDown(*form, mbLeft, x, y, {ssLeft});
+            toolkitsim::MouseMove(*form, x + a.col, y + a.position, {ssLeft});
+            toolkitsim::MouseUp(*form, mbLeft, x + a.col, y + a.position);
         } else if (a.verb == "type") {
             // Key by key through the control's own key handling, so that its filters apply.
             if (auto* control = Reach<TWinControl>(a, a.target, "a control that takes typing")) {
@@ -1080,9 +1097,15 @@ private:
 
     // A component of the forms in front by its name, without a failure.
     static TComponent* Named(const std::string& name) {
-        for (TCustomForm* form : FormsInFront())
-            if (TComponent* found = form->FindComponent(name))
-                return found;
+        const std::size_t dot = name.find('.');
+        for (TCustomForm* form : FormsInFront()) {
+            if (dot == std::string::npos) {
+                if (TComponent* found = form->FindComponent(name))
+                    return found;
+            } else if (cp1251::EqualNoCase(form->Name, name.substr(0, dot))) {
+                return form->FindComponent(name.substr(dot + 1));
+            }
+        }
         return nullptr;
     }
 
@@ -1109,14 +1132,14 @@ private:
     }
 
     // The forms the user works with mouse and keys: the open dialogs, the one in front first;
-    // with none open, the list and input windows while they are shown.
+    // with none open (a dialog holds the others disabled), the on-screen windows while shown.
     static std::vector<TCustomForm*> FormsInFront() {
         std::vector<TCustomForm*> front;
         for (TDialogForm* dialog : OpenDialogs())
             front.push_back(dialog);
         if (!front.empty())
             return front;
-        for (const std::int16_t kind : {KindList, KindInput}) {
+        for (const std::int16_t kind : {KindList, KindInput, KindInfo, KindBar, KindTime}) {
             TForm* form = Runtime.FormSlots[static_cast<std::size_t>(kind)].Form;
             if (form != nullptr && form->Visible)
                 front.push_back(form);

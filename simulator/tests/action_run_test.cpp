@@ -181,4 +181,22 @@ TEST(ActionRunTest, FurtherDrivesAndFilesWithAttributes) {
     EXPECT_EQ(run.failures, expected) << Failures(run);
 }
 
+TEST(ActionRunTest, OnScreenWindowsAreDraggedAndDoubleClickedAway) {
+    const auto run = RunActions("press Play\nwait 300\nlook info\nexpect info window at 237,0 "
+                                "size 550x150, text colour #27F8AE\n"
+                                "move FInfo 30 40\nwait 100\nlook info\n"
+                                "expect info window at 267,40 size 550x150\n"
+                                "dblclick FInfo.lblMsgtext\nwait 300\nexpect info window closed\n"
+                                "expect file written: C:\\Tavrin RC\\config.ini\n"
+                                "show \"C:\\Tavrin RC\\config.ini\"\nexpect Top=40\n"
+                                "look info\nlook nowhere\n");
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> expected = {
+        "line 17: the info window is not on the screen",
+        "line 18: no on-screen window \"nowhere\" (info, bar, clock, list, input, settings ...)"};
+    ASSERT_EQ(run.failures.size(), 2u) << Failures(run);
+    EXPECT_EQ(run.failures[0], expected[0]);
+    EXPECT_EQ(run.failures[1].substr(9), expected[1].substr(9));
+}
+
 } // namespace
