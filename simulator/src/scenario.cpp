@@ -192,6 +192,7 @@ constexpr Form kForms[] = {
     {"drag", 3, 3},
     {"look", 1, 1},
     {"move", 3, 3},
+    {"resize", 3, 3},
 
     {"close", 0, 1},
 };
@@ -425,6 +426,13 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
         }
         if (action.verb == "menu" || action.verb == "dblclick" || action.verb == "look")
             action.target = action.words[0];
+        if (action.verb == "resize") {
+            action.target = action.words[0];
+            if (!ParseNumber(action.words[1], action.col) ||
+                !ParseNumber(action.words[2], action.position) || action.col == 0 ||
+                action.position == 0)
+                return fail("resize <dialog> <width> <height>, in pixels");
+        }
         if (action.verb == "move") {
             action.target = action.words[0];
             const auto signedNumber = [](const std::string& t, int& n) {

@@ -29,6 +29,7 @@
 //   drag <grid> <row> <row>          a row dragged to another row's place
 //   look <window>                    an on-screen window's place, size and colour reported
 //   move <window> <right> <down>     a dialog or on-screen window dragged by the mouse
+//   resize <dialog> <width> <height> a dialog's border dragged to the size
 // A control the user cannot reach (hidden, on a page not shown, disabled, behind another
 // dialog) fails the action.
 #pragma once

@@ -613,7 +613,8 @@ private:
         } else if (a.verb == "tab" || a.verb == "select" || a.verb == "learn" ||
                    a.verb == "click" || a.verb == "edit" || a.verb == "choose" ||
                    a.verb == "close" || a.verb == "type" || a.verb == "key" || a.verb == "track" ||
-                   a.verb == "dblclick" || a.verb == "drag" || a.verb == "move") {
+                   a.verb == "dblclick" || a.verb == "drag" || a.verb == "move" ||
+                   a.verb == "resize") {
             try {
                 DialogAction(a);
             } catch (const toolkitsim::Failure& e) {
@@ -1044,6 +1045,19 @@ private:
             toolkitsim::MouseDown(*form, mbLeft, x, y, {ssLeft});
             toolkitsim::MouseMove(*form, x + a.col, y + a.position, {ssLeft});
             toolkitsim::MouseUp(*form, mbLeft, x + a.col, y + a.position);
+        } else if (a.verb == "resize") {
+            TCustomForm* form = Reach<TCustomForm>(a, a.target, "a dialog");
+            if (form == nullptr)
+                return;
+            const TFormBorderStyle border = form->BorderStyle;
+            if (border != bsSizeable && border != bsSizeToolWin) {
+                Fail(a, "\"" + form->Name + "\" has no border to size it by");
+                return;
+            }
+            // The border dragged until the window has the size.
+            watcher_.Note("> " + form->Name + " sized to " + std::to_string(a.col) + "x" +
+                          std::to_string(a.position));
+            form->SetBounds(form->Left, form->Top, a.col, a.position);
         } else if (a.verb == "type") {
             // Key by key through the control's own key handling, so that its filters apply.
             if (auto* control = Reach<TWinControl>(a, a.target, "a control that takes typing")) {

@@ -199,4 +199,18 @@ TEST(ActionRunTest, OnScreenWindowsAreDraggedAndDoubleClickedAway) {
     EXPECT_EQ(run.failures[1].substr(9), expected[1].substr(9));
 }
 
+TEST(ActionRunTest, ADialogMovedAndSizedIsStoredWhereTheUserLeftIt) {
+    const auto run = RunActions("press Play\nwait 300\nresize FInfo 100 100\n"
+                                "settings\nwait 200\nlook settings\n"
+                                "expect settings window at 222,138 size 580x492\n"
+                                "move FConfig -20 10\nresize FConfig 700 550\nwait 100\n"
+                                "look settings\nexpect settings window at 202,148 size 700x550\n"
+                                "click btnOk\nwait 500\nshow \"C:\\Tavrin RC\\config.ini\"\n"
+                                "expect Top=148\nexpect Left=202\n"
+                                "expect Height=550\nexpect Width=700\n");
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> expected = {"line 5: \"FInfo\" has no border to size it by"};
+    EXPECT_EQ(run.failures, expected) << Failures(run);
+}
+
 } // namespace
