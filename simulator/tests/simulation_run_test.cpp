@@ -193,6 +193,14 @@ TEST(SimulationRunTest, TheListWindowTakesClicksAndKeys) {
     EXPECT_EQ(run.failures, expected) << Failures(run);
 }
 
+TEST(SimulationRunTest, TheInputWindowTakesTypedDigitsAndEnter) {
+    const ExtendedFolder folder(kWindowRecords);
+    const auto run = folder.Run("press Next\nwait 300\ntype mEdit 4x2\nwait 100\n"
+                                "expect input window text \"42  \"\n"
+                                "key Enter\nwait 300\nexpect input window closed\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+}
+
 TEST(SimulationRunTest, UnknownButtonAndWindowAreFailures) {
     const auto run = RunText("press Rewind\nfront Nowhere\n");
     EXPECT_EQ(run.exitCode, 1);
