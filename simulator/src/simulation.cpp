@@ -754,10 +754,15 @@ private:
                     colour = label->Font.Color;
                     break;
                 }
-            const unsigned bgr = static_cast<unsigned>(colour) & 0xFFFFFF;
-            char rgb[8];
-            std::snprintf(rgb, sizeof rgb, "#%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF,
-                          bgr >> 16);
+            const auto value = static_cast<unsigned>(colour);
+            const unsigned bgr = value & 0xFFFFFF;
+            char rgb[32];
+            // A system colour follows the desktop's scheme: its number says which.
+            if ((value & 0xFF000000) != 0)
+                std::snprintf(rgb, sizeof rgb, "system colour %u", bgr);
+            else
+                std::snprintf(rgb, sizeof rgb, "#%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF,
+                              bgr >> 16);
             watcher_.Note("> a look at the " + std::string(kKindNames[kind]) + " window");
             watcher_.Print(std::string(kKindNames[kind]) + " window at " +
                            std::to_string(static_cast<int>(form->Left)) + "," +
