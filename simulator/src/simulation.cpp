@@ -1004,7 +1004,11 @@ private:
                     return;
                 }
             }
-            Fail(a, "no item \"" + a.text + "\" in " + combo->Name);
+            std::string items;
+            for (int i = 0; i < combo->Items.Count(); ++i)
+                items += (i ? ", \"" : "\"") + combo->Items[i] + "\"";
+            Fail(a, "no item \"" + a.text + "\" in " + combo->Name +
+                        (items.empty() ? ", which has none" : ", only " + items));
         } else if (a.verb == "close") {
             const auto open = OpenDialogs();
             TDialogForm* dialog = nullptr;

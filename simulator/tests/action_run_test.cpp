@@ -55,6 +55,23 @@ TEST(ActionRunTest, TypedTextPassesTheFieldsFilterAndKeysReachTheFocusedControl)
     EXPECT_EQ(Count(run, "> key Esc on cmbParam2"), 1u) << "the field typed into last";
 }
 
+TEST(ActionRunTest, AStepDraggedAboveTheFirstTakesTheCommandsName) {
+    const auto run =
+        RunActions(std::string(kCommandWizard) +
+                   "type eCmdName Two\nchoose cmbType time\nclick btnAdd\n"
+                   "choose cmbType mode\nchoose cmbParam1 мышь\nclick btnAdd\n"
+                   "wait 100\nexpect FCmdwizard.stgCommand row 2: \"\" \"mode\" \"1\"\n"
+                   "drag stgCommand 2 1\nwait 100\n"
+                   "expect FCmdwizard.stgCommand row 1: \"Two\" \"mode\" \"1\"\n"
+                   "expect FCmdwizard.stgCommand row 2: \"\" \"time\"\n"
+                   "drag stgCommand 1 3\nchoose cmbParam1 nowhere\n"
+                   "click btnCancel\nclick btnCancel\nwait 300\n");
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> expected = {"line 22: \"stgCommand\" has no row 3",
+                                               "line 23: \"cmbParam1\" is not showing"};
+    EXPECT_EQ(run.failures, expected) << Failures(run);
+}
+
 TEST(ActionRunTest, CancelledFileAndColourDialogsChangeNothing) {
     const auto run =
         RunActions("settings\nwait 200\n"
