@@ -862,7 +862,7 @@ private:
         const std::string name = "\"" + control.Name + "\"";
         for (const TControl* c = &control; c != nullptr; c = c->GetParent()) {
             if (dynamic_cast<const TCustomForm*>(c) != nullptr) {
-                const auto open = FormsInFront();
+                const auto open = OpenDialogs();
                 if (!open.empty() && open.front() != c)
                     return name + " is behind the dialog " + open.front()->Name;
                 return "";

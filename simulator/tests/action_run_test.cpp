@@ -216,6 +216,14 @@ TEST(ActionRunTest, OnScreenWindowsAreDraggedAndDoubleClickedAway) {
     EXPECT_EQ(run.failures[1].substr(9), expected[1].substr(9));
 }
 
+TEST(ActionRunTest, EveryOnScreenWindowShownTakesTheMouse) {
+    // The clock and the info window with the command's name stand side by side.
+    const auto run = RunActions("press Clock\nwait 300\nexpect clock window\n"
+                                "dblclick FTime.lblMsgtext\nwait 300\nexpect clock window closed\n"
+                                "expect-not info window closed\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+}
+
 TEST(ActionRunTest, ADialogMovedAndSizedIsStoredWhereTheUserLeftIt) {
     const auto run = RunActions("press Play\nwait 300\nresize FInfo 100 100\n"
                                 "settings\nwait 200\nlook settings\n"
