@@ -754,15 +754,7 @@ private:
                     colour = label->Font.Color;
                     break;
                 }
-            const auto value = static_cast<unsigned>(colour);
-            const unsigned bgr = value & 0xFFFFFF;
-            char rgb[32];
-            // A system colour follows the desktop's scheme: its number says which.
-            if ((value & 0xFF000000) != 0)
-                std::snprintf(rgb, sizeof rgb, "system colour %u", bgr);
-            else
-                std::snprintf(rgb, sizeof rgb, "#%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF,
-                              bgr >> 16);
+            const std::string rgb = ColourName(colour);
             watcher_.Note("> a look at the " + std::string(kKindNames[kind]) + " window");
             watcher_.Print(std::string(kKindNames[kind]) + " window at " +
                            std::to_string(static_cast<int>(form->Left)) + "," +
@@ -771,8 +763,62 @@ private:
                            std::to_string(static_cast<int>(form->Height)) + ", text colour " + rgb);
             return;
         }
-        Fail(a, "no on-screen window \"" + a.target +
-                    "\" (info, bar, clock, list, input, settings ...)");
+        // A control of the forms in front: what the user sees of it.
+        TControl* control = dynamic_cast<TControl*>(Named(a.target));
+        if (control == nullptr) {
+            Fail(a, "no on-screen window or control \"" + a.target +
+                        "\" (info, bar, clock, list, input, settings, or a control's name)");
+            return;
+        }
+        // A control behind another dialog or disabled is seen; one not showing is not.
+        if (const std::string why = Unreachable(*control);
+            why.find(" is not showing") != std::string::npos) {
+            Fail(a, why);
+            return;
+        }
+        std::string seen = control->Name;
+        if (auto* box = dynamic_cast<TCheckBox*>(control))
+            seen += box->Checked ? " checked" : " not checked";
+        else if (auto* radio = dynamic_cast<TRadioButton*>(control))
+            seen += radio->Checked ? " chosen" : " not chosen";
+        else if (auto* bar = dynamic_cast<TTrackBar*>(control))
+            seen += " at " + std::to_string(static_cast<int>(bar->Position)) + " of " +
+                    std::to_string(static_cast<int>(bar->Min)) + " to " +
+                    std::to_string(static_cast<int>(bar->Max));
+        else if (auto* edit = dynamic_cast<TCustomEdit*>(control))
+            seen += " text \"" + std::string(edit->Text) + "\"";
+        else if (auto* combo = dynamic_cast<TComboBox*>(control))
+            seen += " text \"" + std::string(combo->Text) + "\"";
+        else if (auto* list = dynamic_cast<TListBox*>(control)) {
+            seen += " [";
+            for (int i = 0; i < list->Items.Count(); ++i)
+                seen += (i ? ", \"" : "\"") + list->Items[i] + "\"";
+            seen += "]";
+            if (list->ItemIndex >= 0)
+                seen += " selected \"" + list->Items[list->ItemIndex] + "\"";
+        } else
+            seen += " colour " + ColourName(control->Color);
+        const std::string caption = control->Caption;
+        if (!caption.empty() && dynamic_cast<TCustomEdit*>(control) == nullptr)
+            seen += " \"" + caption + "\"";
+        if (!control->GetEnabled())
+            seen += ", disabled";
+        watcher_.Note("> a look at " + control->Name);
+        watcher_.Print(seen);
+    }
+
+    // As the user would tell a colour: #RRGGBB; a system colour follows the desktop's scheme,
+    // its number says which.
+    static std::string ColourName(TColor colour) {
+        const auto value = static_cast<unsigned>(colour);
+        const unsigned bgr = value & 0xFFFFFF;
+        char text[32];
+        if ((value & 0xFF000000) != 0)
+            std::snprintf(text, sizeof text, "system colour %u", bgr);
+        else
+            std::snprintf(text, sizeof text, "#%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF,
+                          bgr >> 16);
+        return text;
     }
 
     // The tray menu's exit; the program then starts again on this machine (RunScenario).

@@ -106,6 +106,20 @@ TEST(ActionRunTest, TrackBarsMoveWithinTheirRangeOnTheirPage) {
     EXPECT_EQ(run.failures[2], "line 11: \"btnOk\" is not a track bar");
 }
 
+TEST(ActionRunTest, ALookAtAControlShowsWhatTheUserSees) {
+    const auto run =
+        RunActions("settings\nwait 200\n"
+                   "track trbTxtSize 60\nlook trbTxtSize\nexpect trbTxtSize at 60 of 12 to 150\n"
+                   "click chbAlpha\nlook chbAlpha\nexpect chbAlpha checked\n"
+                   "look btnDel\nexpect btnDel colour system colour 15 \"Удалить\", disabled\n"
+                   "tab 2\nlook lboxAudio\nexpect lboxAudio [\"Player\"]\n"
+                   "look cmbFunction\nclick btnCancel\nwait 300\n");
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> expected = {
+        "line 16: \"cmbFunction\" is not showing: \"pFunction\" is hidden"};
+    EXPECT_EQ(run.failures, expected) << Failures(run);
+}
+
 TEST(ActionRunTest, TheTrayMenuByNameOrCaptionAndTheItemsNoScenarioReaches) {
     const auto run =
         RunActions("wait 100\nmenu NHelp\nwait 100\nexpect by ShellExecuteA: C:\\Tavrin RC\\\n"
@@ -210,7 +224,8 @@ TEST(ActionRunTest, OnScreenWindowsAreDraggedAndDoubleClickedAway) {
     EXPECT_EQ(run.exitCode, 1);
     const std::vector<std::string> expected = {
         "line 17: the info window is not on the screen",
-        "line 18: no on-screen window \"nowhere\" (info, bar, clock, list, input, settings ...)"};
+        "line 18: no on-screen window or control \"nowhere\" (info, bar, clock, list, input, "
+        "settings, or a control's name)"};
     ASSERT_EQ(run.failures.size(), 2u) << Failures(run);
     EXPECT_EQ(run.failures[0], expected[0]);
     EXPECT_EQ(run.failures[1].substr(9), expected[1].substr(9));
