@@ -1,5 +1,5 @@
-// The scenario of a simulator run: one action per line, in the order and at the virtual time
-// they happen.
+// The scenario of a simulator run: one action per line, in the order they happen, each wait
+// counted from the end of the action before it.
 //
 // The dialogs are worked as the user works them, their controls named as in the program:
 //   setting <section> <key> <value>  written into config.ini before the program starts
@@ -49,7 +49,7 @@ struct RowChoice {
 
 struct Action {
     int line = 0;     // in the scenario file, for messages
-    unsigned at = 0;  // virtual milliseconds after the program started
+    unsigned at = 0;  // the waits before it, summed; a run counts each from the end of the last
     std::string verb; // "program", "window", "press", "file", "settings", "expect" ...
     std::vector<std::string> words; // the words after the verb, quotes removed
     std::string rest;               // the text after the verb as written (expect)

@@ -4,6 +4,11 @@
 #include "dialog_forms.h"
 #include "file_report.h"
 #include "dialogs.h"
+#include "form_bar.h"
+#include "form_info.h"
+#include "form_input.h"
+#include "form_list.h"
+#include "form_time.h"
 #include "main_form.h"
 #include "osd.h"
 #include "receiver_chain.h"
@@ -22,13 +27,16 @@
 #include <toolkit.h>
 #include <toolkitsim/control.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <tuple>
@@ -62,6 +70,9 @@ constexpr char kProgramPath[] = "C:\\Tavrin RC\\Tavrin RC.exe";
 constexpr char kProgramFolder[] = "C:\\Tavrin RC\\";
 constexpr std::int64_t kToggleBit = 0x800;
 constexpr DWORD kTick = 100;
+// How long the program may spend in its own waits beyond the scenario's (the tray program waits
+// for a program it starts at most 600 s).
+constexpr DWORD kBlockedBudget = 1'200'000;
 
 std::string Hex(unsigned long long value) {
     char text[24];
@@ -69,9 +80,8 @@ std::string Hex(unsigned long long value) {
     return text;
 }
 
-std::string Stamp() {
+std::string Stamp(DWORD now) {
     char text[32];
-    const DWORD now = GetTickCount();
     std::snprintf(text, sizeof text, "[%4lu.%03lu] ", static_cast<unsigned long>(now / 1000),
                   static_cast<unsigned long>(now % 1000));
     return text;
@@ -124,21 +134,44 @@ public:
         volume_ = win32sim::WaveOutVolume(0);
     }
 
-    // A line of what the program did: expectations look at these.
-    void Print(const std::string& line) {
-        program_.push_back(line);
-        Note(line);
+    // A line of what the program did (expectations look at these), at the time it happened:
+    // now, or the time another program did it.
+    void Print(const std::string& line, std::optional<DWORD> at = std::nullopt) {
+        pending_.push_back({at ? *at : GetTickCount(), line});
     }
 
     // A line of the simulator's own (an action, an expectation's result): never expected.
     void Note(const std::string& line) {
-        result_.report.push_back(Stamp() + line);
-        out_ << Utf8(result_.report.back()) << std::endl;
+        Flush();
+        Emit(GetTickCount(), line);
     }
 
     const std::vector<std::string>& ProgramLines() const { return program_; }
 
     void Look() {
+        Gather();
+        Flush();
+    }
+
+private:
+    // What one look found, in the order it happened (the order found where times are equal).
+    void Flush() {
+        std::stable_sort(pending_.begin(), pending_.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        auto lines = std::move(pending_);
+        pending_.clear();
+        for (const auto& [at, line] : lines) {
+            program_.push_back(line);
+            Emit(at, line);
+        }
+    }
+
+    void Emit(DWORD at, const std::string& line) {
+        result_.report.push_back(Stamp(at) + line);
+        out_ << Utf8(result_.report.back()) << std::endl;
+    }
+
+    void Gather() {
         Boxes();
         InputBoxes();
         Screen();
@@ -155,52 +188,122 @@ public:
         Files();
     }
 
-private:
     void Boxes() {
         const auto boxes = toolkitsim::Boxes();
         for (; boxes_ < boxes.size(); ++boxes_) {
             const auto& b = boxes[boxes_];
-            static const char* const kinds[] = {"message", "question", "message box", "error"};
-            const bool unanswered = b.answer == 0 && b.kind != toolkitsim::BoxKind::Message &&
-                                    b.kind != toolkitsim::BoxKind::Exception;
-            Print(std::string(kinds[static_cast<int>(b.kind)]) + " \"" + b.text + "\"" +
-                  (b.caption.empty() ? "" : " (" + b.caption + ")") +
-                  (unanswered ? " left without an answer" : " answered " + AnswerName(b.answer)));
-            if (unanswered)
-                result_.failures.push_back("a question came with no answer in the scenario: \"" +
-                                           b.text + "\"");
+            const bool choice =
+                b.kind != toolkitsim::BoxKind::Message && b.kind != toolkitsim::BoxKind::Exception;
+            Print(BoxLine(static_cast<int>(b.kind), b.caption, b.text, choice, b.answer));
         }
         const auto shown = win32sim::MessageBoxLog();
-        for (; messageBoxes_ < shown.size(); ++messageBoxes_)
-            Print("message box \"" + shown[messageBoxes_].text + "\" (" +
-                  shown[messageBoxes_].caption + ")");
+        for (; messageBoxes_ < shown.size(); ++messageBoxes_) {
+            const auto& b = shown[messageBoxes_];
+            Print(BoxLine(static_cast<int>(toolkitsim::BoxKind::MessageBox), b.caption, b.text,
+                          (b.type & 0xF) != MB_OK, b.answer));
+        }
+    }
+
+public:
+    // A box of another program on the machine, at its own time.
+    void HostedBox(const win32sim::HostedBox& b, int answer) {
+        Print(BoxLine(b.kind, b.caption, b.text, b.choice, answer) + " (" + b.program + ")",
+              b.time);
+    }
+
+private:
+    static std::string BoxLine(int kind, const std::string& caption, const std::string& text,
+                               bool choice, int answer) {
+        static const char* const kinds[] = {"message", "question", "message box", "error"};
+        const char* name = kind >= 0 && kind < 4 ? kinds[kind] : "box";
+        return std::string(name) + " \"" + text + "\"" +
+               (caption.empty() ? "" : " (" + caption + ")") +
+               (choice && answer == 0 ? " left without an answer"
+                                      : " answered " + AnswerName(answer));
     }
 
     // The on-screen windows: what each shows while visible, and each new showing.
     void Screen() {
         for (int kind = 0; kind < FormSlotCount; ++kind) {
             const auto k = static_cast<std::size_t>(kind);
-            TForm* form = Runtime.FormSlots[k].Form;
-            std::string now;
-            if (form != nullptr && form->Visible) {
-                now = "shown";
-                // The clock's text changes every second; its appearance is what matters.
-                if (kind == KindConfig)
-                    now += TabShown(*form);
-                else if (kind != KindTime)
-                    now += Contents(*form);
-            }
+            const std::string now = StateOf(kind);
             std::string& before = screen_[k];
             const unsigned shows = OsdShowCount(static_cast<std::int16_t>(kind));
+            latest_[k] = {now, shows};
             const bool shownAgain = shows != shows_[k] && !now.empty();
             shows_[k] = shows;
             if (now == before && !shownAgain)
                 continue;
-            if (now.empty())
-                Print(std::string(kKindNames[kind]) + " window closed");
-            else
-                Print(std::string(kKindNames[kind]) + " window" + now.substr(5));
+            PrintState(kind, now);
             before = now;
+        }
+    }
+
+    // "shown" and what the window shows, or "" while it is not showing.
+    static std::string StateOf(int kind) {
+        TForm* form = FormOfKind(kind);
+        if (form == nullptr || !form->Visible)
+            return "";
+        // The clock's text changes every second; its appearance is what matters.
+        if (kind == KindConfig)
+            return "shown" + TabShown(*form);
+        if (kind == KindTime)
+            return "shown";
+        return "shown" + Contents(*form);
+    }
+
+    void PrintState(int kind, const std::string& state) {
+        if (state.empty())
+            Print(std::string(kKindNames[kind]) + " window closed");
+        else
+            Print(std::string(kKindNames[kind]) + " window" + state.substr(5));
+    }
+
+public:
+    // A text of an on-screen window changed, or the window was shown or hidden: what it showed
+    // before is reported now when no look saw it, as when one command shows one text after
+    // another before the loop runs again.
+    void Changed(TControl& control) {
+        auto* form = dynamic_cast<TForm*>(&control);
+        if (form == nullptr && dynamic_cast<TLabel*>(&control) != nullptr)
+            form = dynamic_cast<TForm*>(control.GetParentForm());
+        if (form == nullptr)
+            return;
+        for (const int kind : {KindInfo, KindBar, KindTime, KindList, KindInput}) {
+            if (FormOfKind(kind) != form)
+                continue;
+            const auto k = static_cast<std::size_t>(kind);
+            const Showing before = latest_[k];
+            latest_[k] = {StateOf(kind), OsdShowCount(static_cast<std::int16_t>(kind))};
+            // A window still being filled shows no text yet.
+            const bool hadText = before.state.find('"') != std::string::npos;
+            if (hadText && before.state != latest_[k].state &&
+                (before.state != screen_[k] || before.shows != shows_[k])) {
+                PrintState(kind, before.state);
+                screen_[k] = before.state;
+                shows_[k] = before.shows;
+            }
+            return;
+        }
+    }
+
+private:
+    // The window of the kind as it is now: a look may come in the middle of a command, before
+    // the slot of a window that went was cleared.
+    static TForm* FormOfKind(int kind) {
+        switch (kind) {
+        case KindInfo:
+            return FInfo;
+        case KindBar:
+            return FBar;
+        case KindTime:
+            return FTime;
+        case KindList:
+            return FList;
+        case KindInput:
+            return FInput;
+        default:
+            return DialogOfKind(static_cast<std::int16_t>(kind));
         }
     }
 
@@ -389,7 +492,8 @@ private:
             if (program.empty())
                 continue;
             Print(std::string(e.opened ? "window opened: \"" : "window closed: \"") + e.className +
-                  "\" \"" + e.caption + "\" (" + program + ")");
+                      "\" \"" + e.caption + "\" (" + program + ")",
+                  e.time);
         }
     }
 
@@ -434,6 +538,7 @@ public:
         for (int kind = 0; kind < FormSlotCount; ++kind) {
             screen_[kind].clear();
             shows_[kind] = 0;
+            latest_[kind] = {};
         }
         grids_.clear();
         capture_ = 0;
@@ -458,7 +563,13 @@ private:
     fs::path root_;
     std::map<std::string, std::string> files_;
     std::vector<std::string> program_;
+    std::vector<std::pair<DWORD, std::string>> pending_;
     std::string screen_[FormSlotCount];
+    struct Showing {
+        std::string state;
+        unsigned shows = 0;
+    };
+    Showing latest_[FormSlotCount]; // as the last look or change saw it
     unsigned shows_[FormSlotCount] = {};
     std::map<std::string, std::vector<std::string>> grids_; // dialog.grid -> rows as printed
     int capture_ = 0;
@@ -475,35 +586,37 @@ public:
     Run(const Scenario& scenario, RunResult& result, std::ostream& out, fs::path root)
         : scenario_(scenario), result_(result), watcher_(result, out, root), root_(root) {}
 
-    // The actions up to the next restart, timed from this start (or from a restart refused, in
-    // the same run); the run's budget and looks with them.
-    void Schedule(bool start = true) {
-        const unsigned from = next_ == 0 ? 0 : scenario_.actions[next_ - 1].at;
-        bool restarts = false;
-        for (; next_ < scenario_.actions.size() && !restarts; ++next_) {
-            const Action& action = scenario_.actions[next_];
-            restarts = action.verb == "restart";
-            // Answers, files and drives due at the start are there before the start-up asks.
-            if (start && action.at == from &&
-                (action.verb == "answer" || action.verb == "file" || action.verb == "drive"))
+    // Every program's questions take the scenario's answers in order; boxes without a choice
+    // take their own.
+    void AnswerBoxes() {
+        toolkitsim::AnswerBoxesWith([this](const toolkitsim::BoxRecord& box, bool choice) {
+            return choice ? TakeAnswer(box.text) : box.answer;
+        });
+        win32sim::SetUnansweredMessageBoxHandler([this](const win32sim::MessageBoxShown& box) {
+            return (box.type & 0xF) != MB_OK ? TakeAnswer(box.text) : IDOK;
+        });
+        win32sim::AnswerHostedBoxesWith([this](const win32sim::HostedBox& box) {
+            const int answer = box.choice ? TakeAnswer(box.text) : box.answer;
+            watcher_.HostedBox(box, answer);
+            return answer;
+        });
+    }
+
+    // Answers, files and drives due at a start are there before the start-up asks.
+    static bool AtTheStart(const Action& action) {
+        return action.verb == "answer" || action.verb == "file" || action.verb == "drive";
+    }
+
+    void Schedule() {
+        for (const Action& action : scenario_.actions) {
+            if (action.at == 0 && AtTheStart(action))
                 Perform(action);
             else
-                toolkitsim::At(action.at - from, [this, &action] { Perform(action); });
+                timeline_.push_back(&action);
         }
-        if (start) {
-            // What start-up did, then halfway between ticks, after what each tick did.
-            toolkitsim::At(0, [this] { watcher_.Look(); });
-            Watch(kTick / 2);
-            toolkitsim::SetRunBudget(scenario_.end - from + 10 * kTick);
-        }
-        if (restarts)
-            return;
-        toolkitsim::At(scenario_.end - from + kTick, [this] {
-            watcher_.Look();
-            watcher_.Note("> exit from the tray menu");
-            if (FMain != nullptr)
-                toolkitsim::ClickItem(*FMain->NExit);
-        });
+        // What start-up did; from then on the clock's watch looks.
+        toolkitsim::At(0, [this] { watcher_.Look(); });
+        ScheduleNext(0);
     }
 
     Watcher& Watch() { return watcher_; }
@@ -514,25 +627,65 @@ public:
         result_.failures.push_back(line);
     }
 
-private:
-    void Watch(DWORD delay) {
-        toolkitsim::At(delay, [this] {
-            watcher_.Look();
-            Watch(kTick);
-        });
-    }
-
-public:
     std::size_t UnusedDialogAnswers() const {
         const std::size_t shown = toolkitsim::Dialogs().size();
         return dialogAnswers_ > shown ? dialogAnswers_ - shown : 0;
     }
 
     // Actions that did not happen because the program ended first.
-    std::size_t Missed() const { return scenario_.actions.size() - performed_; }
+    std::size_t Missed() const { return cut_ ? 0 : scenario_.actions.size() - performed_; }
+
+    std::size_t UnusedAnswers() const { return answers_.size(); }
 
 private:
+    // Each wait counts from the end of the action before it, as a user waits: the next action
+    // is due once the loop runs again after this one began, when it has returned or when the
+    // dialog it opened waits for the user.
+    void ScheduleNext(unsigned previousAt) {
+        if (cut_ || restarting_)
+            return;
+        if (next_ == timeline_.size()) {
+            toolkitsim::At(scenario_.end - previousAt + kTick, [this] {
+                watcher_.Look();
+                watcher_.Note("> exit from the tray menu");
+                if (FMain != nullptr)
+                    toolkitsim::ClickItem(*FMain->NExit);
+            });
+            return;
+        }
+        const Action& action = *timeline_[next_++];
+        toolkitsim::At(action.at - previousAt, [this, &action] {
+            toolkitsim::At(0, [this, &action] { ScheduleNext(action.at); });
+            Perform(action);
+        });
+    }
+
+    // The next answer; none (0, the box closed without one) ends the run, which then cannot
+    // follow the scenario.
+    int TakeAnswer(const std::string& question) {
+        if (answers_.empty()) {
+            result_.failures.push_back("a question came with no answer in the scenario: \"" +
+                                       question + "\"");
+            if (!cut_) {
+                cut_ = true;
+                toolkitsim::At(0, [this] {
+                    watcher_.Look();
+                    watcher_.Note("> the run ends here, without the rest of the scenario: exit "
+                                  "from the tray menu");
+                    if (FMain != nullptr)
+                        toolkitsim::ClickItem(*FMain->NExit);
+                });
+            }
+            return 0;
+        }
+        const int answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+
     void Perform(const Action& a) {
+        if (cut_)
+            return;
         ++performed_;
         watcher_.Look();
         // An expectation looks at what the program did since the last action that was not one.
@@ -567,7 +720,7 @@ private:
         } else if (a.verb == "answer") {
             const std::map<std::string, int> answers = {
                 {"yes", mrYes}, {"no", mrNo}, {"ok", mrOk}, {"cancel", mrCancel}};
-            toolkitsim::QueueAnswer(answers.at(w[0]));
+            answers_.push_back(answers.at(w[0]));
             watcher_.Note("> the next question is answered " + w[0]);
         } else if (a.verb == "expect" || a.verb == "expect-not") {
             Expect(a);
@@ -829,11 +982,11 @@ private:
         }
         if (const auto open = OpenDialogs(); !open.empty()) {
             Fail(a, "the dialog " + open.front()->Name + " is open: close it first");
-            Schedule(false);
             return;
         }
         watcher_.Note("> exit from the tray menu, to start again");
         restarting_ = true;
+        restartAt_ = a.at;
         toolkitsim::ClickItem(*FMain->NExit);
     }
 
@@ -845,20 +998,30 @@ public:
     void StartAgain() {
         restarting_ = false;
         watcher_.Look();
-        if (toolkitsim::PendingAnswers() > 0)
-            result_.failures.push_back(std::to_string(toolkitsim::PendingAnswers()) +
+        if (!answers_.empty())
+            result_.failures.push_back(std::to_string(answers_.size()) +
                                        " answer(s) of the scenario never used before the restart");
+        answers_.clear();
         if (UnusedDialogAnswers() > 0)
             result_.failures.push_back(std::to_string(UnusedDialogAnswers()) +
                                        " answer(s) for input, file or colour dialogs never used "
                                        "before the restart");
         toolkitsim::Reset();
+        AnswerBoxes();
+        toolkitsim::WatchControls([this](TControl& control) { watcher_.Changed(control); });
         ResetRuntimeState();
         dialogAnswers_ = 0;
         watcher_.Restarted();
         watcher_.Note("> Tavrin RC starts again from " + std::string(kProgramFolder));
-        Schedule();
+        while (next_ < timeline_.size() && timeline_[next_]->at == restartAt_ &&
+               AtTheStart(*timeline_[next_]))
+            Perform(*timeline_[next_++]);
+        toolkitsim::At(0, [this] { watcher_.Look(); });
+        ScheduleNext(restartAt_);
     }
+
+    // The virtual time this start may take for the scenario's own waits.
+    DWORD Budget() const { return scenario_.end - restartAt_ + 10 * kTick; }
 
     // The folders of the further drives, for the end of the run.
     const std::vector<fs::path>& Drives() const { return drives_; }
@@ -1283,10 +1446,14 @@ private:
     std::size_t mark_ = 0;
     std::size_t performed_ = 0;
     DWORD nextProcess_ = 4000;
-    std::size_t dialogAnswers_ = 0; // input, file and colour answers queued
+    std::size_t dialogAnswers_ = 0;       // input, file and colour answers queued
+    std::deque<int> answers_;             // for the questions of every program
+    std::vector<const Action*> timeline_; // the actions after the start, one after another
+    std::size_t next_ = 0;
+    bool cut_ = false; // a question came without an answer
     std::int64_t toggle_ = kToggleBit;
-    std::size_t next_ = 0; // the first action of the next start
     bool restarting_ = false;
+    unsigned restartAt_ = 0; // when the latest start came, on the scenario's timeline
     fs::path root_;
     std::vector<fs::path> drives_;
 };
@@ -1342,12 +1509,16 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         RegisterReceiverLibraryModule();
         Run run(scenario, result, out, drive);
         run.chain_ = &chain;
-        win32sim::SetUnansweredMessageBoxHandler(
-            [](const win32sim::MessageBoxShown&) { return IDOK; });
+        run.AnswerBoxes();
+        // Also inside the program's waits, each line at the time it happened.
+        win32sim::WatchClock([&run] { run.Watch().Look(); });
+        toolkitsim::WatchControls([&run](TControl& control) { run.Watch().Changed(control); });
         run.Watch().Note("> Tavrin RC starts from " + std::string(kProgramFolder) +
                          " with a receiver plugged in");
         run.Schedule();
         for (bool again = true; again;) {
+            // Waits count from the end of each action: the program's own waits come on top.
+            toolkitsim::SetRunBudget(run.Budget() + kBlockedBudget);
             try {
                 RegisterDialogs();
                 RunTrayProgram();
@@ -1359,10 +1530,13 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
             if (again)
                 run.StartAgain();
         }
+        win32sim::WatchClock(nullptr);
+        toolkitsim::WatchControls(nullptr);
+        win32sim::AnswerHostedBoxesWith(nullptr);
         run.Watch().Look();
         run.Watch().Note("> Tavrin RC has ended");
-        if (toolkitsim::PendingAnswers() > 0)
-            result.failures.push_back(std::to_string(toolkitsim::PendingAnswers()) +
+        if (run.UnusedAnswers() > 0)
+            result.failures.push_back(std::to_string(run.UnusedAnswers()) +
                                       " answer(s) of the scenario never used: no question came");
         if (run.UnusedDialogAnswers() > 0)
             result.failures.push_back(std::to_string(run.UnusedDialogAnswers()) +

@@ -4,6 +4,8 @@
 #include "scenario.h"
 #include "simulation.h"
 
+#include "cp1251.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +18,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr auto kSearchQuestion =
+    cp1251::Literal("Поиск приложений ещё не выполнялся. Выполнить его сейчас?");
+constexpr auto kReplaceQuestion =
+    cp1251::Literal("Приложение Player уже найдено в C:\\Other\\Player.exe. Заменить на "
+                    "C:\\Program Files\\Player\\Player.exe?");
 
 // The example folder asks at start whether to search for applications; the runs say no.
 simulator::RunResult RunText(const std::string& text, bool answerAtStart = true) {
@@ -90,6 +98,27 @@ std::string Failures(const simulator::RunResult& run) {
     return text;
 }
 
+// The index of the first report line holding the text at or after the index; -1 for none.
+long IndexOf(const simulator::RunResult& run, const std::string& text, long from = 0) {
+    for (auto i = static_cast<std::size_t>(from); i < run.report.size(); ++i)
+        if (run.report[i].find(text) != std::string::npos)
+            return static_cast<long>(i);
+    return -1;
+}
+
+// The virtual milliseconds of a report line's stamp, "[   2.400] ...".
+long StampOf(const simulator::RunResult& run, long index) {
+    const std::string& line = run.report.at(static_cast<std::size_t>(index));
+    return std::stol(line.substr(1, 4)) * 1000 + std::stol(line.substr(6, 3));
+}
+
+bool StampsInOrder(const simulator::RunResult& run) {
+    for (long i = 1; i < static_cast<long>(run.report.size()); ++i)
+        if (StampOf(run, i) < StampOf(run, i - 1))
+            return false;
+    return true;
+}
+
 bool Reports(const simulator::RunResult& run, const std::string& text) {
     return std::any_of(run.report.begin(), run.report.end(), [&](const std::string& line) {
         return line.find(text) != std::string::npos;
@@ -158,6 +187,63 @@ TEST(SimulationRunTest, AWindowShownAgainWithTheSameTextIsPrintedAgain) {
         2);
 }
 
+TEST(SimulationRunTest, EventsInsideAWaitStandAtTheirOwnTimesInOrder) {
+    // The player becomes idle 500 ms after its start, while the program waits for it.
+    const auto run = RunText("program C:\\Apps\\Player.exe PlayerMain \"Player\"\n"
+                             "press Music\nwait 3000\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    const long command = IndexOf(run, "] info window \"Music\"");
+    const long started = IndexOf(run, "program started by CreateProcessA: C:\\Apps\\Player.exe");
+    const long opened = IndexOf(run, "window opened: \"PlayerMain\"");
+    const long player = IndexOf(run, "] info window \"Player\"");
+    ASSERT_GE(command, 0) << "the command's name, shown before the step that starts the player";
+    ASSERT_GT(started, command);
+    ASSERT_GT(opened, started);
+    ASSERT_GT(player, opened);
+    EXPECT_EQ(StampOf(run, started), StampOf(run, command));
+    EXPECT_EQ(StampOf(run, opened), StampOf(run, started) + 500);
+    EXPECT_GT(StampOf(run, player), StampOf(run, opened));
+    EXPECT_TRUE(StampsInOrder(run));
+}
+
+TEST(SimulationRunTest, ATextReplacedAtOnceIsReportedToo) {
+    // With the player running its window comes to the front at once: the command's name and
+    // then the player's stand in the same moment.
+    const auto run = RunText("program C:\\Apps\\Player.exe PlayerMain \"Player\"\n"
+                             "press Music\nwait 3000\npress Music\nwait 300\n"
+                             "expect info window \"Music\"\nexpect info window \"Player\"\n"
+                             "press Mute\nwait 300\nexpect info window \"Mute\"\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    const long second = IndexOf(run, "> button Music", IndexOf(run, "> button Music") + 1);
+    const long command = IndexOf(run, "] info window \"Music\"", second);
+    const long player = IndexOf(run, "] info window \"Player\"", second);
+    ASSERT_GT(command, second);
+    ASSERT_EQ(player, command + 1);
+    EXPECT_EQ(StampOf(run, player), StampOf(run, command));
+    EXPECT_EQ(IndexOf(run, "program started", second), -1) << "it was running";
+}
+
+TEST(SimulationRunTest, AWaitCountsFromTheEndOfTheActionBeforeIt) {
+    // The player's start holds the program for seconds; the press after it still has its 300 ms
+    // to run its command before the settings open, and the settings theirs before the close.
+    const auto run = RunText("setting Interface \"ext options\" 1\n"
+                             "program C:\\Apps\\Player.exe PlayerMain \"Player\"\n"
+                             "press Music\nwait 300\npress Play\nwait 300\n"
+                             "expect key down vk 13\nsettings\nwait 200\n"
+                             "expect settings window on tab 0\nclose\nwait 500\n"
+                             "expect settings window closed\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    EXPECT_FALSE(Reports(run, "learning")) << "the press ran its command";
+    const long play = IndexOf(run, "> button Play");
+    const long settings = IndexOf(run, "> the settings from the tray menu");
+    const long close = IndexOf(run, "> the title bar closes");
+    ASSERT_GT(play, IndexOf(run, "] info window \"Player\""));
+    ASSERT_GT(settings, play);
+    ASSERT_GT(close, settings);
+    EXPECT_EQ(StampOf(run, settings) - StampOf(run, play), 300);
+    EXPECT_EQ(StampOf(run, close) - StampOf(run, settings), 200) << "from the dialog's opening";
+}
+
 TEST(SimulationRunTest, AButtonNameWinsOverANumberAndARawCodeHasItsOwnForm) {
     const ExtendedFolder folder(kWindowRecords);
     const auto run = folder.Run("press 1\nwait 300\nexpect info window \"Pick\"\n"
@@ -222,12 +308,61 @@ TEST(SimulationRunTest, AFilePutOnTheDriveIsNotThePrograms) {
     EXPECT_EQ(result.exitCode, 1);
 }
 
-TEST(SimulationRunTest, QuestionWithoutAnAnswerFailsTheRun) {
+TEST(SimulationRunTest, QuestionWithoutAnAnswerFailsTheRunAndEndsIt) {
     const auto run = RunText("wait 200\npress Play\n", false);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(Reports(run, " left without an answer"));
-    ASSERT_FALSE(run.failures.empty());
-    EXPECT_EQ(run.failures[0].rfind("a question came with no answer in the scenario", 0), 0u);
+    EXPECT_TRUE(Reports(run, " (Confirm) left without an answer"));
+    EXPECT_EQ(run.failures,
+              std::vector<std::string>{"a question came with no answer in the scenario: \"" +
+                                       std::string(kSearchQuestion.view()) + "\""});
+    EXPECT_FALSE(Reports(run, "error")) << "the program saw no error of the simulator's";
+    EXPECT_FALSE(Reports(run, "> button Play")) << "the scenario cannot go on without it";
+    EXPECT_TRUE(Reports(run, "> Tavrin RC has ended"));
+}
+
+TEST(SimulationRunTest, AnAnswerNeverUsedFailsTheRun) {
+    const auto run = RunText("answer yes\nwait 200\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.failures,
+              std::vector<std::string>{"1 answer(s) of the scenario never used: no question came"});
+}
+
+TEST(SimulationRunTest, TheSearchProgramsQuestionTakesTheNextAnswer) {
+    // Two copies of a listed program: the unattended search asks whether the second find
+    // replaces the first, in its own process, and the scenario's second answer says no.
+    const auto run = RunText("file \"C:\\Program Files\\Player\\Player.exe\"\n"
+                             "file C:\\Other\\Player.exe\n"
+                             "answer yes\nanswer no\nwait 100\n"
+                             "expect answered Yes\nexpect (Player) answered No\n"
+                             "expect file written: C:\\Tavrin RC\\Bin\\defappl.bin\n",
+                             false);
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+    EXPECT_TRUE(Reports(run, "] message box \"" + std::string(kReplaceQuestion.view()) +
+                                 "\" (Player) answered No (C:\\Tavrin RC\\Orlimax.exe)"));
+    EXPECT_FALSE(Reports(run, "left without an answer"));
+    // The search's lines stand at the search's own times, inside the tray program's wait.
+    const long started =
+        IndexOf(run, "program started by CreateProcessA: \"C:\\Tavrin RC\\Orlimax.exe\"");
+    const long opened = IndexOf(run, "window opened: \"TFSetup\"", started);
+    const long asked = IndexOf(run, "(Player) answered No", opened);
+    const long ended = IndexOf(run, "program ended: C:\\Tavrin RC\\Orlimax.exe", asked);
+    ASSERT_GT(started, IndexOf(run, "(Confirm) answered Yes"));
+    ASSERT_TRUE(opened > 0 && asked > 0 && ended > 0) << "in this order";
+    EXPECT_EQ(StampOf(run, started), 0);
+    EXPECT_GT(StampOf(run, asked), StampOf(run, opened));
+    EXPECT_GT(StampOf(run, ended), StampOf(run, asked));
+    EXPECT_TRUE(StampsInOrder(run));
+
+    // Without the second answer the search's question fails the run.
+    const auto unanswered = RunText("file \"C:\\Program Files\\Player\\Player.exe\"\n"
+                                    "file C:\\Other\\Player.exe\nanswer yes\nwait 100\n",
+                                    false);
+    EXPECT_EQ(unanswered.exitCode, 1);
+    EXPECT_TRUE(
+        Reports(unanswered, "(Player) left without an answer (C:\\Tavrin RC\\Orlimax.exe)"));
+    EXPECT_EQ(unanswered.failures,
+              std::vector<std::string>{"a question came with no answer in the scenario: \"" +
+                                       std::string(kReplaceQuestion.view()) + "\""});
 }
 
 TEST(SimulationRunTest, HeldButtonPassesTheRepeatFilterEveryOtherTick) {

@@ -1,6 +1,7 @@
 // The entry of a system program built as a host program of its own, for a simulated machine
 // that starts it (the search program that the tray program runs): it takes over the machine of
-// the process that started it, runs the program's WinMain, and reports the exit code.
+// the process that started it, runs the program's WinMain with its boxes shown there, and
+// reports the exit code.
 #include <toolkitsim/control.h>
 #include <win32sim/processes.h>
 
@@ -38,13 +39,18 @@ int main() {
         return 2;
     }
     toolkitsim::Reset();
+    // The starting machine shows and answers this program's boxes.
+    toolkitsim::AnswerBoxesWith([](const toolkitsim::BoxRecord& shown, bool choice) {
+        win32sim::HostedBox box;
+        box.kind = static_cast<int>(shown.kind);
+        box.caption = shown.caption;
+        box.text = shown.text;
+        box.choice = choice;
+        box.answer = shown.answer;
+        return win32sim::ShowOnStartingMachine(box);
+    });
     std::string arguments = Arguments(GetCommandLineA());
     const int exitCode = WinMain(nullptr, nullptr, arguments.data(), SW_SHOWNORMAL);
-    // Nobody sees this program's boxes; a run that showed any says so.
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    for (const auto& box : toolkitsim::Boxes())
-        std::fprintf(stderr, "%s showed a box: %s\n", path, box.text.c_str());
     toolkitsim::Reset();
     win32sim::LeaveStartingMachine(static_cast<DWORD>(exitCode));
     return exitCode;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -173,6 +174,30 @@ TEST_F(FormsTest, ControlsFollowTheFormsFontUntilTheirOwnIsSet) {
     EXPECT_FALSE(form->lblMsgtext->ParentFont);
     form->Font.Color = clBlue;
     EXPECT_EQ(form->lblMsgtext->Font.Color, clRed);
+}
+
+TEST_F(FormsTest, AWatchSeesEachTextAndEachShowingAsItHappens) {
+    auto* form = new TForm(Application);
+    form->Name = "form";
+    auto* label = new TLabel(form);
+    label->Name = "label";
+    label->Parent = form;
+    auto* other = new TLabel(form);
+    other->Parent = form;
+    std::vector<std::string> seen;
+    toolkitsim::WatchControls([&](TControl& c) {
+        seen.push_back(c.Name + (form->Visible ? " on screen: " : " hidden: ") +
+                       std::string(label->Caption));
+        other->Caption = c.Name; // not watched from within the watch
+    });
+    label->Caption = "Music";
+    form->Show();
+    label->Caption = "Player";
+    label->Caption = "Player"; // no change
+    form->Hide();
+    toolkitsim::WatchControls(nullptr);
+    EXPECT_EQ(seen, (std::vector<std::string>{"label hidden: Music", "form on screen: Music",
+                                              "label on screen: Player", "form hidden: Player"}));
 }
 
 TEST_F(FormsTest, ControlsFollowTheirParentsColourWhileParentColorIsSet) {

@@ -250,6 +250,26 @@ TEST_F(LoopTest, QuestionWithoutAnAnswerFailsTheTestEvenInsideAHandler) {
     EXPECT_EQ(Application->MessageBox("Note", "Q", 0), 1); // OK only
 }
 
+TEST_F(LoopTest, AnAnswererTakesEveryBoxInsteadOfTheQueue) {
+    toolkitsim::QueueAnswer(mrYes); // left alone while the answerer is set
+    std::vector<std::pair<std::string, bool>> asked;
+    toolkitsim::AnswerBoxesWith([&](const toolkitsim::BoxRecord& box, bool choice) {
+        asked.emplace_back(box.text, choice);
+        return choice ? mrNo : box.answer + 10;
+    });
+    EXPECT_EQ(MessageDlg("Replace?", mtConfirmation, {mbYes, mbNo}, 0), mrNo);
+    EXPECT_EQ(Application->MessageBox("Sure?", "Q", 4 /* Yes/No */), mrNo);
+    EXPECT_EQ(Application->MessageBox("Note", "Q", 0), 11) << "its own answer, 1, was offered";
+    EXPECT_EQ(asked, (std::vector<std::pair<std::string, bool>>{
+                         {"Replace?", true}, {"Sure?", true}, {"Note", false}}));
+    const auto boxes = toolkitsim::Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].answer, mrNo);
+    EXPECT_EQ(boxes[1].kind, toolkitsim::BoxKind::MessageBox);
+    EXPECT_EQ(boxes[2].answer, 11);
+    EXPECT_EQ(toolkitsim::PendingAnswers(), 1);
+}
+
 TEST_F(LoopTest, TimersRunWhileABoxIsOpen) {
     Log log;
     MakeTimer(Application, "sec", 1000, log);

@@ -3,7 +3,9 @@
 #include "win32sim/machine.h"
 
 #include <atomic>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -12,14 +14,38 @@ std::atomic<std::uint64_t> ticks{0};
 // moves only as that process grants.
 std::atomic<win32sim::detail::ClockFollower> follower{nullptr};
 
+std::mutex watchLock;
+std::function<void()> watcher;
+std::thread::id watchingThread;
+thread_local bool watching = false;
+
+void Watch() {
+    std::function<void()> watch;
+    {
+        std::lock_guard lock(watchLock);
+        if (!watcher || watchingThread != std::this_thread::get_id() || watching)
+            return;
+        watch = watcher;
+    }
+    watching = true;
+    watch();
+    watching = false;
+}
+
 // Moves the clock forward by the time: at once, or as the starting process grants it.
 void MoveClock(DWORD milliseconds, bool waitingForInput) {
     if (const auto follow = follower.load()) {
         follow(ticks.load() + milliseconds, waitingForInput);
         return;
     }
+    if (milliseconds == 0) {
+        win32sim::detail::RunProcessTimeline();
+        return;
+    }
+    Watch();
     ticks += milliseconds;
     win32sim::detail::RunProcessTimeline();
+    Watch();
 }
 
 // Local time as milliseconds since 1970-01-01 00:00, taken at the tick count `ticksAtSet`.
@@ -108,6 +134,12 @@ void WaitForInput(DWORD milliseconds) {
     MoveClock(milliseconds, true);
 }
 
+void WatchClock(std::function<void()> watch) {
+    std::lock_guard lock(watchLock);
+    watcher = std::move(watch);
+    watchingThread = std::this_thread::get_id();
+}
+
 void SetLocalTime(const SYSTEMTIME& time) {
     std::lock_guard lock(timeLock);
     localMsAtSet = DaysFromCivil(time.wYear, time.wMonth, time.wDay) * kMsPerDay +
@@ -131,6 +163,10 @@ void MoveClockTo(std::uint64_t target) {
 }
 
 void ResetClock() {
+    {
+        std::lock_guard lock(watchLock);
+        watcher = nullptr;
+    }
     std::lock_guard lock(timeLock);
     ticks = 0;
     ticksAtSet = 0;

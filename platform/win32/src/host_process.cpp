@@ -148,6 +148,7 @@ HostProcess::~HostProcess() {
 }
 
 void HostProcess::Begin(const std::string& programPath, const std::string& commandLine) {
+    path_ = programPath;
     std::vector<std::string> lines;
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         if (const std::string root = DriveRoot(letter); !root.empty())
@@ -213,11 +214,31 @@ void HostProcess::ReadReport() {
                 everIdle_ = true;
             windows_ = std::move(windows);
             return;
+        } else if (w.size() == 7 && w[0] == "box") {
+            if (!AnswerBox(w)) {
+                Ended(std::nullopt);
+                return;
+            }
         } else if (w.size() == 2 && w[0] == "exit") {
             Ended(static_cast<DWORD>(std::strtoul(w[1].c_str(), nullptr, 10)));
             return;
         }
     }
+}
+
+bool HostProcess::AnswerBox(const std::vector<std::string>& w) {
+    HostedBox box;
+    box.program = path_;
+    box.time = static_cast<DWORD>(std::strtoul(w[1].c_str(), nullptr, 10));
+    box.kind = std::atoi(w[2].c_str());
+    box.choice = w[3] == "1";
+    box.answer = std::atoi(w[4].c_str());
+    if (!FromHexWord(w[5], box.caption) || !FromHexWord(w[6], box.text))
+        return link_.Send("answer 0");
+    int answer = box.choice ? 0 : box.answer;
+    if (const auto answerer = HostedBoxAnswerer())
+        answer = answerer(box);
+    return link_.Send("answer " + std::to_string(answer));
 }
 
 void HostProcess::Ended(std::optional<DWORD> reported) {

@@ -15,19 +15,27 @@
 //                                         window ... (each top-level window), wait <t> <input>
 //   go <t>  (once its own clock reached t)
 //                                         window ..., wait <t'> <input> | exit <code>
+//                                         box <time> <kind> <choice> <answer> <caption> <text>
+//   answer <n>  (the box's answer; the program then goes on with its report)
 #pragma once
+
+#include "win32sim/processes.h"
 
 #include <windows.h>
 
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace win32sim::detail {
+
+// The answerer of the boxes of host programs (AnswerHostedBoxesWith).
+std::function<int(const HostedBox&)> HostedBoxAnswerer();
 
 // The environment variable that tells a host program it was started on a simulated machine.
 inline constexpr char kLinkVariable[] = "WIN32SIM_LINK";
@@ -101,8 +109,12 @@ private:
     void ReadReport();
     void Ended(std::optional<DWORD> reported);
 
+    // Answers a box the program shows; false when the link is gone.
+    bool AnswerBox(const std::vector<std::string>& words);
+
     pid_t pid_;
     LineLink link_;
+    std::string path_; // on the machine
     bool running_ = true;
     bool everIdle_ = false;
     std::uint64_t waitingUntil_ = 0;

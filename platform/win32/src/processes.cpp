@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <mutex>
 
 namespace {
 
@@ -74,6 +75,10 @@ std::vector<Registered> registry;
 std::vector<std::shared_ptr<Process>> processes;
 std::vector<win32sim::LaunchRecord> launches;
 DWORD nextId = kFirstId;
+
+// Apart from the desktop's lock, which a host program's step does not hold.
+std::mutex answererLock;
+std::function<int(const win32sim::HostedBox&)> boxAnswerer;
 
 bool HasExtension(std::string_view path) {
     const auto slash = path.find_last_of('\\');
@@ -316,6 +321,13 @@ void ResetProcesses() {
     processes.clear();
     launches.clear();
     nextId = kFirstId;
+    std::lock_guard answering(answererLock);
+    boxAnswerer = nullptr;
+}
+
+std::function<int(const win32sim::HostedBox&)> HostedBoxAnswerer() {
+    std::lock_guard lock(answererLock);
+    return boxAnswerer;
 }
 
 } // namespace win32sim::detail
@@ -564,6 +576,11 @@ void Register(Registered registered) {
 
 void RegisterProgram(const std::string& path, const SimulatedProgram& program) {
     Register({path, program, {}});
+}
+
+void AnswerHostedBoxesWith(std::function<int(const HostedBox&)> answerer) {
+    std::lock_guard lock(answererLock);
+    boxAnswerer = std::move(answerer);
 }
 
 void RegisterHostProgram(const std::string& path, const std::vector<std::string>& hostProgram) {

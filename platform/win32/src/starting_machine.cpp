@@ -4,6 +4,7 @@
 #include "sim_state.h"
 #include "win32sim/desktop.h"
 #include "win32sim/machine.h"
+#include "win32sim/message_boxes.h"
 #include "win32sim/objects.h"
 #include "win32sim/processes.h"
 #include "win32sim/system.h"
@@ -121,7 +122,34 @@ bool JoinStartingMachine() {
         }
     }
     FollowClock(&Follow);
+    // Nobody sees this program's boxes here: the starting machine answers them.
+    win32sim::SetUnansweredMessageBoxHandler([](const win32sim::MessageBoxShown& shown) {
+        win32sim::HostedBox box;
+        box.kind = 2; // a message box
+        box.caption = shown.caption;
+        box.text = shown.text;
+        box.choice = (shown.type & 0xF) != MB_OK;
+        box.answer = IDOK;
+        return win32sim::ShowOnStartingMachine(box);
+    });
     return true;
+}
+
+int ShowOnStartingMachine(const HostedBox& box) {
+    std::lock_guard lock(linkLock);
+    if (!starter)
+        return box.choice ? 0 : box.answer;
+    if (!starter->Send("box " + std::to_string(GetTickCount()) + " " + std::to_string(box.kind) +
+                       (box.choice ? " 1 " : " 0 ") + std::to_string(box.answer) + " " +
+                       ToHexWord(box.caption) + " " + ToHexWord(box.text)))
+        Orphaned();
+    const auto line = starter->Receive();
+    if (!line)
+        Orphaned();
+    const auto w = SplitWords(*line);
+    if (w.size() != 2 || w[0] != "answer")
+        Orphaned();
+    return std::atoi(w[1].c_str());
 }
 
 void LeaveStartingMachine(DWORD exitCode) {

@@ -1,7 +1,14 @@
 // The virtual clock and the locale settings.
 #include "sim_fixture.h"
 
+#include "win32sim/machine.h"
+#include "win32sim/processes.h"
+
 #include <windows.h>
+
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -13,6 +20,37 @@ TEST_F(ClockTest, SleepAndAdvanceMoveTheTickCount) {
     EXPECT_EQ(GetTickCount(), 250u);
     win32sim::AdvanceClock(20000);
     EXPECT_EQ(GetTickCount(), 20250u);
+}
+
+TEST_F(ClockTest, AWatcherSeesEachMoveBeforeAndAfterOnItsOwnThread) {
+    win32sim::SimulatedProgram player;
+    player.idleAfter = 300;
+    player.windows.push_back({"PlayerMain", "Player"});
+    win32sim::RegisterProgram("C:\\Apps\\Player.exe", player);
+    std::vector<std::string> seen;
+    win32sim::WatchClock([&] {
+        seen.push_back(std::to_string(GetTickCount()) +
+                       (FindWindowA("PlayerMain", nullptr) ? " window" : ""));
+    });
+    Sleep(100);
+    Sleep(0); // no move
+    win32sim::WaitForInput(50);
+    std::thread([] { Sleep(1000); }).join();
+    char line[] = "C:\\Apps\\Player.exe";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    EXPECT_EQ(WaitForInputIdle(pi.hProcess, 5000), 0u);
+    EXPECT_EQ(seen, (std::vector<std::string>{"0", "100", "100", "150", "1150", "1450 window"}))
+        << "another thread's move is not watched; the wait's end is seen with its window";
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+
+    win32sim::ResetMachine();
+    Sleep(100);
+    EXPECT_EQ(seen.size(), 6u) << "a fresh machine has no watcher";
 }
 
 TEST_F(ClockTest, TickCountWrapsAt32Bits) {

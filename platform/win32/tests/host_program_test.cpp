@@ -82,6 +82,37 @@ TEST_F(HostProgramTest, RunsOnThisClockWithItsWindowOnThisDesktop) {
     Close(pi);
 }
 
+TEST_F(HostProgramTest, ItsBoxesAreAnsweredHereAtTheirTime) {
+    std::vector<win32sim::HostedBox> shown;
+    win32sim::AnswerHostedBoxesWith([&](const win32sim::HostedBox& box) {
+        shown.push_back(box);
+        return box.choice ? IDNO : box.answer;
+    });
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(Start("busy 200 tell Found busy 300 ask Replace? idle 100", pi));
+    EXPECT_EQ(WaitForInputIdle(pi.hProcess, 20000), static_cast<DWORD>(WAIT_FAILED))
+        << "it ended with the answer before it was idle";
+    EXPECT_EQ(ExitCode(pi), static_cast<DWORD>(IDNO));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].program, kPeer);
+    EXPECT_EQ(shown[0].text, "Found");
+    EXPECT_EQ(shown[0].caption, "Peer");
+    EXPECT_FALSE(shown[0].choice);
+    EXPECT_EQ(shown[0].answer, IDOK);
+    EXPECT_EQ(shown[0].time, 200u);
+    EXPECT_EQ(shown[1].text, "Replace?");
+    EXPECT_TRUE(shown[1].choice);
+    EXPECT_EQ(shown[1].time, 500u);
+    Close(pi);
+
+    // Without an answerer a box with a choice gets none.
+    win32sim::AnswerHostedBoxesWith(nullptr);
+    ASSERT_TRUE(Start("ask Again?", pi));
+    WaitForInputIdle(pi.hProcess, 1000);
+    EXPECT_EQ(ExitCode(pi), 0u);
+    Close(pi);
+}
+
 TEST_F(HostProgramTest, WaitingForInputIdle) {
     struct Case {
         const char* label;

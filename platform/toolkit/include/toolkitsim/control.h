@@ -53,6 +53,15 @@ void ClearBoxes();
 // with a choice and no answer left throws Failure.
 void QueueAnswer(int modalResult, DWORD afterMilliseconds = 0);
 int PendingAnswers();
+// Every box, with a choice or without, goes to the answerer instead of the queued answers; what
+// it returns is the answer (recorded in Boxes()). The box it gets holds the answer a box without
+// a choice gives by itself (0 for a box with a choice).
+void AnswerBoxesWith(std::function<int(const BoxRecord& box, bool choice)> answerer);
+
+// Called after a control's text changed or it was shown or hidden (a form too), for a watcher
+// that must see each state a window showed, also those replaced before the loop ran again. The
+// watch must not change controls; one that does is not called again from within.
+void WatchControls(std::function<void(TControl& control)> watch);
 
 // Popup menus: the next popup clicks the item of that name (searched through the menu's tree);
 // an empty name or no queued pick closes the menu without a choice.

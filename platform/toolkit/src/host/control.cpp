@@ -33,6 +33,9 @@ struct ScriptState {
     std::deque<std::string> picks;
     std::vector<std::string> popups;
     std::function<void(TCustomForm&)> modalHandler;
+    std::function<int(const toolkitsim::BoxRecord&, bool)> answerer;
+    std::function<void(TControl&)> watch;
+    bool watching = false;
 };
 
 ScriptState& Script() {
@@ -173,6 +176,14 @@ int AnswerBox(const BoxRequest& box) {
     r.text = box.text;
     r.dialogType = box.dialogType;
     r.buttons = box.buttons;
+    if (s.answerer) {
+        r.answer = box.choice ? 0 : box.defaultAnswer;
+        // Kept, since the answerer may reach the script again.
+        const auto answerer = s.answerer;
+        r.answer = answerer(r, box.choice);
+        Script().boxes.push_back(r);
+        return r.answer;
+    }
     if (!box.choice) {
         r.answer = box.defaultAnswer;
         s.boxes.push_back(r);
@@ -206,6 +217,16 @@ void PickFromMenu(TPopupMenu& menu, int, int) {
     if (!item)
         throw Failure("the popup menu " + menu.Name + " has no item " + name);
     item->Click();
+}
+
+void Watched(TControl& control) {
+    auto& s = Script();
+    if (!s.watch || s.watching)
+        return;
+    const auto watch = s.watch;
+    s.watching = true;
+    watch(control);
+    Script().watching = false;
 }
 
 } // namespace toolkit_detail::script
@@ -271,6 +292,14 @@ void QueueAnswer(int modalResult, DWORD afterMilliseconds) {
 
 int PendingAnswers() {
     return static_cast<int>(Script().answers.size());
+}
+
+void AnswerBoxesWith(std::function<int(const BoxRecord&, bool)> answerer) {
+    Script().answerer = std::move(answerer);
+}
+
+void WatchControls(std::function<void(TControl&)> watch) {
+    Script().watch = std::move(watch);
 }
 
 void QueueMenuPick(const std::string& itemName) {

@@ -1,6 +1,7 @@
 // Host presentation of forms and controls: forms are windows of the simulated desktop, nothing is
 // drawn, and the canvas's text metrics are deterministic functions of the font.
 #include "../internal.h"
+#include "script.h"
 
 #include "toolkit/stdctrls.h"
 
@@ -53,7 +54,10 @@ Extent FormFrame(const TCustomForm& form) {
     return Extent{2 * Border(style), 2 * Border(style) + CaptionBar(style)};
 }
 
-void ControlChanged(TControl&, Aspect) {}
+void ControlChanged(TControl& control, Aspect what) {
+    if (what == Aspect::Text || what == Aspect::Visible)
+        script::Watched(control);
+}
 
 void ControlGone(TControl&) {}
 

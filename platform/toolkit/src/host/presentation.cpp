@@ -39,6 +39,12 @@ void SetPresentedTopmost(HWND window, bool topmost) {
 
 void SetPresentedVisible(HWND window, bool visible) {
     ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+    for (TCustomForm* form : Forms()) {
+        if (form->HandleAllocated() && form->Handle() == window) {
+            script::Watched(*form);
+            break;
+        }
+    }
 }
 
 void ActivatePresented(HWND window) {

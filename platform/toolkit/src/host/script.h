@@ -9,5 +9,7 @@ namespace toolkit_detail::script {
 int AnswerBox(const BoxRequest& box);
 // Records the popup and clicks the scripted pick, if any.
 void PickFromMenu(TPopupMenu& menu, int x, int y);
+// Hands the control whose text changed, or that was shown or hidden, to the watch, if any.
+void Watched(TControl& control);
 
 } // namespace toolkit_detail::script

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,11 @@ void SetProgramPath(const std::string& windowsPath);
 void SetTickCount(DWORD milliseconds);
 void AdvanceClock(DWORD milliseconds);
 void SetLocalTime(const SYSTEMTIME& time);
+// Called on the thread that set it just before the clock moves on, and again once it moved and
+// the simulated programs' steps due by then ran, also inside a wait of the running program: a
+// watcher sees every state at the time it held. The watch itself must not move the clock. None:
+// nothing is called (after a reset).
+void WatchClock(std::function<void()> watch);
 
 // The user's locale.
 void SetDecimalSeparator(char separator);

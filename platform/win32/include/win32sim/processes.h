@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,5 +80,23 @@ void WaitForInput(DWORD milliseconds);
 bool JoinStartingMachine();
 // The program has ended with the exit code: its windows leave the starting process's desktop.
 void LeaveStartingMachine(DWORD exitCode);
+
+// A box that a program on the machine of the process that started it shows: that process
+// answers it. Its texts are the program's own bytes.
+struct HostedBox {
+    std::string program; // the program's path on the machine (the starting process fills it)
+    DWORD time = 0;      // the tick count when it came
+    int kind = 0;        // the toolkit's kind of box; MessageBoxA's are its message boxes
+    std::string caption;
+    std::string text;
+    bool choice = false; // more than an OK button
+    int answer = 0;      // without a choice, the answer it gives by itself
+};
+// In such a program: shows the box on the starting machine and returns its answer. Every
+// MessageBoxA without a scripted answer goes there too, once the machine was joined.
+int ShowOnStartingMachine(const HostedBox& box);
+// In the starting process: the answerer of the boxes of its host programs. Without one, a box
+// takes the answer it gives by itself (a box with a choice, none: 0).
+void AnswerHostedBoxesWith(std::function<int(const HostedBox&)> answerer);
 
 } // namespace win32sim

@@ -2,8 +2,10 @@
 // it takes over the machine that started it and does the steps its simulated command line
 // names, one after another: "busy <ms>" (Sleep), "idle <ms>" (its loop waits for input),
 // "window <class> <caption>", "caption <text>" (of that window), "write <path>" (a file holding
-// "done"), "signal <event name>", "abort", "exit <code>", and "report <code> <host status>"
-// (reports one exit code, then ends with another, as a sanitizer's finding at the end does).
+// "done"), "signal <event name>", "abort", "exit <code>", "report <code> <host status>"
+// (reports one exit code, then ends with another, as a sanitizer's finding at the end does),
+// "ask <text>" (a Yes/No MessageBoxA captioned "Peer"; it ends with the answer as its exit
+// code) and "tell <text>" (an OK box).
 #include "win32sim/desktop.h"
 #include "win32sim/processes.h"
 
@@ -44,6 +46,12 @@ int main() {
             const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, a.c_str());
             SetEvent(event);
             CloseHandle(event);
+        } else if (step == "ask" && words >> a) {
+            const int answer = MessageBoxA(nullptr, a.c_str(), "Peer", MB_YESNO);
+            win32sim::LeaveStartingMachine(static_cast<DWORD>(answer));
+            return answer;
+        } else if (step == "tell" && words >> a) {
+            MessageBoxA(nullptr, a.c_str(), "Peer", MB_OK);
         } else if (step == "abort") {
             std::abort();
         } else if (step == "report" && words >> a >> b) {
