@@ -3,6 +3,7 @@
 
 #include "cp1251.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -164,7 +165,7 @@ constexpr Form kForms[] = {
     {"expect", 1, 1000},
     {"expect-not", 1, 1000},
     {"exit", 0, 0},
-    {"file", 1, 1},
+    {"file", 1, 4},
     // The settings dialog and the other dialogs, as the user works them.
     {"setting", 3, 3},
     {"settings", 0, 0},
@@ -176,9 +177,83 @@ constexpr Form kForms[] = {
     {"input", 1, 1},
     {"input-cancel", 0, 0},
     {"choose", 2, 2},
+    {"type", 1, 1000},
+    {"key", 1, 1},
+    {"open-file", 1, 1},
+    {"open-file-cancel", 0, 0},
+    {"colour", 1, 1},
+    {"colour-cancel", 0, 0},
+    {"track", 2, 2},
+    {"menu", 1, 1},
+    {"restart", 0, 0},
+    {"show", 1, 1},
+    {"drive", 1, 1},
+    {"dblclick", 1, 1},
+    {"drag", 3, 3},
+    {"look", 1, 1},
+    {"move", 3, 3},
+    {"resize", 3, 3},
 
     {"close", 0, 1},
 };
+
+// The keys a scenario names, as the keyboard's virtual-key codes.
+struct KeyName {
+    const char* name;
+    unsigned vk;
+};
+constexpr KeyName kKeys[] = {
+    {"Enter", 0x0D},    {"Esc", 0x1B},  {"Tab", 0x09},  {"Backspace", 0x08}, {"Space", 0x20},
+    {"Del", 0x2E},      {"Ins", 0x2D},  {"Home", 0x24}, {"End", 0x23},       {"PageUp", 0x21},
+    {"PageDown", 0x22}, {"Left", 0x25}, {"Up", 0x26},   {"Right", 0x27},     {"Down", 0x28},
+};
+
+// "Enter", "ctrl+Del", "shift+Tab", "alt+F4", "A", "5", "F2": the key and its modifiers.
+bool ParseKey(const std::string& text, Action& action) {
+    std::string rest = text;
+    action.modifiers = 0;
+    const std::pair<const char*, unsigned> modifiers[] = {
+        {"shift+", kShift}, {"ctrl+", kCtrl}, {"alt+", kAlt}};
+    for (bool found = true; found;) {
+        found = false;
+        for (const auto& [prefix, bit] : modifiers) {
+            const std::size_t n = std::char_traits<char>::length(prefix);
+            if (rest.size() > n && cp1251::EqualNoCase(rest.substr(0, n), prefix)) {
+                action.modifiers |= bit;
+                rest.erase(0, n);
+                found = true;
+            }
+        }
+    }
+    for (const KeyName& k : kKeys)
+        if (cp1251::EqualNoCase(rest, k.name)) {
+            action.vk = k.vk;
+            return true;
+        }
+    if (rest.size() == 1 &&
+        ((rest[0] >= '0' && rest[0] <= '9') || (rest[0] >= 'A' && rest[0] <= 'Z') ||
+         (rest[0] >= 'a' && rest[0] <= 'z'))) {
+        action.vk = static_cast<unsigned char>(rest[0] >= 'a' ? rest[0] - 32 : rest[0]);
+        return true;
+    }
+    int f = 0;
+    if (rest.size() >= 2 && (rest[0] == 'F' || rest[0] == 'f') && ParseNumber(rest.substr(1), f) &&
+        f >= 1 && f <= 12) {
+        action.vk = 0x70 + static_cast<unsigned>(f) - 1;
+        return true;
+    }
+    return false;
+}
+
+// "#RRGGBB", as colour pickers write it, as the toolkit's colour value (blue in the high byte).
+bool ParseColour(const std::string& text, unsigned& colour) {
+    if (text.size() != 7 || text[0] != '#' ||
+        text.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
+        return false;
+    const unsigned long rgb = std::strtoul(text.c_str() + 1, nullptr, 16);
+    colour = static_cast<unsigned>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
+    return true;
+}
 
 } // namespace
 
@@ -269,6 +344,17 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
             else
                 action.row.text = row[0];
             action.text = afterColumn.substr(textAt);
+        } else if (action.verb == "type") {
+            // The text is the rest of the line as written, as the user types it.
+            std::size_t at = 0;
+            if (!Words(action.rest, action.words, 1, &at) || action.words.empty())
+                return fail("type <control> <text>");
+            action.target = action.words[0];
+            action.text = action.rest.substr(at);
+            const std::size_t start = action.text.find_first_not_of(" \t");
+            action.text = start == std::string::npos ? "" : action.text.substr(start);
+            if (action.text.empty())
+                return fail("nothing to type");
         } else if (!Words(action.rest, action.words)) {
             return fail("a quote is not closed");
         } else if (action.words.size() < form->least || action.words.size() > form->most) {
@@ -322,8 +408,75 @@ bool ParseScenario(const std::string& text, Scenario& scenario, std::string* err
             if (action.words.size() == 2)
                 action.text = action.words[1];
         }
-        if (action.verb == "input")
+        if (action.verb == "input" || action.verb == "open-file" || action.verb == "show")
             action.text = action.words[0];
+        if (action.verb == "key" && !ParseKey(action.words[0], action))
+            return fail(
+                "not a key: " + action.words[0] +
+                " (Enter, Esc, Tab, Del, an arrow, a letter, F1 ... with shift+, ctrl+, alt+)");
+        if (action.verb == "colour" && !ParseColour(action.words[0], action.colour))
+            return fail("not a colour: " + action.words[0] + " (#RRGGBB)");
+        if (action.verb == "track") {
+            action.target = action.words[0];
+            int position = 0;
+            const std::string& p = action.words[1];
+            if (!ParseNumber(p[0] == '-' ? p.substr(1) : p, position))
+                return fail("not a position: " + p);
+            action.position = p[0] == '-' ? -position : position;
+        }
+        if (action.verb == "menu" || action.verb == "dblclick" || action.verb == "look")
+            action.target = action.words[0];
+        if (action.verb == "resize") {
+            action.target = action.words[0];
+            if (!ParseNumber(action.words[1], action.col) ||
+                !ParseNumber(action.words[2], action.position) || action.col == 0 ||
+                action.position == 0)
+                return fail("resize <dialog> <width> <height>, in pixels");
+        }
+        if (action.verb == "move") {
+            action.target = action.words[0];
+            const auto signedNumber = [](const std::string& t, int& n) {
+                const bool minus = !t.empty() && t[0] == '-';
+                if (!ParseNumber(minus ? t.substr(1) : t, n))
+                    return false;
+                n = minus ? -n : n;
+                return true;
+            };
+            if (!signedNumber(action.words[1], action.col) ||
+                !signedNumber(action.words[2], action.position))
+                return fail("move <window> <right> <down>, in pixels");
+        }
+        if (action.verb == "drag") {
+            action.target = action.words[0];
+            action.row.byNumber = true;
+            if (!ParseNumber(action.words[1], action.row.number) ||
+                !ParseNumber(action.words[2], action.position))
+                return fail("drag <grid> <row number> <row number>");
+        }
+        if (action.verb == "drive") {
+            std::string d = action.words[0];
+            if (d.size() == 2 && d[1] == ':')
+                d.pop_back();
+            if (d.size() != 1 || !std::isalpha(static_cast<unsigned char>(d[0])) ||
+                std::toupper(static_cast<unsigned char>(d[0])) == 'C')
+                return fail("drive <letter>, a letter other than C");
+            action.text =
+                std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(d[0])))) +
+                ":";
+        }
+        if (action.verb == "file") {
+            for (std::size_t i = 1; i < action.words.size(); ++i) {
+                const std::string& mark = action.words[i];
+                if (mark == "hidden")
+                    action.attributes |= kHidden;
+                else if (mark == "system")
+                    action.attributes |= kSystem;
+                else if (mark == "readonly")
+                    action.attributes |= kReadOnly;
+                else
+                    return fail("file <path> [hidden] [system] [readonly], not " + mark);
+            }
+        }
         if (action.verb == "answer") {
             const std::string& a = action.words[0];
             if (a != "yes" && a != "no" && a != "ok" && a != "cancel")

@@ -16,6 +16,20 @@
 //   input <text> | input-cancel      the answer of the next input box
 //   answer yes|no|ok|cancel          the answer of the next question or message box
 //   close [<dialog>]                 the title bar's close button (the dialog in front)
+//   type <control> <text>            the text typed into the control, key by key
+//   key <key>                        a key pressed on the focused control ("ctrl+Del")
+//   open-file <path> | open-file-cancel  the answer of the next file-open dialog
+//   colour #RRGGBB | colour-cancel   the answer of the next colour dialog
+//   track <track bar> <position>     the track bar's thumb dragged to the position
+//   menu <item>                      an item of the tray menu
+//   restart                          the program exits from its tray menu and starts again
+//   show <path>                      a file of the drive printed in the report
+//   drive <letter>                   a further drive, empty at first
+//   dblclick <control>               a double click on the control
+//   drag <grid> <row> <row>          a row dragged to another row's place
+//   look <window>                    an on-screen window's place, size and colour reported
+//   move <window> <right> <down>     a dialog or on-screen window dragged by the mouse
+//   resize <dialog> <width> <height> a dialog's border dragged to the size
 // A control the user cannot reach (hidden, on a page not shown, disabled, behind another
 // dialog) fails the action.
 #pragma once
@@ -49,7 +63,18 @@ struct Action {
     RowChoice row;
     int col = 0;
     std::string text;
+    // key: the virtual key and its modifiers.
+    unsigned vk = 0;
+    unsigned modifiers = 0;
+    unsigned colour = 0;     // colour: as the toolkit holds colours, blue in the high byte
+    int position = 0;        // track; drag: the row dropped on; move: down (col: right)
+    unsigned attributes = 0; // file
 };
+
+// The modifiers of a key.
+constexpr unsigned kShift = 1, kCtrl = 2, kAlt = 4;
+// The attributes of a file put on the drive.
+constexpr unsigned kHidden = 1, kSystem = 2, kReadOnly = 4;
 
 // Settings written into the program folder's config.ini before the program starts.
 struct Setting {

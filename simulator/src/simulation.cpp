@@ -2,6 +2,7 @@
 #include "simulation.h"
 
 #include "dialog_forms.h"
+#include "file_report.h"
 #include "dialogs.h"
 #include "form_bar.h"
 #include "form_info.h"
@@ -38,6 +39,7 @@
 #include <optional>
 #include <ostream>
 #include <set>
+#include <tuple>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -404,6 +406,10 @@ private:
             } else if (auto* edit = dynamic_cast<TCustomEdit*>(c)) {
                 if (edit->Visible)
                     text += " text \"" + std::string(edit->Text) + "\"";
+            } else if (auto* combo = dynamic_cast<TComboBox*>(c)) {
+                // The wizards' fields, by name: what was chosen or typed in each.
+                if (combo->Visible)
+                    text += " " + combo->Name + " \"" + std::string(combo->Text) + "\"";
             } else if (auto* gauge = dynamic_cast<TCGauge*>(c)) {
                 text += " bar " + std::to_string(static_cast<int>(gauge->Progress));
             }
@@ -525,6 +531,19 @@ public:
     // Files the scenario put on the drive are not the program's doing.
     void TakeFiles() { files_ = Snapshot(root_); }
 
+    // The program has ended and starts again: the toolkit's records and the windows begin anew.
+    void Restarted() {
+        boxes_ = 0;
+        dialogs_ = 0;
+        for (int kind = 0; kind < FormSlotCount; ++kind) {
+            screen_[kind].clear();
+            shows_[kind] = 0;
+            latest_[kind] = {};
+        }
+        grids_.clear();
+        capture_ = 0;
+    }
+
 private:
     void Files() {
         auto now = Snapshot(root_);
@@ -565,7 +584,7 @@ private:
 class Run {
 public:
     Run(const Scenario& scenario, RunResult& result, std::ostream& out, fs::path root)
-        : scenario_(scenario), result_(result), watcher_(result, out, std::move(root)) {}
+        : scenario_(scenario), result_(result), watcher_(result, out, root), root_(root) {}
 
     // Every program's questions take the scenario's answers in order; boxes without a choice
     // take their own.
@@ -589,10 +608,14 @@ public:
         });
     }
 
+    // Answers, files and drives due at a start are there before the start-up asks.
+    static bool AtTheStart(const Action& action) {
+        return action.verb == "answer" || action.verb == "file" || action.verb == "drive";
+    }
+
     void Schedule() {
         for (const Action& action : scenario_.actions) {
-            // Answers and files due at the start are there before the start-up asks.
-            if (action.at == 0 && (action.verb == "answer" || action.verb == "file"))
+            if (action.at == 0 && AtTheStart(action))
                 Perform(action);
             else
                 timeline_.push_back(&action);
@@ -625,7 +648,7 @@ private:
     // is due once the loop runs again after this one began, when it has returned or when the
     // dialog it opened waits for the user.
     void ScheduleNext(unsigned previousAt) {
-        if (cut_)
+        if (cut_ || restarting_)
             return;
         if (next_ == timeline_.size()) {
             toolkitsim::At(scenario_.end - previousAt + kTick, [this] {
@@ -758,9 +781,37 @@ private:
             toolkitsim::QueueDialogCancel(toolkitsim::DialogKind::Input);
             ++dialogAnswers_;
             watcher_.Note("> the next input box is cancelled");
+        } else if (a.verb == "open-file") {
+            toolkitsim::QueueOpenFile(a.text);
+            ++dialogAnswers_;
+            watcher_.Note("> the next file-open dialog is answered " + a.text);
+        } else if (a.verb == "open-file-cancel") {
+            toolkitsim::QueueDialogCancel(toolkitsim::DialogKind::Open);
+            ++dialogAnswers_;
+            watcher_.Note("> the next file-open dialog is cancelled");
+        } else if (a.verb == "colour") {
+            toolkitsim::QueueColor(static_cast<TColor>(a.colour));
+            ++dialogAnswers_;
+            watcher_.Note("> the next colour dialog is answered " + a.words[0]);
+        } else if (a.verb == "colour-cancel") {
+            toolkitsim::QueueDialogCancel(toolkitsim::DialogKind::Color);
+            ++dialogAnswers_;
+            watcher_.Note("> the next colour dialog is cancelled");
+        } else if (a.verb == "menu") {
+            Menu(a);
+        } else if (a.verb == "restart") {
+            Restart(a);
+        } else if (a.verb == "show") {
+            Show(a);
+        } else if (a.verb == "drive") {
+            Drive(a);
+        } else if (a.verb == "look") {
+            Look(a);
         } else if (a.verb == "tab" || a.verb == "select" || a.verb == "learn" ||
                    a.verb == "click" || a.verb == "edit" || a.verb == "choose" ||
-                   a.verb == "close") {
+                   a.verb == "close" || a.verb == "type" || a.verb == "key" || a.verb == "track" ||
+                   a.verb == "dblclick" || a.verb == "drag" || a.verb == "move" ||
+                   a.verb == "resize") {
             try {
                 DialogAction(a);
             } catch (const toolkitsim::Failure& e) {
@@ -773,22 +824,253 @@ private:
         }
     }
 
-    // A file on the simulated drive, such as an installed program that the search finds.
+    // A file on the simulated drive, such as an installed program that the search finds; one
+    // already there keeps its contents and takes the attributes.
     void PutOnDrive(const Action& a) {
         const std::string host = win32sim::HostPath(a.words[0]);
         std::error_code error;
         if (!host.empty())
             fs::create_directories(fs::path(host).parent_path(), error);
-        std::ofstream out(host, std::ios::binary | std::ios::trunc);
-        if (host.empty() || error || !(out << "MZ")) {
-            Fail(a, "cannot put " + a.words[0] + " on the simulated drive");
-            return;
+        if (host.empty() || error || !fs::is_regular_file(host)) {
+            std::ofstream out(host, std::ios::binary | std::ios::trunc);
+            if (host.empty() || error || !(out << "MZ")) {
+                Fail(a, "cannot put " + a.words[0] + " on the simulated drive");
+                return;
+            }
         }
-        out.close();
+        std::string marks;
+        if (a.attributes != 0) {
+            DWORD attributes = 0;
+            for (const auto& [bit, value, name] :
+                 {std::tuple{kReadOnly, DWORD{FILE_ATTRIBUTE_READONLY}, "read-only"},
+                  std::tuple{kHidden, DWORD{FILE_ATTRIBUTE_HIDDEN}, "hidden"},
+                  std::tuple{kSystem, DWORD{FILE_ATTRIBUTE_SYSTEM}, "system"}})
+                if ((a.attributes & bit) != 0) {
+                    attributes |= value;
+                    marks += std::string(marks.empty() ? ", " : " and ") + name;
+                }
+            if (!SetFileAttributesA(a.words[0].c_str(), attributes)) {
+                Fail(a, "cannot mark " + a.words[0] + marks.substr(1));
+                return;
+            }
+        }
         watcher_.TakeFiles();
-        watcher_.Note("> the file " + a.words[0] + " is on the drive");
+        watcher_.Note("> the file " + a.words[0] + " is on the drive" + marks);
     }
 
+    // A further drive, an empty folder of the run's own.
+    void Drive(const Action& a) {
+        const char letter = a.text[0];
+        if (!win32sim::HostPath(a.text + "\\").empty()) {
+            Fail(a, "the drive " + a.text + " is there already");
+            return;
+        }
+        const fs::path folder = root_.string() + "-" + std::string(1, letter);
+        std::error_code error;
+        fs::create_directories(folder, error);
+        if (error) {
+            Fail(a, "cannot make a folder for the drive " + a.text + ": " + error.message());
+            return;
+        }
+        drives_.push_back(folder);
+        win32sim::MapDrive(letter, folder.string());
+        watcher_.Note("> the drive " + a.text + " is there, empty");
+    }
+
+    // A file of the drive in the report, for expectations to check what the program wrote.
+    void Show(const Action& a) {
+        const std::string host = win32sim::HostPath(a.text);
+        std::ifstream in(host, std::ios::binary);
+        if (host.empty() || !fs::is_regular_file(host) || !in) {
+            Fail(a, "no file " + a.text + " on the simulated drive");
+            return;
+        }
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        watcher_.Note("> the file " + a.text + " is shown");
+        std::vector<std::string> lines = FileLines(a.text, bytes);
+        // The attributes a user sees in the file's properties, on its first line.
+        const DWORD attributes = GetFileAttributesA(a.text.c_str());
+        for (const auto& [value, name] : {std::pair{DWORD{FILE_ATTRIBUTE_READONLY}, "read-only"},
+                                          std::pair{DWORD{FILE_ATTRIBUTE_HIDDEN}, "hidden"},
+                                          std::pair{DWORD{FILE_ATTRIBUTE_SYSTEM}, "system"}})
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & value) != 0)
+                lines.front() += std::string(", ") + name;
+        for (const std::string& line : lines)
+            watcher_.Print(line);
+    }
+
+    // An item of the tray menu, by its name or its caption.
+    void Menu(const Action& a) {
+        if (FMain == nullptr) {
+            Fail(a, "the program has no tray menu now");
+            return;
+        }
+        TMenuItem* item = nullptr;
+        for (TMenuItem* m :
+             {FMain->NHelp, FMain->NPlayList, FMain->NParam, FMain->NSearchAppl, FMain->NExit}) {
+            std::string caption = m->Caption;
+            std::erase(caption, '&');
+            if (cp1251::EqualNoCase(m->Name, a.target) || cp1251::EqualNoCase(caption, a.target))
+                item = m;
+        }
+        if (item == nullptr) {
+            Fail(a, "no item \"" + a.target +
+                        "\" in the tray menu (NHelp, NPlayList, NParam, NSearchAppl, NExit)");
+            return;
+        }
+        const std::string name = "\"" + item->Name + "\" \"" + std::string(item->Caption) + "\"";
+        if (!item->Enabled) {
+            Fail(a, "the tray menu's " + name + " is disabled");
+            return;
+        }
+        // The search window waits for its user in a process of its own, and the tray program
+        // waits for it to go: nothing of a scenario reaches it.
+        if (item == FMain->NSearchAppl) {
+            Fail(a, "the search window cannot be worked in a scenario");
+            return;
+        }
+        watcher_.Note("> the tray menu's " + name);
+        toolkitsim::ClickItem(*item);
+    }
+
+    // An on-screen window as the user sees it: where, how large, in which colour.
+    void Look(const Action& a) {
+        for (int kind = 0; kind < FormSlotCount; ++kind) {
+            if (!cp1251::EqualNoCase(kKindNames[kind], a.target))
+                continue;
+            TForm* form = Runtime.FormSlots[static_cast<std::size_t>(kind)].Form;
+            if (form == nullptr || !form->Visible) {
+                Fail(a, std::string("the ") + kKindNames[kind] + " window is not on the screen");
+                return;
+            }
+            // The text's colour: the first label's, else the form's own.
+            TColor colour = form->Font.Color;
+            for (int i = 0; i < form->ComponentCount(); ++i)
+                if (auto* label = dynamic_cast<TLabel*>(form->Components(i))) {
+                    colour = label->Font.Color;
+                    break;
+                }
+            const std::string rgb = ColourName(colour);
+            watcher_.Note("> a look at the " + std::string(kKindNames[kind]) + " window");
+            watcher_.Print(std::string(kKindNames[kind]) + " window at " +
+                           std::to_string(static_cast<int>(form->Left)) + "," +
+                           std::to_string(static_cast<int>(form->Top)) + " size " +
+                           std::to_string(static_cast<int>(form->Width)) + "x" +
+                           std::to_string(static_cast<int>(form->Height)) + ", text colour " + rgb);
+            return;
+        }
+        // A control of the forms in front: what the user sees of it.
+        TControl* control = dynamic_cast<TControl*>(Named(a.target));
+        if (control == nullptr) {
+            Fail(a, "no on-screen window or control \"" + a.target +
+                        "\" (info, bar, clock, list, input, settings, or a control's name)");
+            return;
+        }
+        // A control behind another dialog or disabled is seen; one not showing is not.
+        if (const std::string why = Unreachable(*control);
+            why.find(" is not showing") != std::string::npos) {
+            Fail(a, why);
+            return;
+        }
+        std::string seen = control->Name;
+        if (auto* box = dynamic_cast<TCheckBox*>(control))
+            seen += box->Checked ? " checked" : " not checked";
+        else if (auto* radio = dynamic_cast<TRadioButton*>(control))
+            seen += radio->Checked ? " chosen" : " not chosen";
+        else if (auto* bar = dynamic_cast<TTrackBar*>(control))
+            seen += " at " + std::to_string(static_cast<int>(bar->Position)) + " of " +
+                    std::to_string(static_cast<int>(bar->Min)) + " to " +
+                    std::to_string(static_cast<int>(bar->Max));
+        else if (auto* edit = dynamic_cast<TCustomEdit*>(control))
+            seen += " text \"" + std::string(edit->Text) + "\"";
+        else if (auto* combo = dynamic_cast<TComboBox*>(control))
+            seen += " text \"" + std::string(combo->Text) + "\"";
+        else if (auto* list = dynamic_cast<TListBox*>(control)) {
+            seen += " [";
+            for (int i = 0; i < list->Items.Count(); ++i)
+                seen += (i ? ", \"" : "\"") + list->Items[i] + "\"";
+            seen += "]";
+            if (list->ItemIndex >= 0)
+                seen += " selected \"" + list->Items[list->ItemIndex] + "\"";
+        } else
+            seen += " colour " + ColourName(control->Color);
+        const std::string caption = control->Caption;
+        if (!caption.empty() && dynamic_cast<TCustomEdit*>(control) == nullptr)
+            seen += " \"" + caption + "\"";
+        if (!control->GetEnabled())
+            seen += ", disabled";
+        watcher_.Note("> a look at " + control->Name);
+        watcher_.Print(seen);
+    }
+
+    // As the user would tell a colour: #RRGGBB; a system colour follows the desktop's scheme,
+    // its number says which.
+    static std::string ColourName(TColor colour) {
+        const auto value = static_cast<unsigned>(colour);
+        const unsigned bgr = value & 0xFFFFFF;
+        char text[32];
+        if ((value & 0xFF000000) != 0)
+            std::snprintf(text, sizeof text, "system colour %u", bgr);
+        else
+            std::snprintf(text, sizeof text, "#%02X%02X%02X", bgr & 0xFF, (bgr >> 8) & 0xFF,
+                          bgr >> 16);
+        return text;
+    }
+
+    // The tray menu's exit; the program then starts again on this machine (RunScenario).
+    void Restart(const Action& a) {
+        if (FMain == nullptr) {
+            Fail(a, "the program has no tray menu now");
+            return;
+        }
+        if (const auto open = OpenDialogs(); !open.empty()) {
+            Fail(a, "the dialog " + open.front()->Name + " is open: close it first");
+            return;
+        }
+        watcher_.Note("> exit from the tray menu, to start again");
+        restarting_ = true;
+        restartAt_ = a.at;
+        toolkitsim::ClickItem(*FMain->NExit);
+    }
+
+public:
+    bool Restarting() const { return restarting_; }
+
+    // The program ended for a restart: what it left undone is told, the toolkit and the
+    // program's state begin anew on the same machine, and the next actions are scheduled.
+    void StartAgain() {
+        restarting_ = false;
+        watcher_.Look();
+        if (!answers_.empty())
+            result_.failures.push_back(std::to_string(answers_.size()) +
+                                       " answer(s) of the scenario never used before the restart");
+        answers_.clear();
+        if (UnusedDialogAnswers() > 0)
+            result_.failures.push_back(std::to_string(UnusedDialogAnswers()) +
+                                       " answer(s) for input, file or colour dialogs never used "
+                                       "before the restart");
+        toolkitsim::Reset();
+        AnswerBoxes();
+        toolkitsim::WatchControls([this](TControl& control) { watcher_.Changed(control); });
+        ResetRuntimeState();
+        dialogAnswers_ = 0;
+        watcher_.Restarted();
+        watcher_.Note("> Tavrin RC starts again from " + std::string(kProgramFolder));
+        while (next_ < timeline_.size() && timeline_[next_]->at == restartAt_ &&
+               AtTheStart(*timeline_[next_]))
+            Perform(*timeline_[next_++]);
+        toolkitsim::At(0, [this] { watcher_.Look(); });
+        ScheduleNext(restartAt_);
+    }
+
+    // The virtual time this start may take for the scenario's own waits.
+    DWORD Budget() const { return scenario_.end - restartAt_ + 10 * kTick; }
+
+    // The folders of the further drives, for the end of the run.
+    const std::vector<fs::path>& Drives() const { return drives_; }
+
+private:
     // The open dialogs, the one in front first.
     static std::vector<TDialogForm*> OpenDialogs() {
         std::vector<TDialogForm*> open;
@@ -802,14 +1084,20 @@ private:
     // none after a failure.
     template <class T>
     T* Find(const Action& a, const std::string& name, const char* kind) {
-        const auto open = OpenDialogs();
+        const auto open = FormsInFront();
         if (open.empty()) {
             Fail(a, "no dialog is open");
             return nullptr;
         }
-        for (TDialogForm* dialog : open) {
+        // "FInfo.lblMsgtext": a control of that form, where forms name theirs alike.
+        const std::size_t dot = name.find('.');
+        for (TCustomForm* dialog : open) {
+            if (dot != std::string::npos && !cp1251::EqualNoCase(dialog->Name, name.substr(0, dot)))
+                continue;
             TComponent* found =
-                cp1251::EqualNoCase(dialog->Name, name) ? dialog : dialog->FindComponent(name);
+                dot != std::string::npos ? dialog->FindComponent(name.substr(dot + 1))
+                : cp1251::EqualNoCase(dialog->Name, name) ? dialog
+                                                          : dialog->FindComponent(name);
             if (found == nullptr)
                 continue;
             if (auto* wanted = dynamic_cast<T*>(found))
@@ -906,6 +1194,8 @@ private:
             watcher_.Note("> tab " + std::to_string(tab) + " \"" +
                           std::string(pages->TabPage(tab)->Caption) + "\"");
             toolkitsim::ClickTab(*pages, tab);
+        } else if (a.verb == "select" && dynamic_cast<TListBox*>(Named(a.target)) != nullptr) {
+            SelectItem(a);
         } else if (a.verb == "select" || a.verb == "learn") {
             TCustomGrid* grid = nullptr;
             if (a.verb == "learn") {
@@ -926,9 +1216,11 @@ private:
             if (a.verb == "learn") {
                 // A double click on the row learns its code from the next press.
                 watcher_.Note("> double click on " + where);
+                Focus(*grid);
                 toolkitsim::DblClickCell(*grid, grid->FixedCols(), row);
             } else {
                 watcher_.Note("> click on " + where);
+                Focus(*grid);
                 toolkitsim::ClickCell(*grid, grid->FixedCols(), row);
             }
         } else if (a.verb == "edit") {
@@ -943,6 +1235,7 @@ private:
                 return;
             }
             watcher_.Note("> " + cell + " edited to \"" + a.text + "\"");
+            Focus(*grid);
             if (!toolkitsim::EditCell(*grid, a.col, row, a.text))
                 Fail(a, "the cell, " + cell + ", cannot be edited or refused the text");
         } else if (a.verb == "click") {
@@ -950,6 +1243,7 @@ private:
                 const std::string caption = control->Caption;
                 watcher_.Note("> click on " + control->Name +
                               (caption.empty() ? "" : " \"" + caption + "\""));
+                Focus(*control);
                 toolkitsim::Click(*control);
             }
         } else if (a.verb == "choose") {
@@ -963,7 +1257,11 @@ private:
                     return;
                 }
             }
-            Fail(a, "no item \"" + a.text + "\" in " + combo->Name);
+            std::string items;
+            for (int i = 0; i < combo->Items.Count(); ++i)
+                items += (i ? ", \"" : "\"") + combo->Items[i] + "\"";
+            Fail(a, "no item \"" + a.text + "\" in " + combo->Name +
+                        (items.empty() ? ", which has none" : ", only " + items));
         } else if (a.verb == "close") {
             const auto open = OpenDialogs();
             TDialogForm* dialog = nullptr;
@@ -980,7 +1278,149 @@ private:
             // What the title bar's close button sends.
             watcher_.Note("> the title bar closes " + dialog->Name);
             SendMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+        } else if (a.verb == "dblclick") {
+            if (TControl* control = Reach<TControl>(a, a.target, "a control")) {
+                watcher_.Note("> double click on " + control->Name);
+                Focus(*control);
+                toolkitsim::DblClick(*control);
+            }
+        } else if (a.verb == "drag") {
+            TCustomGrid* grid = Reach<TCustomGrid>(a, a.target, "a grid");
+            const int from = grid == nullptr ? -1 : RowOf(a, *grid);
+            if (from < 0)
+                return;
+            Action to = a;
+            to.row.number = a.position;
+            if (RowOf(to, *grid) < 0)
+                return;
+            watcher_.Note("> row " + std::to_string(from) + " of " + grid->Name +
+                          " dragged to row " + std::to_string(a.position));
+            toolkitsim::DragRow(*grid, from, a.position);
+        } else if (a.verb == "move") {
+            // Pressed in the middle, dragged by the distance, let go.
+            TCustomForm* form = Reach<TCustomForm>(a, a.target, "a dialog or on-screen window");
+            if (form == nullptr)
+                return;
+            const int x = form->ClientWidth / 2, y = form->ClientHeight / 2;
+            watcher_.Note("> " + form->Name + " dragged by " + std::to_string(a.col) + "," +
+                          std::to_string(a.position));
+            toolkitsim::MouseDown(*form, mbLeft, x, y, {ssLeft});
+            toolkitsim::MouseMove(*form, x + a.col, y + a.position, {ssLeft});
+            toolkitsim::MouseUp(*form, mbLeft, x + a.col, y + a.position);
+        } else if (a.verb == "resize") {
+            TCustomForm* form = Reach<TCustomForm>(a, a.target, "a dialog");
+            if (form == nullptr)
+                return;
+            const TFormBorderStyle border = form->BorderStyle;
+            if (border != bsSizeable && border != bsSizeToolWin) {
+                Fail(a, "\"" + form->Name + "\" has no border to size it by");
+                return;
+            }
+            // The border dragged until the window has the size.
+            watcher_.Note("> " + form->Name + " sized to " + std::to_string(a.col) + "x" +
+                          std::to_string(a.position));
+            form->SetBounds(form->Left, form->Top, a.col, a.position);
+        } else if (a.verb == "type") {
+            // Key by key through the control's own key handling, so that its filters apply.
+            if (auto* control = Reach<TWinControl>(a, a.target, "a control that takes typing")) {
+                watcher_.Note("> \"" + a.text + "\" typed into " + control->Name);
+                toolkitsim::TypeText(*control, a.text);
+            }
+        } else if (a.verb == "key") {
+            const auto front = FormsInFront();
+            if (front.empty()) {
+                Fail(a, "no dialog or on-screen window takes keys now");
+                return;
+            }
+            TCustomForm& form = *front.front();
+            TShiftState shift;
+            if ((a.modifiers & kShift) != 0)
+                shift << ssShift;
+            if ((a.modifiers & kCtrl) != 0)
+                shift << ssCtrl;
+            if ((a.modifiers & kAlt) != 0)
+                shift << ssAlt;
+            const TWinControl* focused = form.ActiveControl;
+            watcher_.Note("> key " + a.words[0] + " on " +
+                          (focused != nullptr ? focused->Name : form.Name));
+            toolkitsim::PressKey(form, static_cast<WORD>(a.vk), shift);
+        } else if (a.verb == "track") {
+            TTrackBar* bar = Reach<TTrackBar>(a, a.target, "a track bar");
+            if (bar == nullptr)
+                return;
+            if (a.position < bar->Min || a.position > bar->Max) {
+                Fail(a, "\"" + bar->Name + "\" goes from " + std::to_string(bar->Min) + " to " +
+                            std::to_string(bar->Max) + ", not to " + std::to_string(a.position));
+                return;
+            }
+            watcher_.Note("> " + bar->Name + " moved from " + std::to_string(bar->Position) +
+                          " to " + std::to_string(a.position));
+            toolkitsim::MoveTrackBar(*bar, a.position);
         }
+    }
+
+    // A click gives the focus to the controls that take it, so that keys then go to them.
+    static void Focus(TControl& control) {
+        auto* c = dynamic_cast<TWinControl*>(&control);
+        const bool takesFocus =
+            dynamic_cast<TCustomGrid*>(c) != nullptr || dynamic_cast<TListBox*>(c) != nullptr ||
+            dynamic_cast<TCustomEdit*>(c) != nullptr || dynamic_cast<TComboBox*>(c) != nullptr ||
+            dynamic_cast<TButton*>(c) != nullptr || dynamic_cast<TCheckBox*>(c) != nullptr ||
+            dynamic_cast<TRadioButton*>(c) != nullptr || dynamic_cast<TTrackBar*>(c) != nullptr;
+        if (takesFocus && c->CanFocus())
+            c->SetFocus();
+    }
+
+    // A component of the forms in front by its name, without a failure.
+    static TComponent* Named(const std::string& name) {
+        const std::size_t dot = name.find('.');
+        for (TCustomForm* form : FormsInFront()) {
+            if (dot == std::string::npos) {
+                if (TComponent* found = form->FindComponent(name))
+                    return found;
+            } else if (cp1251::EqualNoCase(form->Name, name.substr(0, dot))) {
+                return form->FindComponent(name.substr(dot + 1));
+            }
+        }
+        return nullptr;
+    }
+
+    // A click on an item of a list box: by its text, or "row <n>" counting from 0.
+    void SelectItem(const Action& a) {
+        TListBox* list = Reach<TListBox>(a, a.target, "a list box");
+        if (list == nullptr)
+            return;
+        int index = a.row.byNumber ? a.row.number : -1;
+        for (int i = 0; !a.row.byNumber && index < 0 && i < list->Items.Count(); ++i)
+            if (cp1251::EqualNoCase(list->Items[i], a.row.text))
+                index = i;
+        if (index < 0 || index >= list->Items.Count()) {
+            Fail(a, "no item " +
+                        (a.row.byNumber ? std::to_string(a.row.number) : "\"" + a.row.text + "\"") +
+                        " in " + list->Name);
+            return;
+        }
+        // The host's list boxes show every item from the first on.
+        watcher_.Note("> click on item " + std::to_string(index) + " \"" + list->Items[index] +
+                      "\" of " + list->Name);
+        Focus(*list);
+        toolkitsim::Click(*list, 2, index * list->ItemHeight + list->ItemHeight / 2);
+    }
+
+    // The forms the user works with mouse and keys: the open dialogs, the one in front first;
+    // with none open (a dialog holds the others disabled), the on-screen windows while shown.
+    static std::vector<TCustomForm*> FormsInFront() {
+        std::vector<TCustomForm*> front;
+        for (TDialogForm* dialog : OpenDialogs())
+            front.push_back(dialog);
+        if (!front.empty())
+            return front;
+        for (const std::int16_t kind : {KindList, KindInput, KindInfo, KindBar, KindTime}) {
+            TForm* form = Runtime.FormSlots[static_cast<std::size_t>(kind)].Form;
+            if (form != nullptr && form->Visible)
+                front.push_back(form);
+        }
+        return front;
     }
 
     void Front(const Action& a) {
@@ -1056,6 +1496,10 @@ private:
     std::size_t next_ = 0;
     bool cut_ = false; // a question came without an answer
     std::int64_t toggle_ = kToggleBit;
+    bool restarting_ = false;
+    unsigned restartAt_ = 0; // when the latest start came, on the scenario's timeline
+    fs::path root_;
+    std::vector<fs::path> drives_;
 };
 
 } // namespace
@@ -1116,14 +1560,19 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         run.Watch().Note("> Tavrin RC starts from " + std::string(kProgramFolder) +
                          " with a receiver plugged in");
         run.Schedule();
-        // Waits count from the end of each action: the program's own waits come on top.
-        toolkitsim::SetRunBudget(scenario.end + 10 * kTick + kBlockedBudget);
-        try {
-            RegisterDialogs();
-            RunTrayProgram();
-        } catch (const std::exception& e) {
-            run.Watch().Note(std::string("the run stopped: ") + e.what());
-            result.failures.push_back(std::string("the run stopped: ") + e.what());
+        for (bool again = true; again;) {
+            // Waits count from the end of each action: the program's own waits come on top.
+            toolkitsim::SetRunBudget(run.Budget() + kBlockedBudget);
+            try {
+                RegisterDialogs();
+                RunTrayProgram();
+            } catch (const std::exception& e) {
+                run.Watch().Note(std::string("the run stopped: ") + e.what());
+                result.failures.push_back(std::string("the run stopped: ") + e.what());
+            }
+            again = run.Restarting();
+            if (again)
+                run.StartAgain();
         }
         win32sim::WatchClock(nullptr);
         toolkitsim::WatchControls(nullptr);
@@ -1140,6 +1589,8 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
             result.failures.push_back("the program ended with " + std::to_string(run.Missed()) +
                                       " action(s) of the scenario still to come");
         toolkitsim::Reset();
+        for (const fs::path& folder : run.Drives())
+            fs::remove_all(folder, error);
     }
     ResetRuntimeState();
     win32sim::ResetMachine();

@@ -150,7 +150,7 @@ TEST(DialogRunTest, ActionsTheUserCannotDoAreFailures) {
         "line 18: no tab \"Nowhere\" among the 5 shown: ",
         "line 19: no \"FNowhere\" in the open dialogs",
         "line 20: an input box ",
-        "line 22: no item \"Nobody\" in cmbFunction",
+        "line 22: no item \"Nobody\" in cmbFunction, only \"System\", \"Player\"",
     };
     ASSERT_EQ(run.failures.size(), expected.size()) << Failures(run);
     for (std::size_t i = 0; i < expected.size(); ++i) {

@@ -265,6 +265,28 @@ TEST(SimulationRunTest, TheListsSelectedLineAndTheTypedTextArePrinted) {
     EXPECT_EQ(run.exitCode, 0) << Failures(run);
 }
 
+TEST(SimulationRunTest, TheListWindowTakesClicksAndKeys) {
+    const ExtendedFolder folder(kWindowRecords);
+    const auto run = folder.Run("press 1\nwait 300\nexpect selected \"Player\"\n"
+                                "select lBox Viewer\nwait 100\nexpect selected \"Viewer\"\n"
+                                "key Up\nwait 100\nexpect selected \"Player\"\n"
+                                "select FList.lBox row 1\nkey Enter\nwait 300\n"
+                                "expect list window closed\n"
+                                "select lBox Viewer\nkey Enter\n");
+    EXPECT_EQ(run.exitCode, 1);
+    const std::vector<std::string> expected = {
+        "line 15: no dialog is open", "line 16: no dialog or on-screen window takes keys now"};
+    EXPECT_EQ(run.failures, expected) << Failures(run);
+}
+
+TEST(SimulationRunTest, TheInputWindowTakesTypedDigitsAndEnter) {
+    const ExtendedFolder folder(kWindowRecords);
+    const auto run = folder.Run("press Next\nwait 300\ntype mEdit 4x2\nwait 100\n"
+                                "expect input window text \"42  \"\n"
+                                "key Enter\nwait 300\nexpect input window closed\n");
+    EXPECT_EQ(run.exitCode, 0) << Failures(run);
+}
+
 TEST(SimulationRunTest, UnknownButtonAndWindowAreFailures) {
     const auto run = RunText("press Rewind\nfront Nowhere\n");
     EXPECT_EQ(run.exitCode, 1);
