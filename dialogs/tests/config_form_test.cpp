@@ -173,7 +173,7 @@ TEST_F(ConfigDialog, ADenserScreenKeepsTheDesignedPixelSize) {
     toolkitsim::SetScreen(1024, 768, 144);
     Start();
     WithDialog([&](TFConfig& f) {
-        EXPECT_EQ(f.btnOk->Width, 75 * 96 / 144);
+        EXPECT_EQ(f.btnOk->Width, 83 * 96 / 144);
         EXPECT_EQ(f.Tag, 0) << "scaling is no resize by the user";
         toolkitsim::Click(*f.btnCancel);
     });

@@ -151,9 +151,15 @@ private:
         for (const std::string& item : list_.Items)
             SendMessageA(window_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
         SendMessageA(window_, LB_SETITEMHEIGHT, 0, MAKELPARAM(list_.ItemHeight, 0));
-        if (checks_ && checks_->Columns > 0)
+        if (checks_ && checks_->Columns > 0) {
+            // The columns share the client area: wider ones would need the scroll bar, which
+            // then takes the height of the one line of items.
+            RECT client{};
+            GetClientRect(window_, &client);
             SendMessageA(window_, LB_SETCOLUMNWIDTH,
-                         static_cast<WPARAM>(std::max(1, list_.GetWidth() / checks_->Columns)), 0);
+                         static_cast<WPARAM>(std::max<LONG>(1, client.right / checks_->Columns)),
+                         0);
+        }
         SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
         syncing_ = false;
         Select();
