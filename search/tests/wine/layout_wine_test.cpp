@@ -24,10 +24,9 @@ TEST(SearchWindowLayout, ShowsEveryControlAndTextWholeAsOpenedAndAtItsLeastSize)
         const char* name;
         int width, height;
     };
-    // At its least size the line of drives is still cut (its columns keep the width they had
-    // when the list was filled), so only the opened size is checked yet.
     for (const Size& size :
-         {Size{"opened", opened.right - opened.left, opened.bottom - opened.top}}) {
+         {Size{"opened", opened.right - opened.left, opened.bottom - opened.top},
+          Size{"least", FSetup->Constraints.MinWidth, FSetup->Constraints.MinHeight}}) {
         SetWindowPos(FSetup->Handle(), nullptr, 0, 0, size.width, size.height,
                      SWP_NOMOVE | SWP_NOZORDER);
         wine_test::Pump(300);
