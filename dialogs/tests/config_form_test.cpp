@@ -169,11 +169,28 @@ TEST_F(ConfigDialog, WithoutLayeredWindowsTheirEffectsCannotBeChosen) {
     });
 }
 
+// The shipped config.ini opens the dialog at its designed size in the middle of a 1024x768
+// screen: the defaults for a window without a section would give less than its least size.
+TEST_F(ConfigDialog, TheShippedConfigOpensItAtItsDesignedSizeCentred) {
+    std::ifstream in(DIALOGS_SHIPPED_CONFIG_FILE, std::ios::binary);
+    ASSERT_TRUE(in.good());
+    // Its sections beside those the test needs.
+    config += std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    Start();
+    WithDialog([&](TFConfig& f) {
+        EXPECT_EQ(f.Width, 680);
+        EXPECT_EQ(f.Height, 492);
+        EXPECT_EQ(f.Left, (1024 - 680) / 2);
+        EXPECT_EQ(f.Top, (768 - 492) / 2);
+        toolkitsim::Click(*f.btnCancel);
+    });
+}
+
 TEST_F(ConfigDialog, ADenserScreenKeepsTheDesignedPixelSize) {
     toolkitsim::SetScreen(1024, 768, 144);
     Start();
     WithDialog([&](TFConfig& f) {
-        EXPECT_EQ(f.btnOk->Width, 75 * 96 / 144);
+        EXPECT_EQ(f.btnOk->Width, 83 * 96 / 144);
         EXPECT_EQ(f.Tag, 0) << "scaling is no resize by the user";
         toolkitsim::Click(*f.btnCancel);
     });
