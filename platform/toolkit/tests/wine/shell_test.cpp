@@ -468,6 +468,14 @@ TEST_F(ShellTest, PopupMenuPickedByKeysClicksTheModelsItem) {
 
 // ---- message and question boxes ----
 
+// The captions of the boxes by their type, as the Russian system has them.
+constexpr const char* kConfirmation =
+    "\xCF\xEE\xE4\xF2\xE2\xE5\xF0\xE6\xE4\xE5\xED\xE8\xE5"; // Подтверждение
+constexpr const char* kWarning =
+    "\xCF\xF0\xE5\xE4\xF3\xEF\xF0\xE5\xE6\xE4\xE5\xED\xE8\xE5"; // Предупреждение
+constexpr const char* kError = "\xCE\xF8\xE8\xE1\xEA\xE0";      // Ошибка
+constexpr const char* kInformation = "\xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF"; // Информация
+
 struct BoxCase {
     const char* label;
     std::function<int()> show;
@@ -513,7 +521,7 @@ TEST_F(ShellTest, BoxesShowTheirButtonsAndAnswerWithTheButtonClicked) {
          [] {
              return MessageDlg("Run the search?", mtConfirmation, {mbYes, mbNo}, 0);
          },
-         "Confirm",
+         kConfirmation,
          "Run the search?",
          {IDYES, IDNO},
          IDYES,
@@ -522,7 +530,7 @@ TEST_F(ShellTest, BoxesShowTheirButtonsAndAnswerWithTheButtonClicked) {
          [] {
              return MessageDlg("Run the search?", mtConfirmation, {mbYes, mbNo}, 0);
          },
-         "Confirm",
+         kConfirmation,
          "Run the search?",
          {IDYES, IDNO},
          IDNO,
@@ -531,7 +539,7 @@ TEST_F(ShellTest, BoxesShowTheirButtonsAndAnswerWithTheButtonClicked) {
          [] {
              return MessageDlg("Save?", mtWarning, {mbYes, mbNo, mbCancel}, 0);
          },
-         "Warning",
+         kWarning,
          "Save?",
          {IDYES, IDNO, IDCANCEL},
          IDCANCEL,
@@ -549,14 +557,14 @@ TEST_F(ShellTest, BoxesShowTheirButtonsAndAnswerWithTheButtonClicked) {
          [] {
              return MessageDlg("No device", mtError, {mbAbort, mbRetry, mbIgnore}, 0);
          },
-         "Error",
+         kError,
          "No device",
          {IDABORT, IDRETRY, IDIGNORE},
          IDRETRY,
          mrRetry},
         {"information",
          [] { return MessageDlg("Done", mtInformation, {mbOK}, 0); },
-         "Information",
+         kInformation,
          "Done",
          {IDOK},
          IDOK,
