@@ -4,6 +4,7 @@
 
 #include "keyword_lists.h"
 #include "osd.h"
+#include "program_pictures.h"
 
 namespace {
 
@@ -128,6 +129,9 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
     imgOutput = Make<TImage>(this, pOutput, "imgOutput");
     imgOutput->SetBounds(8, 8, 220, 160);
     imgOutput->Stretch = true;
+    TBitmap outputPicture;
+    outputPicture.LoadFromBytes(ProgramPicture("output"));
+    imgOutput->Picture.Bitmap.Assign(outputPicture);
     lblOutput = Make<TLabel>(this, pOutput, "lblOutput");
     lblOutput->SetBounds(8, 176, 220, 200);
     lblOutput->Caption = "lbl_outputprompt";

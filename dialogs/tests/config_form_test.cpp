@@ -76,6 +76,15 @@ TEST_F(ConfigFormTest, WhenTheDialogClosesTheUsersApplicationIsInFrontAgain) {
     EXPECT_EQ(GetForegroundWindow(), user);
 }
 
+TEST_F(ConfigFormTest, TheInterfacePageShowsThePictureTheProgramCarries) {
+    ASSERT_NE(CreateDialogOfKind(KindConfig, Application), nullptr);
+    const TBitmap& picture = FConfig->imgOutput->Picture.Bitmap;
+    EXPECT_FALSE(picture.Empty());
+    EXPECT_EQ(picture.BitCount(), 24);
+    EXPECT_EQ(FConfig->imgOutput->GetParent(), FConfig->pOutput);
+    FConfig->Free();
+}
+
 using Lines = std::vector<std::string>;
 
 Lines Items(const TListBox* box) {
