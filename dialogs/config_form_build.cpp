@@ -4,6 +4,7 @@
 
 #include "keyword_lists.h"
 #include "osd.h"
+#include "program_pictures.h"
 
 namespace {
 
@@ -130,6 +131,9 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
     // Laid out to fit the page at the dialog's least size.
     imgOutput->SetBounds(8, 8, 128, 96);
     imgOutput->Stretch = true;
+    TBitmap outputPicture;
+    outputPicture.LoadFromBytes(ProgramPicture("output"));
+    imgOutput->Picture.Bitmap.Assign(outputPicture);
     lblOutput = Make<TLabel>(this, pOutput, "lblOutput");
     lblOutput->SetBounds(8, 112, 128, 290);
     lblOutput->Caption = "lbl_outputprompt";

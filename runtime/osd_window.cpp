@@ -62,6 +62,8 @@ void TOsdWindow::SetUpWindow(int fontHeight, const char* fontName) {
     Font.Color = DefaultWindowColor;
     Font.Height = -fontHeight;
     KeyPreview = true;
+    // Only the input window is brought to the front on purpose; the others only show things.
+    NoActivate = kind_ != KindInput;
     OnKeyDown = [this](TObject* s, WORD& k, TShiftState& sh) { FormKeyDown(s, k, sh); };
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
 }

@@ -46,6 +46,45 @@ TEST_F(ConfigFormTest, TheWindowManagerMakesTheRealDialogAndTheRuntimeSeesItsCod
     EXPECT_EQ(OpenConfigDialog(), nullptr);
 }
 
+// The on-screen windows only show things: once the dialog is gone the user's application is in
+// front again and gets the remote's keys, whichever of them is on screen.
+TEST_F(ConfigFormTest, WhenTheDialogClosesTheUsersApplicationIsInFrontAgain) {
+    win32sim::WindowSpec spec;
+    spec.className = "Winamp v1.x";
+    spec.visible = true;
+    const HWND user = win32sim::CreateForeignWindow(spec, 20, 21);
+    ASSERT_TRUE(SetForegroundWindow(user));
+    Runtime.Consttime = 1;
+    OsdShowClock(false);
+    OsdShowText("Text", "");
+    OsdShowBar("Bar", 50, "");
+    for (TForm* form : std::vector<TForm*>{FTime, FInfo, FBar}) {
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(form->Visible);
+    }
+    EXPECT_EQ(GetForegroundWindow(), user) << "showing them took the foreground";
+    toolkitsim::OnModal([&](TCustomForm& form) {
+        EXPECT_EQ(GetForegroundWindow(), form.Handle());
+        FConfig->Finish();
+        toolkitsim::At(100, [] { OsdTick(nullptr); });
+    });
+    ShowForm(KindConfig);
+    toolkitsim::RunFor(10);
+    toolkitsim::OnModal(nullptr);
+    EXPECT_EQ(FConfig, nullptr);
+    EXPECT_TRUE(FTime->Visible);
+    EXPECT_EQ(GetForegroundWindow(), user);
+}
+
+TEST_F(ConfigFormTest, TheInterfacePageShowsThePictureTheProgramCarries) {
+    ASSERT_NE(CreateDialogOfKind(KindConfig, Application), nullptr);
+    const TBitmap& picture = FConfig->imgOutput->Picture.Bitmap;
+    EXPECT_FALSE(picture.Empty());
+    EXPECT_EQ(picture.BitCount(), 24);
+    EXPECT_EQ(FConfig->imgOutput->GetParent(), FConfig->pOutput);
+    FConfig->Free();
+}
+
 using Lines = std::vector<std::string>;
 
 Lines Items(const TListBox* box) {

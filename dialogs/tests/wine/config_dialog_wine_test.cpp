@@ -521,6 +521,57 @@ TEST_F(ConfigDialogWindow, ANameWithASlashTypedIntoTheApplicationGridIsRefusedWi
     DeleteFileA(userCodes.c_str());
 }
 
+// Enter and Esc in a grid's in-place editor end the edit; the dialog stays until Esc reaches it
+// with no edit open.
+TEST_F(ConfigDialogWindow, EnterAndEscInTheApplicationGridsEditorEndTheEditAndLeaveTheDialogOpen) {
+    DesignedLayout();
+    ReadSettings(true);
+    RunDialog([&](HWND dialog) {
+        const std::vector<HWND> tabControls = Children(dialog, "SysTabControl32");
+        ASSERT_EQ(tabControls.size(), 1u);
+        ASSERT_TRUE(ClickTab(tabControls[0], 2));
+        const std::vector<HWND> grids = Visible(Children(dialog, "TStringGrid"));
+        ASSERT_EQ(grids.size(), 1u);
+        HWND grid = grids[0];
+        const auto editor = [&]() -> HWND {
+            for (HWND e : Children(grid, "Edit"))
+                if (IsWindowVisible(e))
+                    return e;
+            return nullptr;
+        };
+        // The class-name cell of the first application, below the title row.
+        const RECT r = ScreenRect(grid);
+        RECT client{};
+        GetClientRect(grid, &client);
+        POINT cell{client.right / 2, 25 + 12};
+        ClientToScreen(grid, &cell);
+        ASSERT_LT(cell.y, r.bottom);
+        ClickAt(cell.x, cell.y);
+        Sleep(100);
+        ClickAt(cell.x, cell.y);
+        ASSERT_TRUE(WaitFor([&] { return editor() != nullptr; }, 5000)) << "no in-place editor";
+        const std::string before = WindowText(editor());
+        for (WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
+            SCOPED_TRACE(key);
+            if (!editor()) {
+                PressKey(VK_F2);
+                ASSERT_TRUE(WaitFor([&] { return editor() != nullptr; }, 5000));
+            }
+            PressKey(VK_END);
+            PressKey('X');
+            ASSERT_TRUE(WaitFor([&] { return WindowText(editor()) == before + "x"; }, 5000));
+            PressKey(key);
+            EXPECT_TRUE(WaitFor([&] { return editor() == nullptr; }, 5000))
+                << "the key did not end the edit";
+            Sleep(500);
+            EXPECT_TRUE(IsWindowVisible(dialog)) << "the key reached the dialog's button";
+        }
+        PressKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000))
+            << "Esc with no edit open did not cancel the dialog";
+    });
+}
+
 TEST_F(ConfigDialogWindow, ScreenshotOfEachPage) {
     if (!TScreenshot::Available())
         GTEST_SKIP() << "screenshots are taken by run_with_screenshots.sh";
