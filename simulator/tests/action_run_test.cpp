@@ -1,6 +1,7 @@
 // Simulator runs with the actions a user takes beyond clicks and grids: typing, keys, the file
 // and colour dialogs, track bars, the tray menu, a restart on the same machine, files shown in
 // the report, further drives and files with attributes.
+#include "cp1251.h"
 #include "scenario.h"
 #include "simulation.h"
 
@@ -152,7 +153,9 @@ TEST(ActionRunTest, ARestartKeepsTheFilesAndStartsTheProgramAfresh) {
     EXPECT_EQ(run.exitCode, 0) << Failures(run);
     EXPECT_EQ(Count(run, "> exit from the tray menu, to start again"), 1u);
     EXPECT_EQ(Count(run, "> Tavrin RC starts again from C:\\Tavrin RC\\"), 1u);
-    EXPECT_EQ(Count(run, "(Confirm) answered No"), 2u);
+    EXPECT_EQ(
+        Count(run, "(" + std::string(cp1251::Literal("Подтверждение").view()) + ") answered No"),
+        2u);
 }
 
 TEST(ActionRunTest, AnswersLeftAtARestartFailTheRun) {
@@ -213,10 +216,10 @@ TEST(ActionRunTest, FurtherDrivesAndFilesWithAttributes) {
 }
 
 TEST(ActionRunTest, OnScreenWindowsAreDraggedAndDoubleClickedAway) {
-    const auto run = RunActions("press Play\nwait 300\nlook info\nexpect info window at 237,0 "
-                                "size 550x150, text colour #27F8AE\n"
+    const auto run = RunActions("press Play\nwait 300\nlook info\nexpect info window at 243,0 "
+                                "size 538x150, text colour #27F8AE\n"
                                 "move FInfo 30 40\nwait 100\nlook info\n"
-                                "expect info window at 267,40 size 550x150\n"
+                                "expect info window at 273,40 size 538x150\n"
                                 "dblclick FInfo.lblMsgtext\nwait 300\nexpect info window closed\n"
                                 "expect file written: C:\\Tavrin RC\\config.ini\n"
                                 "show \"C:\\Tavrin RC\\config.ini\"\nexpect Top=40\n"
@@ -242,11 +245,11 @@ TEST(ActionRunTest, EveryOnScreenWindowShownTakesTheMouse) {
 TEST(ActionRunTest, ADialogMovedAndSizedIsStoredWhereTheUserLeftIt) {
     const auto run = RunActions("press Play\nwait 300\nresize FInfo 100 100\n"
                                 "settings\nwait 200\nlook settings\n"
-                                "expect settings window at 222,138 size 580x492\n"
+                                "expect settings window at 172,138 size 680x492\n"
                                 "move FConfig -20 10\nresize FConfig 700 550\nwait 100\n"
-                                "look settings\nexpect settings window at 202,148 size 700x550\n"
+                                "look settings\nexpect settings window at 152,148 size 700x550\n"
                                 "click btnOk\nwait 500\nshow \"C:\\Tavrin RC\\config.ini\"\n"
-                                "expect Top=148\nexpect Left=202\n"
+                                "expect Top=148\nexpect Left=152\n"
                                 "expect Height=550\nexpect Width=700\n");
     EXPECT_EQ(run.exitCode, 1);
     const std::vector<std::string> expected = {"line 5: \"FInfo\" has no border to size it by"};
