@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,11 @@ class SafeSaveTest : public RuntimeTest {
 protected:
     void SetUp() override {
         RuntimeTest::SetUp();
-        MakeDir(Prog("Bin"));
+        drive = std::make_unique<TDriveInMemory>(Prog("Bin"));
+    }
+    void TearDown() override {
+        RuntimeTest::TearDown();
+        drive.reset();
     }
 
     // Enough records that writing them takes many calls, each set different for the second
@@ -114,6 +119,7 @@ protected:
         };
     }
 
+    std::unique_ptr<TDriveInMemory> drive;
     TStringGrid grid{nullptr};
     TStringList favourites;
 };

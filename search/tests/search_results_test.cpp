@@ -186,11 +186,13 @@ TEST_F(ResultsTest, FavouriteFileThatCannotBeWrittenLeavesTheOthers) {
 }
 
 TEST_F(ResultsTest, AFullDiskOrAReadOnlyFileKeepsTheEarlierResultAndIsReported) {
+    const TDriveInMemory drive(Prog("Bin"));
     for (const TWriterUnderTest& writer : Writers())
         CheckWriterUnderFullDiskAndReadOnlyTarget(writer);
 }
 
 TEST_F(ResultsTest, AProcessKilledWhileWritingLeavesTheOldOrTheNewResult) {
+    const TDriveInMemory drive(Prog("Bin"));
     for (const TWriterUnderTest& writer : Writers())
         CheckWriterKilledWhileWriting(writer);
 }

@@ -9,10 +9,12 @@
 #include <windows.h>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -49,6 +51,23 @@ std::string Describe(const std::optional<std::string>& bytes) {
 }
 
 } // namespace
+
+TDriveInMemory::TDriveInMemory(const std::string& windowsFolder) {
+    std::string pattern = "/dev/shm/simdrive-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return;
+    host_ = pattern;
+    win32sim::MapDrive('C', host_);
+    std::error_code error;
+    fs::create_directories(win32sim::HostPath(windowsFolder), error);
+}
+
+TDriveInMemory::~TDriveInMemory() {
+    if (host_.empty())
+        return;
+    std::error_code ignored;
+    fs::remove_all(host_, ignored);
+}
 
 void CheckWriterUnderFullDiskAndReadOnlyTarget(const TWriterUnderTest& writer) {
     SCOPED_TRACE(writer.label);
@@ -105,7 +124,7 @@ void CheckWriterKilledWhileWriting(const TWriterUnderTest& writer, int kills) {
     const std::optional<std::string> old = Contents(writer.file);
     ASSERT_TRUE(old.has_value()) << "prepare puts no earlier file";
 
-    // The two new contents, and how long one write takes, for the range of the kill's moment.
+    // The two new contents, and how long a write takes: the range of the kill's moment.
     const auto started = std::chrono::steady_clock::now();
     writer.choose(false);
     ASSERT_TRUE(writer.write());
@@ -119,22 +138,38 @@ void CheckWriterKilledWhileWriting(const TWriterUnderTest& writer, int kills) {
     ASSERT_NE(first, old);
 
     std::mt19937 random(20261211);
-    std::uniform_int_distribution<long> moment(0, took.count() + 200);
+    std::uniform_int_distribution<long> moment(0, took.count() / 2);
     int midWrite = 0;
     for (int k = 0; k < kills; ++k) {
         SCOPED_TRACE("kill " + std::to_string(k + 1));
         Restore(writer.file, *old);
         std::fflush(nullptr);
+        // The child says when it writes at its full pace, after a first write that takes the
+        // copies of its memory on the way, so that the moment counts from there and not from the
+        // fork: both take long under the sanitizers.
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            // Bounded, in case the parent is gone before it kills.
+            // Ends with the test, should the test end before it kills.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::close(ready[0]);
+            writer.choose(true);
+            writer.write();
+            const char go = 1;
+            if (::write(ready[1], &go, 1) != 1)
+                ::_exit(1);
             for (int round = 0; round < 100000; ++round) {
                 writer.choose(round % 2 != 0);
                 writer.write();
             }
             ::_exit(0);
         }
+        ::close(ready[1]);
+        char go = 0;
+        EXPECT_EQ(::read(ready[0], &go, 1), 1);
+        ::close(ready[0]);
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ::kill(child, SIGKILL);
         int status = 0;

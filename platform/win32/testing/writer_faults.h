@@ -19,6 +19,20 @@ struct TWriterUnderTest {
     bool removedOnFailure = false;
 };
 
+// Drive C: on a fresh folder in memory while it lives, when the host has one, with the folder
+// made: the fault tables write hundreds of files, each flushed to the disk on its way, which
+// costs nothing there. What the folder held on the earlier drive is not carried over.
+class TDriveInMemory {
+public:
+    explicit TDriveInMemory(const std::string& windowsFolder);
+    ~TDriveInMemory();
+    TDriveInMemory(const TDriveInMemory&) = delete;
+    TDriveInMemory& operator=(const TDriveInMemory&) = delete;
+
+private:
+    std::string host_;
+};
+
 // Each fault in turn: afterwards the file holds exactly its earlier contents (or is gone when
 // removedOnFailure), nothing is left beside it, and the writer reported the failure. The file
 // must exist after prepare and the new contents must differ from it.
