@@ -137,7 +137,7 @@ public:
     // A line of what the program did (expectations look at these), at the time it happened:
     // now, or the time another program did it.
     void Print(const std::string& line, std::optional<DWORD> at = std::nullopt) {
-        pending_.push_back({at ? *at : GetTickCount(), line});
+        pending_.push_back({at ? *at : (lookingAt_ ? *lookingAt_ : GetTickCount()), line});
     }
 
     // A line of the simulator's own (an action, an expectation's result): never expected.
@@ -148,8 +148,11 @@ public:
 
     const std::vector<std::string>& ProgramLines() const { return program_; }
 
-    void Look() {
+    // What changed, as of now or of the time given (a state another program left earlier).
+    void Look(std::optional<DWORD> at = std::nullopt) {
+        lookingAt_ = at;
         Gather();
+        lookingAt_.reset();
         Flush();
     }
 
@@ -564,6 +567,7 @@ private:
     std::map<std::string, std::string> files_;
     std::vector<std::string> program_;
     std::vector<std::pair<DWORD, std::string>> pending_;
+    std::optional<DWORD> lookingAt_;
     std::string screen_[FormSlotCount];
     struct Showing {
         std::string state;
@@ -1555,7 +1559,7 @@ RunResult RunScenario(const Scenario& scenario, const std::string& programFolder
         run.chain_ = &chain;
         run.AnswerBoxes();
         // Also inside the program's waits, each line at the time it happened.
-        win32sim::WatchClock([&run] { run.Watch().Look(); });
+        win32sim::WatchClock([&run](DWORD at) { run.Watch().Look(at); });
         toolkitsim::WatchControls([&run](TControl& control) { run.Watch().Changed(control); });
         run.Watch().Note("> Tavrin RC starts from " + std::string(kProgramFolder) +
                          " with a receiver plugged in");

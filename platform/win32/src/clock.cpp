@@ -15,12 +15,12 @@ std::atomic<std::uint64_t> ticks{0};
 std::atomic<win32sim::detail::ClockFollower> follower{nullptr};
 
 std::mutex watchLock;
-std::function<void()> watcher;
+std::function<void(DWORD)> watcher;
 std::thread::id watchingThread;
 thread_local bool watching = false;
 
-void Watch() {
-    std::function<void()> watch;
+void Watch(DWORD at) {
+    std::function<void(DWORD)> watch;
     {
         std::lock_guard lock(watchLock);
         if (!watcher || watchingThread != std::this_thread::get_id() || watching)
@@ -28,7 +28,7 @@ void Watch() {
         watch = watcher;
     }
     watching = true;
-    watch();
+    watch(at);
     watching = false;
 }
 
@@ -42,10 +42,10 @@ void MoveClock(DWORD milliseconds, bool waitingForInput) {
         win32sim::detail::RunProcessTimeline();
         return;
     }
-    Watch();
+    Watch(static_cast<DWORD>(ticks.load()));
     ticks += milliseconds;
     win32sim::detail::RunProcessTimeline();
-    Watch();
+    Watch(static_cast<DWORD>(ticks.load()));
 }
 
 // Local time as milliseconds since 1970-01-01 00:00, taken at the tick count `ticksAtSet`.
@@ -134,7 +134,7 @@ void WaitForInput(DWORD milliseconds) {
     MoveClock(milliseconds, true);
 }
 
-void WatchClock(std::function<void()> watch) {
+void WatchClock(std::function<void(DWORD)> watch) {
     std::lock_guard lock(watchLock);
     watcher = std::move(watch);
     watchingThread = std::this_thread::get_id();
@@ -151,6 +151,10 @@ void SetLocalTime(const SYSTEMTIME& time) {
 namespace detail {
 std::uint64_t VirtualTicks() {
     return ticks.load();
+}
+
+void WatchMachine(DWORD at) {
+    Watch(at);
 }
 
 void FollowClock(ClockFollower follow) {

@@ -200,30 +200,35 @@ std::recursive_mutex& HostStepMutex() {
     return mutex;
 }
 
-// Runs the host program through the waits that end by now, and mirrors what it reported.
-void RunHosted(const std::shared_ptr<Process>& p) {
-    std::lock_guard step(HostStepMutex());
-    const std::shared_ptr<HostProcess> host = p->host;
-    if (!host || !host->RunUntil(VirtualTicks()))
-        return;
+// What the host program reported, mirrored here and shown to the clock's watch at its moment.
+void Mirror(const std::shared_ptr<Process>& p) {
     std::vector<ActivationChange> changes;
     {
         std::lock_guard lock(DesktopMutex());
         MirrorLocked(*p, changes);
     }
     AnnounceAll(changes);
+    WatchMachine(static_cast<DWORD>(p->host->ReportedAt()));
+}
+
+// Runs the host program through the waits that end by now, mirroring each report, so that
+// windows that came and went between two of this clock's moves are seen at their times.
+void RunHosted(const std::shared_ptr<Process>& p) {
+    std::lock_guard step(HostStepMutex());
+    const std::shared_ptr<HostProcess> host = p->host;
+    if (!host)
+        return;
+    while (host->Running() && host->WaitingUntil() <= VirtualTicks()) {
+        host->RunUntil(host->WaitingUntil());
+        Mirror(p);
+    }
 }
 
 // A started host program takes over the machine and runs until it first waits.
 void BeginHosted(const std::shared_ptr<Process>& p) {
     std::lock_guard step(HostStepMutex());
     p->host->Begin(p->path, p->commandLine);
-    std::vector<ActivationChange> changes;
-    {
-        std::lock_guard lock(DesktopMutex());
-        MirrorLocked(*p, changes);
-    }
-    AnnounceAll(changes);
+    Mirror(p);
 }
 
 // WaitForInputIdle on a host program: the clock moves from one of its waits to the next until

@@ -31,6 +31,8 @@ std::uint64_t VirtualTicks();
 using ClockFollower = void (*)(std::uint64_t target, bool waitingForInput);
 void FollowClock(ClockFollower follow);
 void MoveClockTo(std::uint64_t target);
+// Hands the machine's state as of the time to the clock's watch (a host program's step).
+void WatchMachine(std::uint32_t at);
 // What runs after each move of the clock: the simulated programs' steps that have come due (the
 // caller holds no lock of the desktop).
 void RunProcessTimeline();

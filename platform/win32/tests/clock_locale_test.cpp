@@ -28,9 +28,9 @@ TEST_F(ClockTest, AWatcherSeesEachMoveBeforeAndAfterOnItsOwnThread) {
     player.windows.push_back({"PlayerMain", "Player"});
     win32sim::RegisterProgram("C:\\Apps\\Player.exe", player);
     std::vector<std::string> seen;
-    win32sim::WatchClock([&] {
-        seen.push_back(std::to_string(GetTickCount()) +
-                       (FindWindowA("PlayerMain", nullptr) ? " window" : ""));
+    win32sim::WatchClock([&](DWORD at) {
+        EXPECT_EQ(at, GetTickCount());
+        seen.push_back(std::to_string(at) + (FindWindowA("PlayerMain", nullptr) ? " window" : ""));
     });
     Sleep(100);
     Sleep(0); // no move

@@ -3,6 +3,7 @@
 // run, and they become idle and end as their code does.
 #include "sim_fixture.h"
 #include "win32sim/desktop.h"
+#include "win32sim/machine.h"
 #include "win32sim/processes.h"
 
 #include <windows.h>
@@ -79,6 +80,24 @@ TEST_F(HostProgramTest, RunsOnThisClockWithItsWindowOnThisDesktop) {
             events.push_back(std::string(e.opened ? "opened " : "went ") + e.caption + " at " +
                              std::to_string(e.time));
     EXPECT_EQ(events, (std::vector<std::string>{"opened First at 300", "went Second at 1800"}));
+    Close(pi);
+}
+
+TEST_F(HostProgramTest, TheClocksWatchSeesEachOfItsStepsAtItsTime) {
+    std::vector<std::string> seen;
+    win32sim::WatchClock([&](DWORD at) {
+        const HWND w = FindWindowA("PeerMain", nullptr);
+        seen.push_back(std::to_string(at) + (w ? " " + win32sim::Window(w)->caption : ""));
+    });
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(Start("busy 200 window PeerMain a busy 300 caption b busy 100 exit 0", pi));
+    Sleep(2000); // one move of this clock over all its steps
+    EXPECT_EQ(seen, (std::vector<std::string>{"0", "0", "200 a", "500 b", "600", "2000"}));
+    std::vector<DWORD> times;
+    for (const auto& e : win32sim::WindowEvents())
+        times.push_back(e.time);
+    EXPECT_EQ(times, (std::vector<DWORD>{200, 600}));
+    win32sim::WatchClock(nullptr);
     Close(pi);
 }
 

@@ -32,11 +32,12 @@ void SetProgramPath(const std::string& windowsPath);
 void SetTickCount(DWORD milliseconds);
 void AdvanceClock(DWORD milliseconds);
 void SetLocalTime(const SYSTEMTIME& time);
-// Called on the thread that set it just before the clock moves on, and again once it moved and
-// the simulated programs' steps due by then ran, also inside a wait of the running program: a
-// watcher sees every state at the time it held. The watch itself must not move the clock. None:
-// nothing is called (after a reset).
-void WatchClock(std::function<void()> watch);
+// Called on the thread that set it, with the tick count of the state it may look at: just before
+// the clock moves on, once it moved and the simulated programs' steps due by then ran, and after
+// each step of a program of a host process of its own, at that step's time (earlier than the
+// clock's), also inside a wait of the running program. So a watcher sees every state at the time
+// it held. The watch itself must not move the clock. None: nothing is called (after a reset).
+void WatchClock(std::function<void(DWORD at)> watch);
 
 // The user's locale.
 void SetDecimalSeparator(char separator);
