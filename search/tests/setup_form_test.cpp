@@ -15,8 +15,11 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <cstdint>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -91,6 +94,45 @@ TEST_F(SetupFormTest, BuiltAsDesignedAndTranslated) {
     EXPECT_TRUE(FSetup->clbDrives->Checked(1));
     EXPECT_EQ(FSetup->clbDrives->Columns, 2);
     EXPECT_EQ(FSetup->StatusBar->Panels.Count(), 4);
+}
+
+// With the language file the program ships: every control shows its text, and each count or
+// time in the status bar stands apart from its label.
+TEST_F(SetupFormTest, TheShippedTextsShowNoKeyAndSeparateLabelsFromValues) {
+    std::ifstream file(SEARCH_RUSSIAN_LANGUAGE_FILE, std::ios::binary);
+    const std::string language((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+    ASSERT_FALSE(language.empty());
+    PutFile(Prog("Lang\\Rus.ini"), language);
+    Create();
+    FSetup->Show();
+    for (int i = 0; i < FSetup->ComponentCount(); ++i) {
+        auto* control = dynamic_cast<TControl*>(FSetup->Components(i));
+        if (!control)
+            continue;
+        SCOPED_TRACE(control->Name);
+        for (const std::string& text : {control->Caption(), control->Hint})
+            EXPECT_FALSE(text.rfind("btn_", 0) == 0 || text.rfind("lbl_", 0) == 0 ||
+                         text.rfind("hnt_", 0) == 0)
+                << text;
+    }
+    EXPECT_EQ(FSetup->stgAppl->Cells(0, 0), cp1251::Literal("Приложение").c_str());
+    toolkitsim::Click(*FSetup->btnSearch);
+    RunUntilSearched();
+    const std::string labels[] = {cp1251::Literal("Дисков: ").c_str(),
+                                  cp1251::Literal("Папок: ").c_str(),
+                                  cp1251::Literal("Файлов: ").c_str()};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const std::string panel = Panel(i);
+        const std::string& label = labels[i];
+        ASSERT_EQ(panel.rfind(label, 0), 0u) << panel;
+        ASSERT_GT(panel.size(), label.size());
+        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(panel[label.size()])));
+    }
+    const std::string time = cp1251::Literal("Время поиска: ").c_str();
+    EXPECT_EQ(Panel(3).rfind(time, 0), 0u) << Panel(3);
+    EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(Panel(3)[time.size()])));
 }
 
 TEST_F(SetupFormTest, ScaledBackToItsDesignedSizeOnADenserScreen) {
