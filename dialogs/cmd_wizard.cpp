@@ -114,24 +114,25 @@ TFCmdwizard::TFCmdwizard(TComponent* owner) : TDialogForm(owner, KindCmdwizard, 
     eCmdName->MaxLength = 24;
     eCmdName->HelpContext = 23;
 
-    grbType = Make<TGroupBox>(this, panTop, "grbType", 8, 52, 236, 150);
+    // The two groups fit side by side at the wizard's least width.
+    grbType = Make<TGroupBox>(this, panTop, "grbType", 8, 52, 232, 150);
     grbType->Caption = "lbl_cmd";
-    cmbType = Make<TComboBox>(this, grbType, "cmbType", 8, 18, 220, 21);
+    cmbType = Make<TComboBox>(this, grbType, "cmbType", 8, 18, 216, 21);
     cmbType->Style = csDropDownList;
     cmbType->DropDownCount = 25;
     cmbType->Hint = "hnt_cmbtype";
     cmbType->HelpContext = 24;
-    lblType = Make<TLabel>(this, grbType, "lblType", 8, 44, 220, 70);
+    lblType = Make<TLabel>(this, grbType, "lblType", 8, 44, 216, 70);
     lblType->AutoSize = false;
     lblType->WordWrap = true;
     lblType->Caption = "";
     lblType->Hint = "hnt_lbltype";
     btnAdd = MakeButton(this, grbType, "btnAdd", "btn_addline", "hnt_btnadd", 8, 118);
     btnAdd->Width = 108;
-    btnDel = MakeButton(this, grbType, "btnDel", "btn_delline", "hnt_btndel", 120, 118);
+    btnDel = MakeButton(this, grbType, "btnDel", "btn_delline", "hnt_btndel", 118, 118);
     btnDel->Width = 108;
 
-    grbParam = Make<TGroupBox>(this, panTop, "grbParam", 252, 8, 244, 194);
+    grbParam = Make<TGroupBox>(this, panTop, "grbParam", 248, 8, 240, 194);
     grbParam->Caption = "lbl_cmdparams";
     grbParam->HelpContext = 25;
     TLabel** labels[] = {&lblParam1, &lblParam2, &lblParam3, &lblParam4};
@@ -139,24 +140,24 @@ TFCmdwizard::TFCmdwizard(TComponent* owner) : TDialogForm(owner, KindCmdwizard, 
     const char* labelNames[] = {"lblParam1", "lblParam2", "lblParam3", "lblParam4"};
     const char* fieldNames[] = {"cmbParam1", "cmbParam2", "cmbParam3", "cmbParam4"};
     for (int i = 0; i < 4; ++i) {
-        *labels[i] = Make<TLabel>(this, grbParam, labelNames[i], 8, 16 + 44 * i, 228, 13);
+        *labels[i] = Make<TLabel>(this, grbParam, labelNames[i], 8, 16 + 44 * i, 224, 13);
         (*labels[i])->Caption = labelNames[i];
         (*labels[i])->HelpContext = 25;
-        *fields[i] = Make<TComboBox>(this, grbParam, fieldNames[i], 8, 30 + 44 * i, 228, 21);
+        *fields[i] = Make<TComboBox>(this, grbParam, fieldNames[i], 8, 30 + 44 * i, 224, 21);
         (*fields[i])->Style = csDropDownList;
         (*fields[i])->HelpContext = 25;
     }
-    lblBuftype = Make<TLabel>(this, grbParam, "lblBuftype", 8, 148, 228, 13);
+    lblBuftype = Make<TLabel>(this, grbParam, "lblBuftype", 8, 148, 224, 13);
     lblBuftype->Caption = "lbl_buftype";
     lblBuftype->HelpContext = 26;
-    panBuffertype = Make<TPanel>(this, grbParam, "panBuffertype", 8, 162, 228, 26);
+    panBuffertype = Make<TPanel>(this, grbParam, "panBuffertype", 8, 162, 224, 26);
     panBuffertype->Caption = "";
     panBuffertype->BevelOuter = bvNone;
     panBuffertype->HelpContext = 26;
     rbtnText = Make<TRadioButton>(this, panBuffertype, "rbtnText", 2, 4, 110, 17);
     rbtnText->Caption = "lbl_txtbuf";
     rbtnText->HelpContext = 26;
-    rbtnInteger = Make<TRadioButton>(this, panBuffertype, "rbtnInteger", 114, 4, 110, 17);
+    rbtnInteger = Make<TRadioButton>(this, panBuffertype, "rbtnInteger", 112, 4, 110, 17);
     rbtnInteger->Caption = "lbl_intbuf";
     rbtnInteger->HelpContext = 26;
 

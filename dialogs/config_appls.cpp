@@ -10,6 +10,7 @@
 #include "runtime_state.h"
 
 #include <cp1251.h>
+#include <file_names.h>
 #include <records.h>
 
 #include <algorithm>
@@ -59,6 +60,11 @@ bool IsSystem(const std::string& name) {
     return cp1251::EqualNoCase(name, SystemApplName);
 }
 
+// A name that cannot be part of the application's file names (usercmd<Appl>.bin ...).
+void RefuseApplName(const std::string& name) {
+    ShowMessage(SpliceString(Msg("err_applname"), name));
+}
+
 // Column 0 of the grid without the title row; the combos lose their selection.
 void FillApplCombos(TFConfig& f) {
     f.cmbFunction->Items.Clear();
@@ -95,6 +101,17 @@ TListBox* GroupList(TFConfig& f, TObject* sender) {
 
 } // namespace
 
+void TApplGrid::StoreEditText(int col, int row, const std::string& text) {
+    // The whole text reaches the combos and from there the file names, the table holds it cut
+    // to its field: both must be able to name files.
+    if (col == 0 &&
+        (!IsFileNamePart(text) || !IsFileNamePart(FitField(text, sizeof(TApplEntry::Name))))) {
+        RefuseApplName(text);
+        throw EAbort("");
+    }
+    TStringGrid::StoreEditText(col, row, text);
+}
+
 void TFConfig::AddAppl() {
     // Cut to the record's field at once: the copied default files and the duplicate lookup
     // must use the name the table will hold.
@@ -104,6 +121,10 @@ void TFConfig::AddAppl() {
         return;
     if (IsSystem(name)) {
         ShowMessage(SpliceString(Msg("err_replsysappl"), SystemApplName));
+        return;
+    }
+    if (!IsFileNamePart(name)) {
+        RefuseApplName(name);
         return;
     }
     OpenDialog->Title = Msg("msg_addappltitle");

@@ -3,6 +3,7 @@
 
 #include "cmd_func_files.h"
 #include "code_appl_tables.h"
+#include "keyword_lists.h"
 #include "language.h"
 #include "osd.h"
 #include "record_file.h"
@@ -11,6 +12,7 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,13 +38,19 @@ using TGridRows = std::vector<std::vector<std::string>>;
 
 // What a No left pending per application, as the grid showed it: coming back to that
 // application shows it again, so that a later save holds these edits too instead of
-// overwriting the pending file with edits made on the older state. Owned by the dialog, so it
-// lives exactly as long as the dialog's pending files can.
+// overwriting the pending file with edits made on the older state. Edits whose pending file
+// could not be written come back marked changed, so that the next question or OK saves them
+// again. Owned by the dialog, so it lives exactly as long as the dialog's pending files can.
+struct TPendingEdits {
+    std::map<std::string, TGridRows, TNoCaseLess> rows;
+    std::set<std::string, TNoCaseLess> unsaved;
+};
+
 class TPendingGrids : public TComponent {
 public:
     using TComponent::TComponent;
-    std::map<std::string, TGridRows, TNoCaseLess> commands;
-    std::map<std::string, TGridRows, TNoCaseLess> functions;
+    TPendingEdits commands;
+    TPendingEdits functions;
 };
 
 constexpr const char* kPendingName = "PendingGrids";
@@ -78,28 +86,44 @@ void EmptyGrid(TStringGrid& grid) {
     grid.RowCount = 2;
 }
 
+void ReportUnsaved(const char* key, const std::string& appl) {
+    ShowMessage(SpliceString(GetLangText("Msg", key), appl));
+}
+
 // The question before a changed grid is reloaded. Yes writes the user file; its contents hold
 // whatever was pending, so the older pending file goes (a commit would bring it back over the
-// newer file). No, or a Yes whose user file cannot be written, writes the pending file. A grid that
-// belongs to no application is saved nowhere and asks nothing: its edits were typed into the
-// placeholder rows, and saving them under the application chosen next would overwrite its bindings.
+// newer file). No, or a Yes whose user file cannot be written, writes the pending file. Every
+// save that fails is reported by the application's name; the edits then stay with the dialog.
+// A grid that belongs to no application is saved nowhere and asks nothing: its edits were typed
+// into the placeholder rows, and saving them under the application chosen next would overwrite
+// its bindings.
 using TSaver = int (*)(const std::string&, bool, const TStringGrid&);
 void AskAndSave(TStringGrid& grid, const std::string& target, const char* question,
-                const char* userKind, TSaver save,
-                std::map<std::string, TGridRows, TNoCaseLess>& pending) {
+                const char* failedKey, const char* userKind, TSaver save, TPendingEdits& pending) {
     if (grid.Tag != 1)
         return;
     grid.Tag = 0;
     if (target.empty())
         return;
-    if (Ask(question) && save(target, false, grid) == ResultOk) {
-        pending.erase(target);
+    const bool yes = Ask(question);
+    if (yes && save(target, false, grid) == ResultOk) {
+        pending.rows.erase(target);
+        pending.unsaved.erase(target);
         DeleteFileA(BinPath(userKind + target + ".tmp").c_str());
         return;
     }
-    // No, or a user file that could not be written: the edits stay pending.
-    save(target, true, grid);
-    pending[target] = DataRows(grid);
+    if (yes)
+        ReportUnsaved(failedKey, target);
+    // No, or a user file that could not be written: the edits stay pending. A pending save
+    // that fails has removed its file, so OK cannot commit older edits in their place.
+    pending.rows[target] = DataRows(grid);
+    if (save(target, true, grid) == ResultOk) {
+        pending.unsaved.erase(target);
+        return;
+    }
+    pending.unsaved.insert(target);
+    if (!yes)
+        ReportUnsaved(failedKey, target);
 }
 
 bool ShowsAppl(const TComboBox& combo) {
@@ -111,17 +135,21 @@ bool ShowsAppl(const TComboBox& combo) {
 void TFConfig::cmbCommandChange(TObject* Sender) {
     const std::string sender = SenderName(Sender);
     TPendingGrids& pending = Pending(*this);
-    AskAndSave(*stgCommand, CurrentAppl, "msg_savecmd", "usercmd", SaveCmdGrid, pending.commands);
+    AskAndSave(*stgCommand, CurrentAppl, "msg_savecmd", "err_cmdwrite", "usercmd", SaveCmdGrid,
+               pending.commands);
     EmptyGrid(*stgCommand);
     if (ShowsAppl(*cmbCommand)) {
         const std::string appl = cmbCommand->Text;
         const bool defaults = sender == "btnDefault";
         int result = ResultOk;
-        const auto left = pending.commands.find(appl);
-        if (!defaults && left != pending.commands.end())
+        const auto left = pending.commands.rows.find(appl);
+        if (!defaults && left != pending.commands.rows.end()) {
             PutRows(*stgCommand, left->second);
-        else
+            if (pending.commands.unsaved.count(appl))
+                stgCommand->Tag = 1;
+        } else {
             result = LoadCmdGrid(appl, defaults, *stgCommand);
+        }
         if (sender == "cmbCommand") {
             if (result == ResultNoData)
                 ShowMessage(GetLangText("Msg", "err_nocmdfile"));
@@ -137,17 +165,21 @@ void TFConfig::cmbCommandChange(TObject* Sender) {
 void TFConfig::cmbFunctionChange(TObject* Sender) {
     const std::string sender = SenderName(Sender);
     TPendingGrids& pending = Pending(*this);
-    AskAndSave(*stgFunc, CurrentAppl, "msg_savefunc", "userfunc", SaveFuncGrid, pending.functions);
+    AskAndSave(*stgFunc, CurrentAppl, "msg_savefunc", "err_funcwrite", "userfunc", SaveFuncGrid,
+               pending.functions);
     EmptyGrid(*stgFunc);
     if (ShowsAppl(*cmbFunction)) {
         const std::string appl = cmbFunction->Text;
         const bool defaults = sender == "btnDefault";
         int result = ResultOk;
-        const auto left = pending.functions.find(appl);
-        if (!defaults && left != pending.functions.end())
+        const auto left = pending.functions.rows.find(appl);
+        if (!defaults && left != pending.functions.rows.end()) {
             PutRows(*stgFunc, left->second);
-        else
+            if (pending.functions.unsaved.count(appl))
+                stgFunc->Tag = 1;
+        } else {
             result = LoadFuncGrid(appl, defaults, stgFunc, nullptr);
+        }
         if (sender == "cmbFunction") {
             if (result == ResultNoData)
                 ShowMessage(GetLangText("Msg", "err_nofuncfile"));

@@ -9,6 +9,7 @@
 #include "form_bar.h"
 #include "form_info.h"
 #include "form_time.h"
+#include "keyword_lists.h"
 #include "language.h"
 #include "osd.h"
 #include "runtime_state.h"
@@ -20,6 +21,8 @@
 #include <exception>
 #include <functional>
 #include <new>
+#include <string>
+#include <vector>
 
 TFConfig* FConfig = nullptr;
 
@@ -264,26 +267,45 @@ void TFConfig::btnOkClick(TObject* Sender) {
         show(ResultMessageKey(TResultCaller::SaveAppls, SaveApplTable()));
 
     // A grid of no application is saved nowhere: a file without an application name would be
-    // nobody's.
+    // nobody's. A failed pending save has removed its file, so the commit below cannot bring
+    // older edits back in its place.
+    auto unsaved = [report](const char* key, const std::string& name) {
+        if (report)
+            ShowMessage(SpliceString(GetLangText("Msg", key), name));
+    };
     if (stgCommand->Tag == 1) {
         const std::string appl = CurrentAppl.empty() ? cmbCommand->Text() : CurrentAppl;
+        int saved = ResultOk;
         if (!appl.empty())
-            RunStep(report, [&] { SaveCmdGrid(appl, true, *stgCommand); });
+            RunStep(report, [&] { saved = SaveCmdGrid(appl, true, *stgCommand); });
+        if (saved != ResultOk)
+            unsaved("err_cmdwrite", appl);
     }
     if (stgFunc->Tag == 1) {
         const std::string appl = CurrentAppl.empty() ? cmbFunction->Text() : CurrentAppl;
+        int saved = ResultOk;
         if (!appl.empty())
-            RunStep(report, [&] { SaveFuncGrid(appl, true, *stgFunc); });
+            RunStep(report, [&] { saved = SaveFuncGrid(appl, true, *stgFunc); });
+        if (saved != ResultOk)
+            unsaved("err_funcwrite", appl);
     }
 
     TListBox* const boxes[] = {lboxAudio, lboxVideo, lboxDVD, lboxTVFM, lboxOther};
-    for (int g = 0; g < 5; ++g)
-        RunStep(report, [&] { SaveFavorites(FavouriteGroups[g], boxes[g]->Items); });
+    TGroupBox* const groups[] = {grbAudio, grbVideo, grbDVD, grbTVFM, grbOther};
+    for (int g = 0; g < 5; ++g) {
+        int saved = ResultOk;
+        RunStep(report, [&] { saved = SaveFavorites(FavouriteGroups[g], boxes[g]->Items); });
+        if (saved != ResultOk)
+            unsaved("err_favwrite", groups[g]->Caption);
+    }
 
     std::memset(Runtime.FuncCache.data(), 0, sizeof Runtime.FuncCache);
     std::memset(Runtime.CmdCache.data(), 0, sizeof Runtime.CmdCache);
 
-    RunStep(report, [] { CommitTempFiles(true); });
+    std::vector<std::string> uncommitted;
+    RunStep(report, [&] { CommitTempFiles(true, &uncommitted); });
+    for (const std::string& file : uncommitted)
+        unsaved("err_commitfile", file);
 
     CloseDone = true;
     Runtime.FormSlots[KindTime].Color = static_cast<std::int32_t>(panTimeColor->Color);

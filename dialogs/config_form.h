@@ -9,6 +9,16 @@
 #include <cstdint>
 #include <string>
 
+// The application grid: a name typed into column 0 that cannot be part of a file name is
+// refused with the message "err_applname", and the cell keeps its text.
+class TApplGrid : public TStringGrid {
+public:
+    using TStringGrid::TStringGrid;
+
+protected:
+    void StoreEditText(int col, int row, const std::string& text) override;
+};
+
 class TFConfig : public TConfigDialog {
 public:
     explicit TFConfig(TComponent* owner);

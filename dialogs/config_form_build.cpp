@@ -4,6 +4,7 @@
 
 #include "keyword_lists.h"
 #include "osd.h"
+#include "program_pictures.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ TPanel* MakeColorPanel(TComponent* owner, TWinControl* parent, const char* name,
 TButton* MakeButton(TComponent* owner, TWinControl* parent, const char* name, const char* caption,
                     int top) {
     auto* b = Make<TButton>(owner, parent, name);
-    b->SetBounds(8, top, 75, 25);
+    // As wide as the column allows: the longest caption ("btn_default") needs it.
+    b->SetBounds(4, top, 83, 25);
     b->Caption = caption;
     return b;
 }
@@ -73,9 +75,9 @@ TTabSheet* MakeSheet(TComponent* owner, TPageControl* pages, const char* name, c
     return sheet;
 }
 
-TStringGrid* MakeGrid(TComponent* owner, TWinControl* parent, const char* name, int cols,
-                      int help) {
-    auto* g = Make<TStringGrid>(owner, parent, name);
+template <class T = TStringGrid>
+T* MakeGrid(TComponent* owner, TWinControl* parent, const char* name, int cols, int help) {
+    auto* g = Make<T>(owner, parent, name);
     g->Align = alClient;
     g->ColCount = cols;
     g->FixedCols = 0;
@@ -126,15 +128,19 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
     // Page 0: the interface.
     pOutput = MakeSheet(this, pcConfig, "pOutput", "lbl_output", 33);
     imgOutput = Make<TImage>(this, pOutput, "imgOutput");
-    imgOutput->SetBounds(8, 8, 220, 160);
+    // Laid out to fit the page at the dialog's least size.
+    imgOutput->SetBounds(8, 8, 128, 96);
     imgOutput->Stretch = true;
+    TBitmap outputPicture;
+    outputPicture.LoadFromBytes(ProgramPicture("output"));
+    imgOutput->Picture.Bitmap.Assign(outputPicture);
     lblOutput = Make<TLabel>(this, pOutput, "lblOutput");
-    lblOutput->SetBounds(8, 176, 220, 200);
+    lblOutput->SetBounds(8, 112, 128, 290);
     lblOutput->Caption = "lbl_outputprompt";
     lblOutput->WordWrap = true;
 
     grbTime = Make<TGroupBox>(this, pOutput, "grbTime");
-    grbTime->SetBounds(236, 0, 320, 88);
+    grbTime->SetBounds(144, 0, 320, 84);
     grbTime->Caption = "lbl_currenttime";
     chbConstTime =
         MakeCheckBox(this, grbTime, "chbConstTime", "lbl_consttime", "hnt_chbconsttime", 3, 16);
@@ -146,7 +152,7 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
     panTimeColor = MakeColorPanel(this, grbTime, "panTimeColor", 52);
 
     grbInfo = Make<TGroupBox>(this, pOutput, "grbInfo");
-    grbInfo->SetBounds(236, 88, 320, 104);
+    grbInfo->SetBounds(144, 84, 320, 102);
     grbInfo->Caption = "lbl_infownd";
     lblTxtSize = MakeLabel(this, grbInfo, "lblTxtSize", "lbl_txtwndsize", 8, 16);
     lblMinTxtSize = MakeLabel(this, grbInfo, "lblMinTxtSize", "lbl_min", 8, 36);
@@ -162,7 +168,7 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
     panBarColor = MakeColorPanel(this, grbInfo, "panBarColor", 72);
 
     grbVisualEffects = Make<TGroupBox>(this, pOutput, "grbVisualEffects");
-    grbVisualEffects->SetBounds(236, 192, 320, 166);
+    grbVisualEffects->SetBounds(144, 186, 320, 160);
     grbVisualEffects->Caption = "lbl_visualeffect";
     chbCmdText =
         MakeCheckBox(this, grbVisualEffects, "chbCmdText", "lbl_cmdtext", "hnt_chbcmdtext", 7, 16);
@@ -182,7 +188,7 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
         MakeTrackBar(this, grbVisualEffects, "trbAlpha", "hnt_trbalpha", 10, 50, 255, 220, 10, 126);
 
     GroupBox1 = Make<TGroupBox>(this, pOutput, "GroupBox1");
-    GroupBox1->SetBounds(236, 358, 320, 64);
+    GroupBox1->SetBounds(144, 346, 320, 64);
     GroupBox1->Caption = "lbl_mouse";
     lblMSpeedUp = MakeLabel(this, GroupBox1, "lblMSpeedUp", "lbl_mouspeedup", 8, 16);
     lblMinMSpeedUp = MakeLabel(this, GroupBox1, "lblMinMSpeedUp", "lbl_min", 8, 36);
@@ -211,7 +217,7 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
     codeButtons->Caption = "";
     codeButtons->BevelOuter = bvNone;
     btnReconfig = MakeButton(this, codeButtons, "btnReconfig", "btn_reconfig", 8);
-    btnReconfig->Width = 120;
+    btnReconfig->SetBounds(8, 8, 120, 25);
     btnReconfig->Hint = "hnt_reconfig";
     btnReconfig->HelpContext = 12;
     vleCode = Make<TValueListEditor>(this, pCode, "vleCode");
@@ -221,6 +227,9 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
     vleCode->KeyOptions = TKeyOptions{keyEdit, keyDelete, keyUnique};
     vleCode->Options >> goEditing;
     vleCode->Options << goRowSelect;
+    // The columns stand under their header panels (the grid line between them counts too).
+    vleCode->SetColWidths(0, panCodeButton->Width - 1);
+    vleCode->SetColWidths(1, panCodeValue->Width);
 
     // Page 2: the applications and the favourites.
     pAppl = MakeSheet(this, pcConfig, "pAppl", "lbl_appl", 35);
@@ -292,22 +301,22 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
     for (int g = 0; g < 5; ++g) {
         const Group& group = groups[g];
         auto* box = Make<TGroupBox>(this, favourites, group.box);
-        box->SetBounds(4 + g * 112, 0, 110, 146);
+        box->SetBounds(4 + g * 93, 0, 92, 146);
         box->Caption = BuiltinFAVORITE[g].Keyword;
         *group.groupBox = box;
         auto* list = Make<TListBox>(this, box, group.list);
-        list->SetBounds(6, 16, 98, 96);
+        list->SetBounds(6, 16, 80, 96);
         *group.listBox = list;
         const char* names[] = {group.add, group.del, group.up, group.down};
         for (int b = 0; b < 4; ++b) {
             auto* button = Make<TSpeedButton>(this, box, names[b]);
-            button->SetBounds(6 + b * 25, 116, 23, 23);
+            button->SetBounds(6 + b * 20, 116, 20, 23);
             button->Caption = buttonCaptions[b];
             button->HelpContext = buttonHelp[b];
             *group.buttons[b] = button;
         }
     }
-    stgAppl = MakeGrid(this, pAppl, "stgAppl", 3, 13);
+    stgAppl = MakeGrid<TApplGrid>(this, pAppl, "stgAppl", 3, 13);
     stgAppl->SetColWidths(0, 110);
     stgAppl->SetColWidths(1, 130);
     stgAppl->SetColWidths(2, 300);
@@ -321,6 +330,10 @@ TFConfig::TFConfig(TComponent* owner) : TConfigDialog(owner) {
     cmbCommand->HelpContext = 20;
     stgCommand = MakeGrid(this, pCommand, "stgCommand", 6, 21);
     stgCommand->Options << goRowMoving;
+    // As the command wizard's grid of the same steps: each title whole.
+    const int commandWidths[] = {117, 80, 74, 81, 79, 73};
+    for (int c = 0; c < 6; ++c)
+        stgCommand->SetColWidths(c, commandWidths[c]);
 
     // Page 4: the functions.
     pFunction = MakeSheet(this, pcConfig, "pFunction", "lbl_applfunc", 37);

@@ -2,6 +2,7 @@
 #include "cmd_func_files.h"
 
 #include "code_appl_tables.h"
+#include "file_names.h"
 #include "keyword_lists.h"
 #include "program_folder.h"
 #include "runtime_state.h"
@@ -141,7 +142,19 @@ std::string FunctionsListLine(const std::string& name, const std::string& keys) 
     return line + "=  " + keys;
 }
 
-// Creates the user file, hands WorkList its working names and writes the records.
+// A pending file whose save failed goes: OK would otherwise commit the older edits it holds in
+// place of those that could not be saved.
+int SaveResult(int result, const std::string& path, bool pending) {
+    if (result != ResultOk && pending) {
+        // A read-only pending file would still be committed: it is the dialog's own file.
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    }
+    return result;
+}
+
+// Writes the user file anew, hands WorkList its working names and writes the records; the
+// earlier file stays as it was unless every record was written.
 template <class T>
 int WriteUserFile(const std::string& path, const std::vector<std::string>& names,
                   const std::vector<T>& records) {
@@ -158,6 +171,28 @@ int WriteUserFile(const std::string& path, const std::vector<std::string>& names
     if (!WriteRecords(writer, records) || !writer.Close())
         return ResultNoCreate;
     return ResultOk;
+}
+
+// Copies a file over another as the savers write: a missing or unreadable source, or any
+// failure, leaves the target as it was.
+void CopyInOneStep(const std::string& source, const std::string& target) {
+    const HANDLE h = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    std::string bytes;
+    char chunk[16 * 1024];
+    DWORD got = 0;
+    bool read = true;
+    try {
+        while ((read = ReadFile(h, chunk, sizeof chunk, &got, nullptr) != 0) && got > 0)
+            bytes.append(chunk, got);
+    } catch (const std::bad_alloc&) {
+        read = false;
+    }
+    CloseHandle(h);
+    if (read)
+        SaveFileSafely(target, bytes);
 }
 
 } // namespace
@@ -184,6 +219,8 @@ bool ReadCommand(TRecordReader<TCmdStep>& file, std::vector<TCmdStep>& steps) {
 int LoadCmdGrid(const std::string& appl, bool defaultOnly, TStringGrid& grid) {
     TStringList& work = Runtime.WorkList;
     work.Clear();
+    if (!IsFileNamePart(appl))
+        return ResultNoData;
     bool opened = false;
     std::vector<TCmdStep> steps;
 
@@ -243,6 +280,8 @@ int LoadCmdGrid(const std::string& appl, bool defaultOnly, TStringGrid& grid) {
 
 int LoadFuncGrid(const std::string& appl, bool defaultOnly, TStringGrid* grid, TStringList* list) {
     Runtime.WorkList.Clear();
+    if (!IsFileNamePart(appl))
+        return ResultNoData;
     int row = 1;
     bool opened = false;
     auto show = [&](const TFuncEntry& f) {
@@ -287,9 +326,12 @@ int LoadFuncGrid(const std::string& appl, bool defaultOnly, TStringGrid* grid, T
 }
 
 int SaveCmdGrid(const std::string& appl, bool pending, const TStringGrid& grid) {
+    if (!IsFileNamePart(appl))
+        return ResultNoCreate;
     // Worked out before the file is created, so that a failure keeps the earlier file.
     std::vector<std::string> defaultNames;
     std::vector<TCmdStep> out;
+    const std::string path = CmdFileName("usercmd", appl, pending ? ".tmp" : ".bin");
     try {
         const TNameIndex rows = TNameIndex::OfGrid(grid, grid.RowCount());
         TRecordReader<TCmdStep> def(CmdFileName("defcmd", appl, ".bin"));
@@ -316,17 +358,19 @@ int SaveCmdGrid(const std::string& appl, bool pending, const TStringGrid& grid) 
                 AppendBlock(out, name, grid, r, BlockEnd(grid, r));
         }
     } catch (const std::bad_alloc&) {
-        return ResultNoCreate;
+        return SaveResult(ResultNoCreate, path, pending);
     } catch (const std::length_error&) {
-        return ResultNoCreate;
+        return SaveResult(ResultNoCreate, path, pending);
     }
-    return WriteUserFile(CmdFileName("usercmd", appl, pending ? ".tmp" : ".bin"), defaultNames,
-                         out);
+    return SaveResult(WriteUserFile(path, defaultNames, out), path, pending);
 }
 
 int SaveFuncGrid(const std::string& appl, bool pending, const TStringGrid& grid) {
+    if (!IsFileNamePart(appl))
+        return ResultNoCreate;
     std::vector<std::string> defaultNames;
     std::vector<TFuncEntry> out;
+    const std::string path = CmdFileName("userfunc", appl, pending ? ".tmp" : ".bin");
     try {
         const TNameIndex rows = TNameIndex::OfGrid(grid, grid.RowCount());
         TRecordReader<TFuncEntry> def(CmdFileName("deffunc", appl, ".bin"));
@@ -359,15 +403,14 @@ int SaveFuncGrid(const std::string& appl, bool pending, const TStringGrid& grid)
             out.push_back(f);
         }
     } catch (const std::bad_alloc&) {
-        return ResultNoCreate;
+        return SaveResult(ResultNoCreate, path, pending);
     } catch (const std::length_error&) {
-        return ResultNoCreate;
+        return SaveResult(ResultNoCreate, path, pending);
     }
-    return WriteUserFile(CmdFileName("userfunc", appl, pending ? ".tmp" : ".bin"), defaultNames,
-                         out);
+    return SaveResult(WriteUserFile(path, defaultNames, out), path, pending);
 }
 
-int CommitTempFiles(bool commit) {
+int CommitTempFiles(bool commit, std::vector<std::string>* failed) {
     // Without the program folder "Bin" would be a folder of the current directory, and files
     // that belong to nobody here would be deleted.
     const std::string folder = ProgramFolder();
@@ -386,6 +429,7 @@ int CommitTempFiles(bool commit) {
     if (!SetCurrentDirectoryA((folder + "Bin").c_str()))
         return ResultOk;
 
+    int result = ResultOk;
     try {
         std::vector<std::string> temps;
         WIN32_FIND_DATAA found;
@@ -406,33 +450,43 @@ int CommitTempFiles(bool commit) {
                 DeleteFileA(temp.c_str());
                 continue;
             }
+            // One step: a failure between deleting the user file and renaming the pending one
+            // would lose both.
             const std::string target = temp.substr(0, temp.size() - 3) + "bin";
-            DeleteFileA(target.c_str());
-            MoveFileA(temp.c_str(), target.c_str());
+            if (ReplaceInOneStep(temp, target))
+                continue;
+            // The dialog that wrote it is closing: left behind, a later OK would commit these
+            // older edits unasked.
+            DeleteFileA(temp.c_str());
+            result = ResultNoCreate;
+            if (failed)
+                failed->push_back(target);
         }
     } catch (const std::bad_alloc&) {
     }
     SetCurrentDirectoryA(saved.c_str());
-    return ResultOk;
+    return result;
 }
 
 void CopyDefaultsForClass(const std::string& newAppl, const std::string& className) {
     // A class that was never learnt would match every section without a class and overwrite
     // the new application's user files with unrelated defaults.
-    if (className.empty())
+    if (className.empty() || !IsFileNamePart(newAppl))
         return;
     TIniFile ini(ProgramFolder() + "appllist.ini");
     TStringList& sections = Runtime.WorkList;
     ini.ReadSections(sections);
     for (int i = 0; i < sections.Count(); ++i) {
         const std::string section = sections[i];
-        if (!cp1251::EqualNoCase(ini.ReadString(section, "CLSName", ""), className) ||
+        // A section whose name leads out of Bin is no application of the list.
+        if (!IsFileNamePart(section) ||
+            !cp1251::EqualNoCase(ini.ReadString(section, "CLSName", ""), className) ||
             cp1251::EqualNoCase(section, newAppl))
             continue;
-        CopyFileA(CmdFileName("defcmd", section, ".bin").c_str(),
-                  CmdFileName("usercmd", newAppl, ".bin").c_str(), FALSE);
-        CopyFileA(CmdFileName("deffunc", section, ".bin").c_str(),
-                  CmdFileName("userfunc", newAppl, ".bin").c_str(), FALSE);
+        CopyInOneStep(CmdFileName("defcmd", section, ".bin"),
+                      CmdFileName("usercmd", newAppl, ".bin"));
+        CopyInOneStep(CmdFileName("deffunc", section, ".bin"),
+                      CmdFileName("userfunc", newAppl, ".bin"));
         return;
     }
 }

@@ -1,6 +1,7 @@
 // The code table and the application table: default file, user differences and their merge.
 #include "code_appl_tables.h"
 
+#include "file_names.h"
 #include "record_file.h"
 #include "runtime_state.h"
 
@@ -132,11 +133,13 @@ int LoadApplTable(bool defaultOnly) {
         std::uint64_t wholeRecords = 0;
 
         TApplEntry e;
-        // A handle stored in a file belongs to a window of an earlier run.
+        // A handle stored in a file belongs to a window of an earlier run. A name that cannot
+        // be part of a file name would lead the application's command files out of Bin.
         if (user) {
             while (user->Read(e)) {
                 ++wholeRecords;
-                if (cp1251::EqualNoCase(FieldText(e.Name), SystemApplName))
+                if (cp1251::EqualNoCase(FieldText(e.Name), SystemApplName) ||
+                    !IsFileNamePart(FieldView(e.Name)))
                     continue;
                 e.Wnd = 0;
                 work.push_back(e);
@@ -147,6 +150,8 @@ int LoadApplTable(bool defaultOnly) {
         while (def.Read(e)) {
             ++wholeRecords;
             const std::string name = FieldText(e.Name);
+            if (!IsFileNamePart(name))
+                continue;
             bool known = false;
             for (const TApplEntry& w : work)
                 if (cp1251::EqualNoCase(FieldText(w.Name), name)) {

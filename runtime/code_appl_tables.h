@@ -11,6 +11,7 @@ constexpr int ResultNoMemory = 6;
 // CodeTable from defcode.bin, merged with usercode.bin unless defaultOnly: 0, 3 or 6.
 int LoadCodeTable(bool defaultOnly);
 // ApplTable from userappl.bin (unless defaultOnly) and defappl.bin, "System" first: 0, 3 or 6.
+// A record whose name cannot be part of a file name (IsFileNamePart) is passed over.
 int LoadApplTable(bool defaultOnly);
 // usercode.bin as the differences of CodeTable against defcode.bin: 0 or 5.
 int SaveCodeTable();

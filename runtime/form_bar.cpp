@@ -77,11 +77,13 @@ void TFBar::ShowBar(const std::string& picture, const std::string& text, std::in
         LoadWindowPicture(imMsgpict, picture);
     }
     lblMsgtext->Caption = text;
-    Font.Size = static_cast<int>(ClientHeight * 5 / 14.0);
     cgBar->Height = ClientHeight / 2;
+    // The text stands above the gauge.
+    FitFontSize(*this, static_cast<int>(ClientHeight * 5 / 14.0), lblMsgtext->Height);
     // The gauge shows 0..100; a value beyond that would draw past its end.
     cgBar->Progress = std::clamp<std::int32_t>(value, 0, 100);
     ClientWidth = static_cast<int>(Screen->Width() * 0.95);
+    FitTextWidth(*this, text, lblMsgtext->Width);
     Left = CentredLeft(Width);
     ApplyColours();
     if (NeedRegion)

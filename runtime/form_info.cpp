@@ -48,9 +48,11 @@ void TFInfo::ShowInfo(const std::string& picture, const std::string& text) {
     imMsgpict->Width = imMsgpict->Height;
     LoadWindowPicture(imMsgpict, picture);
     lblMsgtext->Caption = text;
-    Font.Size = static_cast<int>(ClientHeight * 5 / 7.0);
-    const int w = Canvas.TextWidth(text) + imMsgpict->Width;
+    FitFontSize(*this, static_cast<int>(ClientHeight * 5 / 7.0), ClientHeight);
+    const int corner = CornerRoom(ClientHeight);
+    const int w = Canvas.TextWidth(text) + imMsgpict->Width + corner;
     ClientWidth = w < Screen->Width() ? w : static_cast<int>(Screen->Width() * 0.95);
+    FitTextWidth(*this, text, ClientWidth - imMsgpict->Width - corner);
     Left = CentredLeft(Width);
     ApplyColours();
     if (NeedRegion)

@@ -72,10 +72,13 @@ void TFInput::FormShow(TObject*) {
 
 void TFInput::ShowInput() {
     ClearRegion();
-    Font.Size = static_cast<int>(ClientHeight * 5 / 7.0);
+    const int size = static_cast<int>(ClientHeight * 5 / 7.0);
     Font.Color = Runtime.FormSlots[KindInput].Color;
-    mEdit->Width = Canvas.TextWidth(InputMode == 0 ? "00:00" : NumberSample);
-    mEdit->Height = static_cast<int>(Screen->PixelsPerInch() * Font.Size / 72.0);
+    // The edit is as high as the size's characters; the text gets the largest font that fits it.
+    mEdit->Height = static_cast<int>(Screen->PixelsPerInch() * size / 72.0);
+    FitFontSize(*this, size, mEdit->Height);
+    // With the edit's own margins on either side of the text.
+    mEdit->Width = Canvas.TextWidth(InputMode == 0 ? "00:00" : NumberSample) + 4;
     mEdit->Left = 0;
     mEdit->Top = 0;
     ClientWidth = mEdit->Width;

@@ -97,7 +97,9 @@ void TFList::ShowList(const TStringList& list) {
     }
     if (ClientWidth < widest)
         Font.Size = static_cast<int>(static_cast<double>(ClientWidth) / widest * Font.Size);
+    // Each row as high as its text, so that no item is cut.
     const int textHeight = Canvas.TextHeight("1");
+    lBox->ItemHeight = textHeight;
     if (textHeight * list.Count() < ClientHeight)
         ClientHeight = textHeight * list.Count();
     Top = (Screen->Height() - Height) / 2;

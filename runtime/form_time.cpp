@@ -53,10 +53,12 @@ void TFTime::ShowTime(const std::string& picture, const std::string& text) {
         LoadWindowPicture(imMsgpict, picture);
     }
     lblMsgtext->Caption = text;
-    Font.Size = static_cast<int>(ClientHeight * 5 / 7.0);
-    const int textWidth = Canvas.TextWidth(text);
-    const int w = textWidth + imMsgpict->Width;
+    FitFontSize(*this, static_cast<int>(ClientHeight * 5 / 7.0), ClientHeight);
+    const int corner = CornerRoom(ClientHeight);
+    const int w = Canvas.TextWidth(text) + imMsgpict->Width + corner;
     ClientWidth = w < Screen->Width() ? w : static_cast<int>(Screen->Width() * 0.95);
+    FitTextWidth(*this, text, ClientWidth - imMsgpict->Width - corner);
+    const int textWidth = Canvas.TextWidth(text);
     ApplyColours();
     if (NeedRegion)
         MakeRegion(false);

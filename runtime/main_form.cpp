@@ -12,6 +12,7 @@
 #include "language.h"
 #include "osd.h"
 #include "program_folder.h"
+#include "program_pictures.h"
 #include "receiver_binding.h"
 #include "runtime_state.h"
 #include "settings_file.h"
@@ -24,6 +25,8 @@ TFMain* FMain = nullptr;
 namespace {
 
 constexpr char ProgramTitle[] = "Tavrin RC";
+// The tray icon's picture in the image list, after the five menu items' pictures.
+constexpr int TrayPictureIndex = 5;
 constexpr char ProgramHelpFile[] = "\\Help\\Tavrin RC.HLP";
 
 void ShowMsg(const char* key) {
@@ -86,6 +89,12 @@ TFMain::TFMain(TComponent* owner) : TForm(owner) {
 
     ImageList = new TImageList(this);
     ImageList->Name = "ImageList";
+    // The menu items' pictures by their image index, then the tray icon's.
+    for (const char* picture : {"help", "playlist", "params", "search", "exit", "tray"}) {
+        TBitmap bitmap;
+        bitmap.LoadFromBytes(ProgramPicture(picture));
+        ImageList->Add(bitmap);
+    }
 
     PopupMenu = new TPopupMenu(this);
     PopupMenu->Name = "PopupMenu";
@@ -120,13 +129,15 @@ TFMain::TFMain(TComponent* owner) : TForm(owner) {
 
     TrayIcon = new TTrayIcon(this);
     TrayIcon->Name = "TrayIcon";
-    TrayIcon->Visible = true;
+    // The picture first: the icon stands in the notification area as soon as it is visible.
+    TrayIcon->Icons = ImageList;
+    TrayIcon->IconIndex = TrayPictureIndex;
     TrayIcon->Hint = ProgramTitle;
     TrayIcon->RestoreOn = imNone;
     TrayIcon->PopupMenu = PopupMenu;
     TrayIcon->PopupMenuOn = imRightClickUp;
-    TrayIcon->Icons = ImageList;
     TrayIcon->AnimateInterval = 100;
+    TrayIcon->Visible = true;
 
     tmrMain = new TTimer(this);
     tmrMain->Name = "tmrMain";

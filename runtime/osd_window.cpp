@@ -26,6 +26,23 @@ void LoadWindowPicture(TImage* picture, const std::string& name) {
     }
 }
 
+int FitFontSize(TCustomForm& window, int size, int room) {
+    window.Font.Size = size;
+    while (size > 1 && window.Canvas.TextHeight("1") > room)
+        window.Font.Size = --size;
+    return size;
+}
+
+void FitTextWidth(TCustomForm& window, const std::string& text, int room) {
+    int size = window.Font.Size;
+    while (size > 1 && window.Canvas.TextWidth(text) > room)
+        window.Font.Size = --size;
+}
+
+int CornerRoom(int height) {
+    return height / 8;
+}
+
 void InstallRegion(HWND window, HRGN& region) {
     if (SetWindowRgn(window, region, TRUE))
         region = nullptr;
@@ -45,6 +62,8 @@ void TOsdWindow::SetUpWindow(int fontHeight, const char* fontName) {
     Font.Color = DefaultWindowColor;
     Font.Height = -fontHeight;
     KeyPreview = true;
+    // Only the input window is brought to the front on purpose; the others only show things.
+    NoActivate = kind_ != KindInput;
     OnKeyDown = [this](TObject* s, WORD& k, TShiftState& sh) { FormKeyDown(s, k, sh); };
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
 }

@@ -13,6 +13,17 @@ int CentredLeft(int width);
 // keeps the picture shown before.
 void LoadWindowPicture(TImage* picture, const std::string& name);
 
+// The size the window's layout gives its font, or the largest below it whose text is no higher
+// than the room: the layouts give the size in points, and a font of that many points is taller
+// than the window it was meant to fill.
+int FitFontSize(TCustomForm& window, int size, int room);
+
+// Makes the window's font smaller until the text is no wider than the room.
+void FitTextWidth(TCustomForm& window, const std::string& text, int room);
+// Room after a window's text for the rounded corner of its region, so that the corner never cuts
+// the last letter.
+int CornerRoom(int height);
+
 // Makes the region the window's region (redrawn). The window owns it from then on and deletes it
 // when it is replaced, removed or the window goes, so the handle is cleared; a region the window
 // refused stays with the caller.

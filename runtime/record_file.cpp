@@ -23,19 +23,6 @@ bool ReadExact(HANDLE file, void* data, std::size_t size) {
     return true;
 }
 
-bool WriteExact(HANDLE file, const void* data, std::size_t size) {
-    const auto* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const DWORD want = static_cast<DWORD>(size < kMaxChunk ? size : kMaxChunk);
-        DWORD put = 0;
-        if (!WriteFile(file, p, want, &put, nullptr) || put == 0)
-            return false;
-        p += put;
-        size -= put;
-    }
-    return true;
-}
-
 } // namespace
 
 TRecordFileReader::TRecordFileReader(const std::string& windowsPath, std::size_t recordSize)
@@ -85,33 +72,6 @@ bool TRecordFileReader::Seek(std::uint64_t index) {
         return false;
     position_ = index;
     return true;
-}
-
-TRecordFileWriter::TRecordFileWriter(const std::string& windowsPath) {
-    HANDLE h = CreateFileA(windowsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE)
-        file_ = h;
-}
-
-TRecordFileWriter::~TRecordFileWriter() {
-    Close();
-}
-
-bool TRecordFileWriter::Write(const void* data, std::size_t size) {
-    if (!file_ || failed_)
-        return false;
-    if (!WriteExact(file_, data, size))
-        failed_ = true;
-    return !failed_;
-}
-
-bool TRecordFileWriter::Close() {
-    if (!file_)
-        return false;
-    const bool closed = CloseHandle(file_) != 0;
-    file_ = nullptr;
-    return closed && !failed_;
 }
 
 std::string BinPath(const std::string& fileName) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "records.h"
+#include "safe_file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -49,27 +50,26 @@ public:
     }
 };
 
-// Creates (or truncates) a record file and writes records to it.
+// Writes a record file anew. The records go to a file beside it, which replaces the file only
+// when Close succeeds: a failure at any point leaves the earlier file as it was.
 class TRecordFileWriter {
 public:
-    explicit TRecordFileWriter(const std::string& windowsPath);
-    ~TRecordFileWriter();
+    explicit TRecordFileWriter(const std::string& windowsPath) : file_(windowsPath) {}
     TRecordFileWriter(const TRecordFileWriter&) = delete;
     TRecordFileWriter& operator=(const TRecordFileWriter&) = delete;
 
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_.IsOpen(); }
     // False when the file is not open or fewer bytes were written.
-    bool Write(const void* data, std::size_t size);
-    // Closes the file; false when it never opened, a write failed or the close failed.
-    bool Close();
+    bool Write(const void* data, std::size_t size) { return file_.Write(data, size); }
+    // Puts the records in the file's place; false when it never opened, a write, the flush,
+    // the close or the replacement failed.
+    bool Close() { return file_.Commit(); }
 
 private:
-    void* file_ = nullptr;
-    bool failed_ = false;
+    TSafeFileWriter file_;
 };
 
-// Writes all records to a created (or truncated) file; false when it could not be created
-// or written completely.
+// Writes all records; false when the file could not be created or written completely.
 template <class T>
 bool WriteRecords(TRecordFileWriter& writer, const std::vector<T>& records) {
     for (const T& r : records)

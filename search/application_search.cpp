@@ -2,6 +2,7 @@
 // ticked drives, and the test start of each program found.
 #include "application_search.h"
 
+#include "file_names.h"
 #include "records.h"
 #include "search_state.h"
 #include "search_texts.h"
@@ -179,6 +180,11 @@ void SearchApplications(const std::string& applListPath, TSearchView& view) {
             const TIniFile list(applListPath);
             TStringList sections;
             list.ReadSections(sections);
+            // A section name becomes the application's name and with it part of its file
+            // names: one that cannot be is no application of the list.
+            for (int i = sections.Count() - 1; i >= 0; --i)
+                if (!IsFileNamePart(sections[i]))
+                    sections.Delete(i);
             if (sections.Count() > 0) {
                 ReadApplList(list, sections);
                 view.SetRowCount(Search.ApplCount + 1);

@@ -1,7 +1,9 @@
 // The writers of the search results and the reading of the search program's one setting.
 #include "search_results.h"
 
+#include "file_names.h"
 #include "records.h"
+#include "safe_file.h"
 #include "search_state.h"
 
 #include "cp1251.h"
@@ -13,21 +15,12 @@
 #include <cstring>
 #include <exception>
 
-namespace {
-
-bool WriteWhole(HANDLE file, const void* data, DWORD size) {
-    DWORD written = 0;
-    return WriteFile(file, data, size, &written, nullptr) && written == size;
-}
-
-} // namespace
-
 bool WriteDefApplFile(const std::string& path) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    // A cut table would read as a smaller one: the earlier table stays unless the new one is
+    // written whole.
+    TSafeFileWriter file(path);
+    if (!file.IsOpen())
         return false;
-    bool whole = true;
     for (const TSearchAppl& appl : Search.Table) {
         if (appl.Path[0] == '\0' || appl.CLSName[0] == '\0')
             continue;
@@ -37,17 +30,10 @@ bool WriteDefApplFile(const std::string& path) {
         SetField(entry.ClassName, FieldView(appl.CLSName));
         entry.Wnd = 0;
         SetField(entry.Path, FieldView(appl.Path));
-        if (!WriteWhole(file, &entry, sizeof entry)) {
-            whole = false;
-            break;
-        }
+        if (!file.Write(&entry, sizeof entry))
+            return false;
     }
-    if (!CloseHandle(file))
-        whole = false;
-    // A cut table would read as a smaller one: no file is better than a wrong one.
-    if (!whole)
-        DeleteFileA(path.c_str());
-    return whole;
+    return file.Commit();
 }
 
 bool WriteTuningPassed(const std::string& configPath) {
@@ -69,7 +55,8 @@ bool ReadExtOptions(const std::string& configPath) {
     }
 }
 
-void WriteFavoriteFiles(const std::string& folder) {
+std::vector<std::string> WriteFavoriteFiles(const std::string& folder) {
+    std::vector<std::string> failed;
     std::vector<std::string> groups;
     for (const TSearchAppl& appl : Search.Table) {
         const std::string_view group = FieldView(appl.Group);
@@ -80,6 +67,10 @@ void WriteFavoriteFiles(const std::string& folder) {
             groups.emplace_back(group);
     }
     for (const std::string& group : groups) {
+        // The empty group is the file favorit.bin; a group that cannot be part of a file name
+        // has no file.
+        if (!group.empty() && !IsFileNamePart(group))
+            continue;
         TStringList list;
         for (const TSearchAppl& appl : Search.Table) {
             if (appl.Path[0] == '\0' || !cp1251::EqualNoCase(FieldView(appl.Group), group))
@@ -92,22 +83,23 @@ void WriteFavoriteFiles(const std::string& folder) {
         }
         if (list.Count() == 0)
             continue;
-        try {
-            list.SaveToFile(folder + "favorit" + group + ".bin");
-        } catch (const std::exception&) {
-        }
+        const std::string path = folder + "favorit" + group + ".bin";
+        if (!SaveFileSafely(path, list.Text()))
+            failed.push_back(path);
     }
+    return failed;
 }
 
 std::vector<std::string> SaveSearchResults(const std::string& programFolder) {
     std::vector<std::string> failed;
     const std::string applFile = programFolder + "Bin\\defappl.bin";
-    const bool tableWritten = WriteDefApplFile(applFile);
-    if (!tableWritten)
-        failed.push_back(applFile);
+    if (!WriteDefApplFile(applFile))
+        // The earlier favourites stay with the earlier table they name.
+        return {applFile};
+    for (const std::string& path : WriteFavoriteFiles(programFolder + "Bin\\"))
+        failed.push_back(path);
     const std::string configFile = programFolder + "\\config.ini";
-    if (tableWritten && !WriteTuningPassed(configFile))
+    if (failed.empty() && !WriteTuningPassed(configFile))
         failed.push_back(configFile);
-    WriteFavoriteFiles(programFolder + "Bin\\");
     return failed;
 }

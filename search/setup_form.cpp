@@ -38,7 +38,8 @@ TFSetup::TFSetup(TComponent* owner) : TForm(owner) {
     Caption = "FSetup";
     BorderIcons = TBorderIcons{biSystemMenu, biHelp};
     Constraints.MinWidth = 400;
-    Constraints.MinHeight = 210;
+    // High enough for the button column beside the grid: four buttons do not fit at 210.
+    Constraints.MinHeight = 264;
     Font.Name = "Arial";
     Font.Height = -11;
     Position = poDesktopCenter;

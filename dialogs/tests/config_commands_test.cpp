@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -231,6 +235,8 @@ TEST_F(CommandPagesTest, AYesThatCannotWriteTheUserFileLeavesTheEditsPending) {
     MakeDir(Prog("Bin\\usercmdPlayer.bin"));
     QueueAnswer(mrYes);
     ChooseItem(*f.cmbCommand, "Viewer");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Save commands?", "Save commands?",
+                                                    "Commands of \"Player\" not saved"}));
     EXPECT_TRUE(Bin("usercmdPlayer.tmp"));
     ChooseItem(*f.cmbCommand, "Player");
     EXPECT_EQ(GridRows(*f.stgCommand)[0][2], "VK_STOP");
@@ -240,6 +246,79 @@ TEST_F(CommandPagesTest, AYesThatCannotWriteTheUserFileLeavesTheEditsPending) {
     const Rows commands = Commands("Player");
     EXPECT_EQ(commands[0][2], "VK_STOP");
     EXPECT_EQ(commands[1][3], "9");
+}
+
+// The disk is full when the user answers the question and still when OK comes: each failed save
+// names the application, the user's file keeps its commands, and no pending file is left for
+// OK to commit; the edits stay with the dialog, marked changed, until a save succeeds.
+TEST_F(CommandPagesTest, SavesOnAFullDiskAreReportedAndNeverCommitted) {
+    const std::string saved = Bytes(std::vector{Step("Mine", 1, 1, kKeybEvent, "VK_A")});
+    for (const int answer : {mrNo, mrYes}) {
+        SCOPED_TRACE(answer == mrNo ? "No" : "Yes");
+        PutFile(Prog("Bin\\usercmdPlayer.bin"), saved);
+        TFConfig& f = Open();
+        ChooseItem(*f.cmbCommand, "Player");
+        ASSERT_TRUE(EditCell(*f.stgCommand, 2, 1, "VK_STOP"));
+        // An older pending file of the same application, which must not come back either.
+        PutFile(Prog("Bin\\usercmdPlayer.tmp"), "older edits");
+        toolkitsim::ClearBoxes();
+        win32sim::SetWriteBudget(0);
+        QueueAnswer(answer);
+        ChooseItem(*f.cmbCommand, "Viewer");
+        EXPECT_EQ(BoxTexts(),
+                  (std::vector<std::string>{"Save commands?", "Commands of \"Player\" not saved"}));
+        EXPECT_EQ(GetFile(Prog("Bin\\usercmdPlayer.bin")), saved);
+        EXPECT_FALSE(Bin("usercmdPlayer.tmp"));
+
+        ChooseItem(*f.cmbCommand, "Player");
+        EXPECT_EQ(GridRows(*f.stgCommand)[0][2], "VK_STOP") << "the edits stay with the dialog";
+        EXPECT_EQ(f.stgCommand->Tag, 1);
+        toolkitsim::ClearBoxes();
+        toolkitsim::Click(*f.btnOk);
+        const std::vector<std::string> boxes = BoxTexts();
+        EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "Commands of \"Player\" not saved"), 1);
+        EXPECT_EQ(GetFile(Prog("Bin\\usercmdPlayer.bin")), saved);
+        EXPECT_FALSE(Bin("usercmdPlayer.tmp"));
+        win32sim::SetWriteBudget(std::nullopt);
+        delete FConfig;
+        toolkitsim::ClearBoxes();
+    }
+}
+
+TEST_F(CommandPagesTest, EditsWhosePendingSaveFailedAreSavedByOkOnceTheDiskHasRoom) {
+    TFConfig& f = Open();
+    ChooseItem(*f.cmbFunction, "Player");
+    ASSERT_TRUE(EditCell(*f.stgFunc, 2, 1, "\"Stop\""));
+    win32sim::SetWriteBudget(0);
+    QueueAnswer(mrNo);
+    ChooseItem(*f.cmbFunction, "Viewer");
+    win32sim::SetWriteBudget(std::nullopt);
+    EXPECT_EQ(BoxTexts(),
+              (std::vector<std::string>{"Save functions?", "Functions of \"Player\" not saved"}));
+    ChooseItem(*f.cmbFunction, "Player");
+    EXPECT_EQ(f.stgFunc->Tag, 1);
+    toolkitsim::Click(*f.btnOk);
+    EXPECT_EQ(Functions("Player")[0][2], "\"Stop\"");
+    EXPECT_FALSE(Bin("userfuncPlayer.tmp"));
+}
+
+TEST_F(CommandPagesTest, OkNamesAUserFileThatItsPendingFileCannotReplace) {
+    TFConfig& f = Open();
+    ChooseItem(*f.cmbCommand, "Player");
+    ASSERT_TRUE(EditCell(*f.stgCommand, 2, 1, "VK_STOP"));
+    QueueAnswer(mrNo);
+    ChooseItem(*f.cmbCommand, "Viewer");
+    ASSERT_TRUE(Bin("usercmdPlayer.tmp"));
+    PutFile(Prog("Bin\\usercmdPlayer.bin"), "read-only commands");
+    ASSERT_TRUE(
+        SetFileAttributesA(Prog("Bin\\usercmdPlayer.bin").c_str(), FILE_ATTRIBUTE_READONLY));
+    toolkitsim::ClearBoxes();
+    toolkitsim::Click(*f.btnOk);
+    const std::vector<std::string> boxes = BoxTexts();
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "File \"usercmdPlayer.bin\" kept"), 1);
+    EXPECT_EQ(GetFile(Prog("Bin\\usercmdPlayer.bin")), "read-only commands");
+    EXPECT_FALSE(Bin("usercmdPlayer.tmp")) << "a later OK must not commit these edits unasked";
+    SetFileAttributesA(Prog("Bin\\usercmdPlayer.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(CommandPagesTest, AGridOfNoApplicationIsSavedNowhere) {

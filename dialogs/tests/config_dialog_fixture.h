@@ -27,8 +27,9 @@
 inline const std::vector<std::pair<std::string, std::vector<std::string>>>& CoreLanguageKeys() {
     static const std::vector<std::pair<std::string, std::vector<std::string>>> keys = {
         {"Msg",
-         {"err_noini", "err_nomemory", "err_codewrite", "err_applwrite", "err_duplcodename",
-          "err_nocodefile", "msg_delrow", "msg_defcode", "msg_addcodetitle", "msg_addcode"}},
+         {"err_noini", "err_nomemory", "err_codewrite", "err_applwrite", "err_cmdwrite",
+          "err_funcwrite", "err_favwrite", "err_commitfile", "err_duplcodename", "err_nocodefile",
+          "msg_delrow", "msg_defcode", "msg_addcodetitle", "msg_addcode", "err_applname"}},
         {"Buttons",
          {"btn_ok", "btn_cancel", "btn_add", "btn_del", "btn_default", "btn_reconfig",
           "btn_endreconfig"}},

@@ -46,6 +46,45 @@ TEST_F(ConfigFormTest, TheWindowManagerMakesTheRealDialogAndTheRuntimeSeesItsCod
     EXPECT_EQ(OpenConfigDialog(), nullptr);
 }
 
+// The on-screen windows only show things: once the dialog is gone the user's application is in
+// front again and gets the remote's keys, whichever of them is on screen.
+TEST_F(ConfigFormTest, WhenTheDialogClosesTheUsersApplicationIsInFrontAgain) {
+    win32sim::WindowSpec spec;
+    spec.className = "Winamp v1.x";
+    spec.visible = true;
+    const HWND user = win32sim::CreateForeignWindow(spec, 20, 21);
+    ASSERT_TRUE(SetForegroundWindow(user));
+    Runtime.Consttime = 1;
+    OsdShowClock(false);
+    OsdShowText("Text", "");
+    OsdShowBar("Bar", 50, "");
+    for (TForm* form : std::vector<TForm*>{FTime, FInfo, FBar}) {
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(form->Visible);
+    }
+    EXPECT_EQ(GetForegroundWindow(), user) << "showing them took the foreground";
+    toolkitsim::OnModal([&](TCustomForm& form) {
+        EXPECT_EQ(GetForegroundWindow(), form.Handle());
+        FConfig->Finish();
+        toolkitsim::At(100, [] { OsdTick(nullptr); });
+    });
+    ShowForm(KindConfig);
+    toolkitsim::RunFor(10);
+    toolkitsim::OnModal(nullptr);
+    EXPECT_EQ(FConfig, nullptr);
+    EXPECT_TRUE(FTime->Visible);
+    EXPECT_EQ(GetForegroundWindow(), user);
+}
+
+TEST_F(ConfigFormTest, TheInterfacePageShowsThePictureTheProgramCarries) {
+    ASSERT_NE(CreateDialogOfKind(KindConfig, Application), nullptr);
+    const TBitmap& picture = FConfig->imgOutput->Picture.Bitmap;
+    EXPECT_FALSE(picture.Empty());
+    EXPECT_EQ(picture.BitCount(), 24);
+    EXPECT_EQ(FConfig->imgOutput->GetParent(), FConfig->pOutput);
+    FConfig->Free();
+}
+
 using Lines = std::vector<std::string>;
 
 Lines Items(const TListBox* box) {
@@ -169,11 +208,28 @@ TEST_F(ConfigDialog, WithoutLayeredWindowsTheirEffectsCannotBeChosen) {
     });
 }
 
+// The shipped config.ini opens the dialog at its designed size in the middle of a 1024x768
+// screen: the defaults for a window without a section would give less than its least size.
+TEST_F(ConfigDialog, TheShippedConfigOpensItAtItsDesignedSizeCentred) {
+    std::ifstream in(DIALOGS_SHIPPED_CONFIG_FILE, std::ios::binary);
+    ASSERT_TRUE(in.good());
+    // Its sections beside those the test needs.
+    config += std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    Start();
+    WithDialog([&](TFConfig& f) {
+        EXPECT_EQ(f.Width, 680);
+        EXPECT_EQ(f.Height, 492);
+        EXPECT_EQ(f.Left, (1024 - 680) / 2);
+        EXPECT_EQ(f.Top, (768 - 492) / 2);
+        toolkitsim::Click(*f.btnCancel);
+    });
+}
+
 TEST_F(ConfigDialog, ADenserScreenKeepsTheDesignedPixelSize) {
     toolkitsim::SetScreen(1024, 768, 144);
     Start();
     WithDialog([&](TFConfig& f) {
-        EXPECT_EQ(f.btnOk->Width, 75 * 96 / 144);
+        EXPECT_EQ(f.btnOk->Width, 83 * 96 / 144);
         EXPECT_EQ(f.Tag, 0) << "scaling is no resize by the user";
         toolkitsim::Click(*f.btnCancel);
     });
@@ -345,7 +401,11 @@ TEST_F(ConfigDialog, OkGoesOnPastAFailedStepAndReportsItOnlyForTheButton) {
     const Case cases[] = {
         {"config.ini", "config.ini", true, {toolkitsim::BoxKind::Message}, Msg("err_noini")},
         {"config.ini, no sender", "config.ini", false, {}, ""},
-        {"a favourites file", "Bin\\favoritvideo.bin", true, {toolkitsim::BoxKind::Exception}, ""},
+        {"a favourites file",
+         "Bin\\favoritvideo.bin",
+         true,
+         {toolkitsim::BoxKind::Message},
+         Text("FAVORITE", "1") + Msg("err_favwrite")},
         {"a favourites file, no sender", "Bin\\favoritvideo.bin", false, {}, ""},
     };
     for (const Case& c : cases) {

@@ -213,7 +213,10 @@ TEST_F(ConfigInterfaceTest, TheTextSliderShowsTheInfoPreviewHeldAtThatHeight) {
         EXPECT_EQ(FInfo->Height, 50);
         EXPECT_EQ(ScreenHeightOf(FInfo), 50);
         EXPECT_EQ(FInfo->lblMsgtext->Caption(), kInfoText);
-        EXPECT_EQ(FInfo->Font.Size, FInfo->ClientHeight * 5 / 7) << "laid out again";
+        // Laid out again: the font of that height, or the largest smaller one whose text fits.
+        EXPECT_LE(FInfo->Font.Size, FInfo->ClientHeight * 5 / 7);
+        EXPECT_GT(FInfo->Font.Size, 20);
+        EXPECT_LE(FInfo->Canvas.TextHeight("1"), FInfo->ClientHeight);
         EXPECT_EQ(Runtime.FormSlots[KindInfo].Hold, 1);
         EXPECT_EQ(FInfo->Tag, 1);
         Ticks(3 * DisplayTime);

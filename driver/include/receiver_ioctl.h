@@ -1,6 +1,9 @@
 // The device-control contract of the receiver driver: control codes and the receiver request
-// and reply, shared by the driver, the access library and the tests.
+// and reply, shared by the driver, the access library and the tests. The commands of a receiver
+// request are the receiver's own vendor requests.
 #pragma once
+
+#include "receiver_protocol.h"
 
 // Codes are CTL_CODE(type, function, method, FILE_ANY_ACCESS) written out, so this header needs
 // neither the user-mode nor the kernel-mode headers.
@@ -33,23 +36,6 @@
 #define IOCTL_USB_START_ISO_STREAM 0x00222078
 #define IOCTL_USB_STOP_ISO_STREAM 0x0022207C
 #define IOCTL_USB_READ_ISO_STREAM 0x00222082
-
-// The receiver commands, sent as the vendor request number.
-enum TReceiverCommand : unsigned char {
-    rcAckCode = 1,
-    rcReadCodeBuffer = 2,
-    rcSetPortDirection = 3,
-    rcGetPortDirection = 4,
-    rcSetOutPort = 5,
-    rcGetOutPort = 6,
-    rcGetInPort = 7,
-    rcEepromRead = 8,
-    rcEepromWrite = 9,
-    rcSerialSend = 10,
-    rcSerialRead = 11,
-    rcSetBaudDivisor = 12,
-    rcGetBaudDivisor = 13,
-};
 
 #pragma pack(push, 1)
 
@@ -112,7 +98,3 @@ static_assert(sizeof(ControlRequestParams) == 10, "ControlRequestParams is 10 by
 static_assert(sizeof(IsoTransferParams) == 20, "IsoTransferParams is 20 bytes");
 static_assert(sizeof(TReceiverRequest) == 3, "TReceiverRequest is 3 bytes");
 static_assert(sizeof(TReceiverReply) == 8, "TReceiverReply is 8 bytes");
-
-// The receiver's vendor requests: device-to-host, vendor, recipient endpoint; 8-byte data stage.
-#define RECEIVER_REQUEST_TYPE 0xC2
-#define RECEIVER_REPLY_LENGTH 8

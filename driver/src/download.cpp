@@ -4,7 +4,7 @@
 
 namespace {
 
-const UCHAR RamWriteRequest = 0xA0;
+const UCHAR RamWriteRequest = RECEIVER_RAM_WRITE_REQUEST;
 const ULONG RamBlockSize = 512;
 const ULONG RamChunkSize = 64;
 

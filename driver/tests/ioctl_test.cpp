@@ -9,22 +9,10 @@ UsbSetupPacket Wire(UCHAR request, USHORT value, USHORT index) {
     return {RECEIVER_REQUEST_TYPE, request, value, index, RECEIVER_REPLY_LENGTH};
 }
 
-class DriverIoctlTest : public DriverTest {
+class DriverIoctlTest : public OpenDriverTest {
 protected:
-    void SetUp() override {
-        DriverTest::SetUp();
-        pdo = PlugInStarted();
-        file = Open();
-        ASSERT_NE(file, nullptr);
-        machine->receiver.ClearLog();
-    }
-    void TearDown() override {
-        file.reset();
-        DriverTest::TearDown();
-    }
-
-    PDEVICE_OBJECT pdo = nullptr;
-    std::unique_ptr<win32sim::DeviceFile> file;
+    // The requests name their file and take an 8-byte output unless told otherwise.
+    using DriverTest::Control;
 };
 
 TEST_F(DriverIoctlTest, EveryReceiverCommandIsOneVendorRequestOnTheWire) {

@@ -88,10 +88,13 @@ TEST_F(FavouritesTest, SavingAnEmptyListWritesAnEmptyFile) {
     EXPECT_EQ(list.Count(), 0);
 }
 
-TEST_F(FavouritesTest, ASaveThatCannotCreateTheFileRaises) {
+TEST_F(FavouritesTest, ASaveThatCannotCreateTheFileReportsIt) {
     TStringList list;
     list.Add("Winamp");
-    EXPECT_THROW(SaveFavorites("Audio", list), EFCreateError) << "no Bin folder";
+    EXPECT_EQ(SaveFavorites("Audio", list), 5) << "no Bin folder";
+    MakeDir(Prog("Bin"));
+    EXPECT_EQ(SaveFavorites("Audio", list), 0);
+    EXPECT_EQ(GetFile(Prog("Bin\\favoritAudio.bin")), "Winamp\r\n");
 }
 
 TEST_F(FavouritesTest, PlaylistIndexByKind) {

@@ -43,6 +43,8 @@ TEST_F(ListInputTest, TheListFillsMostOfTheScreenAndSelectsTheFirstItem) {
     EXPECT_EQ(FList->Left, 26);
     EXPECT_EQ(FList->ClientHeight, FList->Canvas.TextHeight("1") * 3)
         << "a short list is as high as its lines";
+    EXPECT_EQ(FList->lBox->ItemHeight, FList->Canvas.TextHeight("1"))
+        << "each row as high as its text";
     EXPECT_EQ(FList->Top, (768 - FList->Height) / 2);
 }
 
@@ -265,6 +267,9 @@ TEST_F(ListInputTest, TheInputWindowIsCentredAndAsLargeAsItsEdit) {
     OsdShowInput(1);
     EXPECT_EQ(FInput->ClientWidth, FInput->mEdit->Width);
     EXPECT_EQ(FInput->ClientHeight, FInput->mEdit->Height);
+    // The text fits the edit, with the edit's margins beside it.
+    EXPECT_LE(FInput->Canvas.TextHeight("1"), FInput->mEdit->Height);
+    EXPECT_EQ(FInput->mEdit->Width, FInput->Canvas.TextWidth("\xB9: 0000") + 4);
     EXPECT_EQ(FInput->Left, (1024 - FInput->Width) / 2);
     EXPECT_EQ(FInput->Top, (768 - FInput->Height) / 2);
     EXPECT_EQ(FInput->mEdit->EditMask(), "\xB9: 9999;0;_");

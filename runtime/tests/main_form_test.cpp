@@ -461,6 +461,31 @@ TEST_F(MainFormTest, TheTrayMenuStartsHelpAndThePlaylistEditor) {
     EXPECT_EQ(started[1].commandLine, Prog("Quendel.exe"));
 }
 
+TEST_F(MainFormTest, TheTrayIconAndEveryMenuItemShowAPictureOfTheImageList) {
+    Start();
+    const TImageList& images = *FMain->ImageList;
+    ASSERT_EQ(FMain->PopupMenu->Images, &images);
+    ASSERT_EQ(FMain->TrayIcon->Icons, &images);
+    std::vector<const TBitmap*> shown;
+    for (TMenuItem* item :
+         {FMain->NHelp, FMain->NPlayList, FMain->NParam, FMain->NSearchAppl, FMain->NExit}) {
+        SCOPED_TRACE(item->Name);
+        ASSERT_GE(item->ImageIndex, 0);
+        ASSERT_LT(item->ImageIndex, images.Count());
+        shown.push_back(&images.Images(item->ImageIndex));
+    }
+    ASSERT_GE(FMain->TrayIcon->IconIndex, 0);
+    ASSERT_LT(FMain->TrayIcon->IconIndex, images.Count());
+    shown.push_back(&images.Images(FMain->TrayIcon->IconIndex));
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(shown[i]->Width(), images.Width);
+        EXPECT_EQ(shown[i]->Height(), images.Height);
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_NE(shown[i]->PixelBytes(), shown[j]->PixelBytes()) << "the same as " << j;
+    }
+}
+
 TEST_F(MainFormTest, ClosingSavesTheClockLayoutAndUnbindsTheReceiver) {
     Start();
     OsdShowClock(false);

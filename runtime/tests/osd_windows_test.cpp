@@ -19,6 +19,20 @@ namespace {
 
 class OsdWindowsTest : public OsdFixture {};
 
+// The window's font is the size its layout gives, or the largest smaller one whose text fits the
+// room: a font of that many points is higher than the window.
+void ExpectFittingFont(TForm& window, int layoutSize, int room) {
+    const int size = window.Font.Size;
+    EXPECT_LE(size, layoutSize);
+    EXPECT_LE(window.Canvas.TextHeight("1"), room) << "size " << size;
+    if (size < layoutSize) {
+        TCanvas larger;
+        larger.Font.Assign(window.Font);
+        larger.Font.Size = size + 1;
+        EXPECT_GT(larger.TextHeight("1"), room) << "the next size would fit too";
+    }
+}
+
 TEST_F(OsdWindowsTest, EachWindowIsADesktopWindowOfItsOwnClassStayingOnTop) {
     OsdShowText("i", "");
     OsdShowBar("b", 1, "");
@@ -45,11 +59,13 @@ TEST_F(OsdWindowsTest, EachWindowIsADesktopWindowOfItsOwnClassStayingOnTop) {
 
 TEST_F(OsdWindowsTest, TheInfoWindowIsAsWideAsItsTextAndPictureAndCentred) {
     OsdShowText("Hello", "");
-    const int w = FInfo->Canvas.TextWidth("Hello") + FInfo->imMsgpict->Width;
+    // After the text, room for the rounded corner of the region, which would cut the last letter.
+    const int w =
+        FInfo->Canvas.TextWidth("Hello") + FInfo->imMsgpict->Width + FInfo->ClientHeight / 8;
     EXPECT_EQ(FInfo->imMsgpict->Width, FInfo->imMsgpict->Height) << "the picture area is square";
     EXPECT_EQ(FInfo->ClientWidth, w);
     EXPECT_EQ(FInfo->Left, (1024 - FInfo->Width) / 2);
-    EXPECT_EQ(FInfo->Font.Size, FInfo->ClientHeight * 5 / 7);
+    ExpectFittingFont(*FInfo, FInfo->ClientHeight * 5 / 7, FInfo->ClientHeight);
     EXPECT_EQ(FInfo->lblMsgtext->Caption(), "Hello");
 }
 
@@ -57,6 +73,11 @@ TEST_F(OsdWindowsTest, ATextWiderThanTheScreenGivesNinetyFivePercentCentred) {
     OsdShowText(std::string(60, 'W'), "");
     EXPECT_EQ(FInfo->ClientWidth, 972);
     EXPECT_EQ(FInfo->Left, 26);
+    // The font shrinks until the text fits beside the picture.
+    EXPECT_LE(FInfo->Canvas.TextWidth(std::string(60, 'W')) + FInfo->imMsgpict->Width +
+                  FInfo->ClientHeight / 8,
+              972);
+    EXPECT_LT(FInfo->Font.Size, FInfo->ClientHeight * 5 / 7);
 }
 
 TEST_F(OsdWindowsTest, AWindowWiderThanTheScreenEndsAtItsRightEdge) {
@@ -69,7 +90,7 @@ TEST_F(OsdWindowsTest, TheBarIsAlwaysNinetyFivePercentAndCentred) {
     EXPECT_EQ(FBar->ClientWidth, 972);
     EXPECT_EQ(FBar->Left, 26);
     EXPECT_EQ(FBar->cgBar->Height, FBar->ClientHeight / 2);
-    EXPECT_EQ(FBar->Font.Size, FBar->ClientHeight * 5 / 14);
+    ExpectFittingFont(*FBar, FBar->ClientHeight * 5 / 14, FBar->lblMsgtext->Height);
 }
 
 TEST_F(OsdWindowsTest, TheClockNeverMovesByItself) {
@@ -79,6 +100,10 @@ TEST_F(OsdWindowsTest, TheClockNeverMovesByItself) {
     EXPECT_EQ(FTime->Top, 11);
     FTime->ShowTime("timer", std::string(40, '8'));
     EXPECT_EQ(FTime->Left, 900);
+    EXPECT_LE(FTime->Canvas.TextHeight("1"), FTime->ClientHeight);
+    EXPECT_LE(FTime->Canvas.TextWidth(std::string(40, '8')) + FTime->imMsgpict->Width,
+              FTime->ClientWidth)
+        << "a text wider than the screen gets a smaller font";
     EXPECT_EQ(LastTextWidth, FTime->Canvas.TextWidth(std::string(40, '8')));
 }
 

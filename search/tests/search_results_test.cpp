@@ -3,6 +3,7 @@
 
 #include "records.h"
 #include "search_results.h"
+#include "writer_faults.h"
 
 #include <cstring>
 #include <string>
@@ -26,6 +27,32 @@ protected:
     void SetTable(std::vector<TSearchAppl> table) {
         Search.Table = std::move(table);
         Search.ApplCount = static_cast<std::int32_t>(Search.Table.size());
+    }
+
+    // The writers of the result files; many found applications, so that each makes many
+    // writes, and the second contents differ in every record.
+    std::vector<TWriterUnderTest> Writers() {
+        const auto choose = [](bool second) {
+            Search.Table.clear();
+            for (int i = 0; i < 200; ++i) {
+                const std::string n = std::to_string(i);
+                Search.Table.push_back(Found(("Player" + n).c_str(), ("Class" + n).c_str(),
+                                             ((second ? "D:\\b\\" : "C:\\a\\") + n).c_str(),
+                                             "audio", second ? 0 : i));
+            }
+            Search.ApplCount = static_cast<std::int32_t>(Search.Table.size());
+        };
+        const std::string folder = Prog("Bin\\");
+        return {
+            {"WriteDefApplFile", folder + "defappl.bin",
+             [this, folder] {
+                 PutFile(folder + "defappl.bin", std::string(3 * sizeof(TApplEntry), 'o'));
+             },
+             choose, [folder] { return WriteDefApplFile(folder + "defappl.bin"); }},
+            {"WriteFavoriteFiles", folder + "favoritaudio.bin",
+             [this, folder] { PutFile(folder + "favoritaudio.bin", "Winamp\r\nAIMP\r\n"); }, choose,
+             [folder] { return WriteFavoriteFiles(folder).empty(); }},
+        };
     }
     static std::vector<TApplEntry> Entries(const std::string& bytes) {
         std::vector<TApplEntry> entries(bytes.size() / sizeof(TApplEntry));
@@ -151,9 +178,21 @@ TEST_F(ResultsTest, FavouriteFileThatCannotBeWrittenLeavesTheOthers) {
     PutFile(Prog("Bin\\favoritaudio.bin"), "old\r\n");
     ASSERT_TRUE(SetFileAttributesA(Prog("Bin\\favoritaudio.bin").c_str(), FILE_ATTRIBUTE_READONLY));
     SetTable({Found("A", "c", "C:\\a.exe", "audio"), Found("V", "c", "C:\\v.exe", "video")});
-    WriteFavoriteFiles(Prog("Bin\\"));
+    EXPECT_EQ(WriteFavoriteFiles(Prog("Bin\\")),
+              std::vector<std::string>{Prog("Bin\\favoritaudio.bin")});
     EXPECT_EQ(GetFile(Prog("Bin\\favoritaudio.bin")), "old\r\n");
     EXPECT_EQ(GetFile(Prog("Bin\\favoritvideo.bin")), "V\r\n");
+    SetFileAttributesA(Prog("Bin\\favoritaudio.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(ResultsTest, AFullDiskOrAReadOnlyFileKeepsTheEarlierResultAndIsReported) {
+    for (const TWriterUnderTest& writer : Writers())
+        CheckWriterUnderFullDiskAndReadOnlyTarget(writer);
+}
+
+TEST_F(ResultsTest, AProcessKilledWhileWritingLeavesTheOldOrTheNewResult) {
+    for (const TWriterUnderTest& writer : Writers())
+        CheckWriterKilledWhileWriting(writer);
 }
 
 TEST_F(ResultsTest, SaveWritesAllAndNamesEveryFailure) {
@@ -162,12 +201,29 @@ TEST_F(ResultsTest, SaveWritesAllAndNamesEveryFailure) {
         const char* label;
         bool binExists;
         bool configReadOnly;
+        bool favouritesReadOnly;
         std::vector<std::string> failed;
         bool passed;
     } cases[] = {
-        {"all written", true, false, {}, true},
-        {"no table: the flag is not set either", false, false, {Prog("Bin\\defappl.bin")}, false},
-        {"config.ini read-only", true, true, {std::string(kProgramFolder) + "\\config.ini"}, false},
+        {"all written", true, false, false, {}, true},
+        {"no table: the flag is not set either",
+         false,
+         false,
+         false,
+         {Prog("Bin\\defappl.bin")},
+         false},
+        {"config.ini read-only",
+         true,
+         true,
+         false,
+         {std::string(kProgramFolder) + "\\config.ini"},
+         false},
+        {"favourites not written: the flag is not set either",
+         true,
+         false,
+         true,
+         {Prog("Bin\\favoritaudio.bin")},
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -175,6 +231,11 @@ TEST_F(ResultsTest, SaveWritesAllAndNamesEveryFailure) {
         Remove(Prog("config.ini"));
         if (c.binExists)
             MakeDir(Prog("Bin"));
+        if (c.favouritesReadOnly) {
+            PutFile(Prog("Bin\\favoritaudio.bin"), "earlier\r\n");
+            ASSERT_TRUE(
+                SetFileAttributesA(Prog("Bin\\favoritaudio.bin").c_str(), FILE_ATTRIBUTE_READONLY));
+        }
         PutFile(Prog("config.ini"), "[Interface]\r\n");
         if (c.configReadOnly) {
             ASSERT_TRUE(SetFileAttributesA(Prog("config.ini").c_str(), FILE_ATTRIBUTE_READONLY));
@@ -183,6 +244,10 @@ TEST_F(ResultsTest, SaveWritesAllAndNamesEveryFailure) {
         EXPECT_EQ(GetPrivateProfileIntA("Tuning", "passed", 0, Prog("config.ini").c_str()) == 1,
                   c.passed);
         EXPECT_EQ(Exists(Prog("Bin\\favoritaudio.bin")), c.binExists);
+        if (c.favouritesReadOnly) {
+            EXPECT_EQ(GetFile(Prog("Bin\\favoritaudio.bin")), "earlier\r\n");
+            SetFileAttributesA(Prog("Bin\\favoritaudio.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
         SetFileAttributesA(Prog("config.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }

@@ -8,13 +8,16 @@
 #include "search_program.h"
 
 #include "cp1251.h"
+#include "records.h"
 #include "win32sim/system.h"
 
 #include <toolkit.h>
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace {
@@ -245,6 +248,50 @@ TEST_F(SetupFormTest, InteractiveFailedSaveKeepsTheWindowOpen) {
     SetFileAttributesA(Prog("Bin\\defappl.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
     toolkitsim::Click(*FSetup->btnOK);
     EXPECT_TRUE(Application->Terminated());
+}
+
+// A second search saved on a full disk: the earlier results stay whole, the window names what
+// could not be written and stays open, and the first-run flag stays unset until a save succeeds.
+TEST_F(SetupFormTest, ASaveOnAFullDiskKeepsTheEarlierResultsAndLeavesPassedUnset) {
+    const std::string earlierTable(11 * sizeof(TApplEntry), 'e');
+    struct Case {
+        const char* label;
+        std::uint64_t budget;
+        const char* named;
+        std::size_t boxes;
+    } cases[] = {
+        {"full before the table", 0, "Bin\\defappl.bin", 1},
+        // Room for the table's one record, not for the favourites of audio and of no group.
+        {"full before the favourites", sizeof(TApplEntry) + 3, "Bin\\favoritaudio.bin", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        PutFile(Prog("Bin\\defappl.bin"), earlierTable);
+        PutFile(Prog("Bin\\favoritaudio.bin"), "Winamp\r\n");
+        PutFile(Prog("config.ini"), "[Interface]\r\n");
+        Create();
+        toolkitsim::Click(*FSetup->btnSearch);
+        RunUntilSearched();
+        win32sim::SetWriteBudget(c.budget);
+        toolkitsim::Click(*FSetup->btnOK);
+        win32sim::SetWriteBudget(std::nullopt);
+        EXPECT_FALSE(Application->Terminated());
+        EXPECT_EQ(BoxesNaming(std::string("Cannot save:") + Prog(c.named)), 1);
+        EXPECT_EQ(toolkitsim::Boxes().size(), c.boxes);
+        EXPECT_EQ(GetFile(Prog("Bin\\favoritaudio.bin")), "Winamp\r\n");
+        EXPECT_EQ(GetPrivateProfileIntA("Tuning", "passed", 0, Prog("config.ini").c_str()), 0u);
+        if (c.budget == 0) {
+            EXPECT_EQ(GetFile(Prog("Bin\\defappl.bin")), earlierTable);
+        }
+
+        toolkitsim::Click(*FSetup->btnOK);
+        EXPECT_TRUE(Application->Terminated());
+        EXPECT_EQ(GetFile(Prog("Bin\\defappl.bin")).size(), sizeof(TApplEntry));
+        EXPECT_EQ(GetFile(Prog("Bin\\favoritaudio.bin")), "Player\r\n");
+        EXPECT_EQ(GetPrivateProfileIntA("Tuning", "passed", 0, Prog("config.ini").c_str()), 1u);
+        delete FSetup;
+        toolkitsim::Reset();
+    }
 }
 
 TEST_F(SetupFormTest, OkWithoutATableClosesWithoutWriting) {

@@ -16,44 +16,6 @@ constexpr DWORD kMaxTransfer = 4096; // larger buffers than any receiver request
 
 } // namespace
 
-std::string ToHex(const void* data, std::size_t length) {
-    if (length == 0)
-        return "-";
-    static const char digits[] = "0123456789abcdef";
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    std::string text;
-    for (std::size_t i = 0; i < length; ++i) {
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 15];
-    }
-    return text;
-}
-
-bool FromHex(const std::string& text, std::string& bytes) {
-    bytes.clear();
-    if (text == "-")
-        return true;
-    if (text.size() % 2 != 0)
-        return false;
-    auto digit = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int high = digit(text[i]);
-        const int low = digit(text[i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes += static_cast<char>(high * 16 + low);
-    }
-    return true;
-}
-
 class LinkedDeviceProvider::File : public win32sim::DeviceFile {
 public:
     File(LinkedDeviceProvider& link, int id) : link_(link), id_(id) {}
@@ -68,7 +30,7 @@ public:
         BOOL result = FALSE;
         DWORD bytes = 0, lastError = 0;
         if (!(answer >> status >> result >> bytes >> lastError >> outHex) || status != "ok" ||
-            !FromHex(outHex, outBytes) || outBytes.size() != (out ? outLength : 0)) {
+            !hexword::Decode(outHex, outBytes) || outBytes.size() != (out ? outLength : 0)) {
             *error = kLinkGone;
             return FALSE;
         }
@@ -149,9 +111,9 @@ std::string DeviceLinkServer::Answer(const std::string& line) {
         return bad;
     DWORD code = 0, outLength = 0;
     std::string inHex, outHex, in, outBytes;
-    if (!(request >> code >> inHex >> outLength >> outHex) || !FromHex(inHex, in) ||
-        !FromHex(outHex, outBytes) || outBytes.size() != outLength || outLength > kMaxTransfer ||
-        in.size() > kMaxTransfer)
+    if (!(request >> code >> inHex >> outLength >> outHex) || !hexword::Decode(inHex, in) ||
+        !hexword::Decode(outHex, outBytes) || outBytes.size() != outLength ||
+        outLength > kMaxTransfer || in.size() > kMaxTransfer)
         return bad;
     std::vector<char> out(outBytes.begin(), outBytes.end());
     DWORD bytes = 0, error = 0;

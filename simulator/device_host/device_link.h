@@ -3,6 +3,7 @@
 // process installs a provider that asks for every open, request and close.
 #pragma once
 
+#include "hex_word.h"
 #include "win32sim/devices.h"
 
 #include <iosfwd>
@@ -49,8 +50,9 @@ private:
     int next_ = 1;
 };
 
-std::string ToHex(const void* data, std::size_t length);
-// false when the text is not whole bytes of hexadecimal digits ("-" is no bytes).
-bool FromHex(const std::string& text, std::string& bytes);
+// The bytes of a request or answer as one word of its line.
+inline std::string ToHex(const void* data, std::size_t length) {
+    return hexword::Encode(data, length);
+}
 
 } // namespace chain

@@ -590,13 +590,19 @@ public:
     // take their own.
     void AnswerBoxes() {
         toolkitsim::AnswerBoxesWith([this](const toolkitsim::BoxRecord& box, bool choice) {
-            return choice ? TakeAnswer(box.text) : box.answer;
+            return choice ? TakeAnswer(box.text, Offered(static_cast<int>(box.kind), box.buttons))
+                          : box.answer;
         });
         win32sim::SetUnansweredMessageBoxHandler([this](const win32sim::MessageBoxShown& box) {
-            return (box.type & 0xF) != MB_OK ? TakeAnswer(box.text) : IDOK;
+            return (box.type & 0xF) != MB_OK
+                       ? TakeAnswer(box.text,
+                                    Offered(static_cast<int>(toolkitsim::BoxKind::MessageBox),
+                                            static_cast<int>(box.type)))
+                       : IDOK;
         });
         win32sim::AnswerHostedBoxesWith([this](const win32sim::HostedBox& box) {
-            const int answer = box.choice ? TakeAnswer(box.text) : box.answer;
+            const int answer =
+                box.choice ? TakeAnswer(box.text, Offered(box.kind, box.buttons)) : box.answer;
             watcher_.HostedBox(box, answer);
             return answer;
         });
@@ -662,25 +668,63 @@ private:
 
     // The next answer; none (0, the box closed without one) ends the run, which then cannot
     // follow the scenario.
-    int TakeAnswer(const std::string& question) {
+    int TakeAnswer(const std::string& question, const std::vector<int>& offered) {
         if (answers_.empty()) {
             result_.failures.push_back("a question came with no answer in the scenario: \"" +
                                        question + "\"");
-            if (!cut_) {
-                cut_ = true;
-                toolkitsim::At(0, [this] {
-                    watcher_.Look();
-                    watcher_.Note("> the run ends here, without the rest of the scenario: exit "
-                                  "from the tray menu");
-                    if (FMain != nullptr)
-                        toolkitsim::ClickItem(*FMain->NExit);
-                });
-            }
+            Cut();
             return 0;
         }
-        const int answer = answers_.front();
+        const auto [answer, line] = answers_.front();
         answers_.pop_front();
+        if (std::find(offered.begin(), offered.end(), answer) == offered.end()) {
+            std::string buttons;
+            for (const int o : offered)
+                buttons += (buttons.empty() ? "" : ", ") + AnswerName(o);
+            result_.failures.push_back("line " + std::to_string(line) + ": the question \"" +
+                                       question + "\" offers no " + AnswerName(answer) + ", only " +
+                                       buttons);
+            Cut();
+            return 0;
+        }
         return answer;
+    }
+
+    // The buttons of a box with a choice, as the answers they give.
+    static std::vector<int> Offered(int kind, int buttons) {
+        if (kind == static_cast<int>(toolkitsim::BoxKind::Dialog)) {
+            std::vector<int> offered;
+            const std::pair<TMsgDlgBtn, int> results[] = {
+                {mbYes, mrYes}, {mbNo, mrNo}, {mbOK, mrOk}, {mbCancel, mrCancel}};
+            for (const auto& [button, result] : results)
+                if (buttons & (1 << button))
+                    offered.push_back(result);
+            return offered;
+        }
+        switch (buttons & 0xF) {
+        case MB_OKCANCEL:
+            return {IDOK, IDCANCEL};
+        case MB_YESNOCANCEL:
+            return {IDYES, IDNO, IDCANCEL};
+        case MB_YESNO:
+            return {IDYES, IDNO};
+        default:
+            return {IDOK};
+        }
+    }
+
+    // The scenario cannot be followed further: the program exits.
+    void Cut() {
+        if (cut_)
+            return;
+        cut_ = true;
+        toolkitsim::At(0, [this] {
+            watcher_.Look();
+            watcher_.Note("> the run ends here, without the rest of the scenario: exit from the "
+                          "tray menu");
+            if (FMain != nullptr)
+                toolkitsim::ClickItem(*FMain->NExit);
+        });
     }
 
     void Perform(const Action& a) {
@@ -720,7 +764,7 @@ private:
         } else if (a.verb == "answer") {
             const std::map<std::string, int> answers = {
                 {"yes", mrYes}, {"no", mrNo}, {"ok", mrOk}, {"cancel", mrCancel}};
-            answers_.push_back(answers.at(w[0]));
+            answers_.push_back({answers.at(w[0]), a.line});
             watcher_.Note("> the next question is answered " + w[0]);
         } else if (a.verb == "expect" || a.verb == "expect-not") {
             Expect(a);
@@ -1446,9 +1490,9 @@ private:
     std::size_t mark_ = 0;
     std::size_t performed_ = 0;
     DWORD nextProcess_ = 4000;
-    std::size_t dialogAnswers_ = 0;       // input, file and colour answers queued
-    std::deque<int> answers_;             // for the questions of every program
-    std::vector<const Action*> timeline_; // the actions after the start, one after another
+    std::size_t dialogAnswers_ = 0;           // input, file and colour answers queued
+    std::deque<std::pair<int, int>> answers_; // for every program's questions, with their lines
+    std::vector<const Action*> timeline_;     // the actions after the start, one after another
     std::size_t next_ = 0;
     bool cut_ = false; // a question came without an answer
     std::int64_t toggle_ = kToggleBit;

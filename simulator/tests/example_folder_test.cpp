@@ -154,6 +154,24 @@ TEST_F(ShippedLanguageTest, HoldsEveryMessageKeyAndSection) {
         EXPECT_NE(GetLangText("Msg", key).find('"'), std::string::npos) << key;
 }
 
+TEST_F(ShippedLanguageTest, TextsAValueFollowsEndWithASeparatorAndTitlesNameTheirColumn) {
+    // The programs put a count, a time or a path right after these texts.
+    const std::pair<const char*, const char*> labelsOfValues[] = {{"Labels", "lbl_disks"},
+                                                                  {"Labels", "lbl_dirs"},
+                                                                  {"Labels", "lbl_files"},
+                                                                  {"Msg", "msg_searchtime"},
+                                                                  {"Msg", "err_savefile"}};
+    for (const auto& [section, key] : labelsOfValues) {
+        SCOPED_TRACE(key);
+        const std::string text = GetLangText(section, key);
+        ASSERT_GE(text.size(), 3u);
+        EXPECT_EQ(text.substr(text.size() - 2), ": ");
+    }
+    // The first column of the application grids lists applications, not the dialog's caption.
+    EXPECT_EQ(GetLangText("Labels", "lbl_title"), GetLangText("Labels", "lbl_appl"));
+    EXPECT_NE(GetLangText("Labels", "lbl_title"), GetLangText("Forms", "FConfig"));
+}
+
 TEST_F(ShippedLanguageTest, EveryKeywordListEntryHasADisplayText) {
     ASSERT_EQ(LoadKeywordLists(), 0);
     struct List {

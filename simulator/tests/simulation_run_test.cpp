@@ -327,6 +327,16 @@ TEST(SimulationRunTest, AnAnswerNeverUsedFailsTheRun) {
               std::vector<std::string>{"1 answer(s) of the scenario never used: no question came"});
 }
 
+TEST(SimulationRunTest, AnAnswerTheQuestionDoesNotOfferFailsTheRun) {
+    // The start-up asks Yes or No.
+    const auto run = RunText("answer ok\nwait 200\npress Play\n", false);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.failures, std::vector<std::string>{"line 1: the question \"" +
+                                                     std::string(kSearchQuestion.view()) +
+                                                     "\" offers no OK, only Yes, No"});
+    EXPECT_FALSE(Reports(run, "> button Play"));
+}
+
 TEST(SimulationRunTest, TheSearchProgramsQuestionTakesTheNextAnswer) {
     // Two copies of a listed program: the unattended search asks whether the second find
     // replaces the first, in its own process, and the scenario's second answer says no.

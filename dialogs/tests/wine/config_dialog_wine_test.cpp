@@ -460,6 +460,118 @@ TEST_F(ConfigDialogWindow, EnterAndEscInTheDroppedDownApplicationListLeaveTheDia
     });
 }
 
+// A name typed into the application grid that cannot be part of a file name: the real editor
+// hands it over, the message box refuses it, and OK stores the application under its old name.
+TEST_F(ConfigDialogWindow, ANameWithASlashTypedIntoTheApplicationGridIsRefusedWithAMessage) {
+    DesignedLayout();
+    ReadSettings(false);
+    const std::string userAppls = ProgramFolder() + "Bin\\userappl.bin";
+    const std::string userCodes = ProgramFolder() + "Bin\\usercode.bin";
+    DeleteFileA(userAppls.c_str());
+    std::string boxText;
+    RunDialog([&](HWND dialog) {
+        const std::vector<HWND> tabControls = Children(dialog, "SysTabControl32");
+        ASSERT_EQ(tabControls.size(), 1u);
+        ASSERT_TRUE(ClickTab(tabControls[0], 1));
+        const std::vector<HWND> grids = Visible(Children(dialog, "TStringGrid"));
+        ASSERT_EQ(grids.size(), 1u);
+        // Row 2 holds the shipped application Player.
+        RECT cell = FConfig->stgAppl->CellRect(0, 2);
+        MapWindowPoints(grids[0], nullptr, reinterpret_cast<POINT*>(&cell), 2);
+        // A double click opens the editor with the cell's text selected; typing replaces it.
+        const int x = (cell.left + cell.right) / 2;
+        const int y = (cell.top + cell.bottom) / 2;
+        ClickAt(x, y);
+        ClickAt(x, y);
+        ASSERT_TRUE(WaitFor([&] { return Visible(Children(grids[0], "Edit")).size() == 1; }, 5000))
+            << "no editor over the cell";
+        for (const char c : std::string("a/b")) {
+            INPUT in[2] = {};
+            in[0].type = in[1].type = INPUT_KEYBOARD;
+            in[0].ki.wScan = in[1].ki.wScan = static_cast<WORD>(c);
+            in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+            in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+            SendInput(2, in, sizeof in[0]);
+            Sleep(100);
+        }
+        PressKey(VK_RETURN);
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (box = OwnVisibleWindow("#32770")) != nullptr; }, 5000))
+            << "no message box";
+        for (HWND text : Children(box, "Static"))
+            boxText += WindowText(text);
+        SetForegroundWindow(box);
+        PressKey(VK_RETURN);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000));
+        Sleep(300);
+        ClickOn(ButtonWithText(dialog, LanguageText("Buttons", "btn_ok")));
+    });
+    const std::string message = LanguageText("Msg", "err_applname");
+    ASSERT_NE(message.find('"'), std::string::npos);
+    EXPECT_EQ(boxText, message.substr(0, message.find('"') + 1) + "a/b" +
+                           message.substr(message.find('"') + 1));
+    // The table as shipped: nothing differs from the defaults.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(userAppls.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 0u);
+    ASSERT_EQ(LoadApplTable(false), 0);
+    ASSERT_GE(Runtime.ApplTable.size(), 2u);
+    EXPECT_STREQ(Runtime.ApplTable[1].Name, "Player");
+    DeleteFileA(userAppls.c_str());
+    DeleteFileA(userCodes.c_str());
+}
+
+// Enter and Esc in a grid's in-place editor end the edit; the dialog stays until Esc reaches it
+// with no edit open.
+TEST_F(ConfigDialogWindow, EnterAndEscInTheApplicationGridsEditorEndTheEditAndLeaveTheDialogOpen) {
+    DesignedLayout();
+    ReadSettings(true);
+    RunDialog([&](HWND dialog) {
+        const std::vector<HWND> tabControls = Children(dialog, "SysTabControl32");
+        ASSERT_EQ(tabControls.size(), 1u);
+        ASSERT_TRUE(ClickTab(tabControls[0], 2));
+        const std::vector<HWND> grids = Visible(Children(dialog, "TStringGrid"));
+        ASSERT_EQ(grids.size(), 1u);
+        HWND grid = grids[0];
+        const auto editor = [&]() -> HWND {
+            for (HWND e : Children(grid, "Edit"))
+                if (IsWindowVisible(e))
+                    return e;
+            return nullptr;
+        };
+        // The class-name cell of the first application, below the title row.
+        const RECT r = ScreenRect(grid);
+        RECT client{};
+        GetClientRect(grid, &client);
+        POINT cell{client.right / 2, 25 + 12};
+        ClientToScreen(grid, &cell);
+        ASSERT_LT(cell.y, r.bottom);
+        ClickAt(cell.x, cell.y);
+        Sleep(100);
+        ClickAt(cell.x, cell.y);
+        ASSERT_TRUE(WaitFor([&] { return editor() != nullptr; }, 5000)) << "no in-place editor";
+        const std::string before = WindowText(editor());
+        for (WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
+            SCOPED_TRACE(key);
+            if (!editor()) {
+                PressKey(VK_F2);
+                ASSERT_TRUE(WaitFor([&] { return editor() != nullptr; }, 5000));
+            }
+            PressKey(VK_END);
+            PressKey('X');
+            ASSERT_TRUE(WaitFor([&] { return WindowText(editor()) == before + "x"; }, 5000));
+            PressKey(key);
+            EXPECT_TRUE(WaitFor([&] { return editor() == nullptr; }, 5000))
+                << "the key did not end the edit";
+            Sleep(500);
+            EXPECT_TRUE(IsWindowVisible(dialog)) << "the key reached the dialog's button";
+        }
+        PressKey(VK_ESCAPE);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000))
+            << "Esc with no edit open did not cancel the dialog";
+    });
+}
+
 TEST_F(ConfigDialogWindow, ScreenshotOfEachPage) {
     if (!TScreenshot::Available())
         GTEST_SKIP() << "screenshots are taken by run_with_screenshots.sh";

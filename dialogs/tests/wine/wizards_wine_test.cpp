@@ -261,4 +261,72 @@ TEST_F(WizardWindows, TheFunctionWizardIsARealWindowWithItsTranslatedCaptionAndC
     EXPECT_EQ(FConfig->stgFunc->Cells(2, 1), "\"Power\"+\"Ok\"");
 }
 
+// Real keys on a drop-down list of the wizard in front: Enter keeps the item chosen in the
+// open list, Esc puts back the one it was opened on; neither reaches the wizard's buttons.
+void EnterAndEscCloseTheDroppedList(TComboBox* combo, WORD move) {
+    HWND window = WindowOf(combo);
+    SetForegroundWindow(GetAncestor(window, GA_ROOT));
+    SetFocus(window);
+    Pump(200);
+    const auto dropped = [&] { return SendMessageA(window, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+    const int opened = combo->ItemIndex;
+    for (WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
+        SCOPED_TRACE(key);
+        const int before = combo->ItemIndex;
+        RECT r;
+        GetWindowRect(window, &r);
+        wine_test::SendClick(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        Pump(300);
+        ASSERT_TRUE(dropped()) << "a click did not drop the list down";
+        wine_test::SendKey(move);
+        Pump(200);
+        wine_test::SendKey(key);
+        Pump(300);
+        EXPECT_FALSE(dropped()) << "the list stays open";
+        EXPECT_TRUE(IsWindowVisible(GetAncestor(window, GA_ROOT)));
+        if (key == VK_RETURN) {
+            EXPECT_NE(combo->ItemIndex, opened) << "Enter kept the item chosen";
+        } else {
+            EXPECT_EQ(combo->ItemIndex, before) << "Esc put back the item";
+        }
+    }
+}
+
+TEST_F(WizardWindows, EnterAndEscInTheCommandWizardsListsCloseThemAndOnlyThenCancel) {
+    bool acted = false;
+    Open(KindCmdwizard, [&] {
+        acted = true;
+        TFCmdwizard& w = *FCmdwizard;
+        TypeInto(WindowOf(w.eCmdName), "Keys");
+        Pump();
+        EnterAndEscCloseTheDroppedList(w.cmbType, VK_DOWN);
+        EXPECT_FALSE(w.CloseDone) << "a key reached the wizard's buttons";
+        EXPECT_TRUE(IsWindowVisible(w.Handle()));
+        // The list closed, Esc is the Cancel button's.
+        wine_test::SendKey(VK_ESCAPE);
+        Pump(300);
+        EXPECT_TRUE(w.CloseDone) << "Esc did not cancel the wizard";
+        if (!w.CloseDone)
+            SendMessageA(WindowOf(w.btnCancel), BM_CLICK, 0, 0);
+        OsdTick(nullptr);
+    });
+    EXPECT_TRUE(acted);
+}
+
+TEST_F(WizardWindows, EnterAndEscInTheFunctionWizardsListsCloseThemAndLeaveItOpen) {
+    bool acted = false;
+    Open(KindFuncwizard, [&] {
+        acted = true;
+        TFFuncwizard& w = *FFuncwizard;
+        EnterAndEscCloseTheDroppedList(w.cmbMode, VK_UP);
+        PickInWindow(w.cmbCmdname, 1);
+        Pump();
+        EnterAndEscCloseTheDroppedList(w.cmbButt1, VK_DOWN);
+        EXPECT_FALSE(w.CloseDone) << "a key reached the wizard's buttons";
+        EXPECT_TRUE(IsWindowVisible(w.Handle()));
+        CancelAndTick(w.btnCancel);
+    });
+    EXPECT_TRUE(acted);
+}
+
 } // namespace

@@ -2,7 +2,7 @@
 #include "receiversim/receiver.h"
 
 #include "receiversim/encoder.h"
-#include "receiver_ioctl.h"
+#include "receiver_protocol.h"
 
 #include <usb100.h>
 #include <usbdi.h>

@@ -1,7 +1,7 @@
 // The simulated receiver: descriptors, vendor requests and their state, the code buffer, faults
 // and the bi-phase encoder.
 #include "kernel_fixture.h"
-#include "receiver_ioctl.h"
+#include "receiver_protocol.h"
 #include "receiversim/encoder.h"
 #include "receiversim/receiver.h"
 

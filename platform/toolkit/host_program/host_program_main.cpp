@@ -46,6 +46,7 @@ int main() {
         box.caption = shown.caption;
         box.text = shown.text;
         box.choice = choice;
+        box.buttons = shown.buttons;
         box.answer = shown.answer;
         return win32sim::ShowOnStartingMachine(box);
     });

@@ -196,16 +196,17 @@ int ButtonBits(TMsgDlgButtons buttons) {
     return bits;
 }
 
+// The programs speak Russian: the boxes are captioned as the Russian system captions them.
 const char* DialogCaption(TMsgDlgType type) {
     switch (type) {
     case mtWarning:
-        return "Warning";
+        return "\xCF\xF0\xE5\xE4\xF3\xEF\xF0\xE5\xE6\xE4\xE5\xED\xE8\xE5"; // Предупреждение
     case mtError:
-        return "Error";
+        return "\xCE\xF8\xE8\xE1\xEA\xE0"; // Ошибка
     case mtInformation:
-        return "Information";
+        return "\xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF"; // Информация
     case mtConfirmation:
-        return "Confirm";
+        return "\xCF\xEE\xE4\xF2\xE2\xE5\xF0\xE6\xE4\xE5\xED\xE8\xE5"; // Подтверждение
     default:
         return nullptr;
     }

@@ -110,7 +110,10 @@ BitmapInfo Parse(const std::string& b) {
 } // namespace
 
 void TBitmap::LoadFromFile(const std::string& windowsPath) {
-    const std::string bytes = toolkit_detail::ReadFileBytes(windowsPath);
+    LoadFromBytes(toolkit_detail::ReadFileBytes(windowsPath));
+}
+
+void TBitmap::LoadFromBytes(const std::string& bytes) {
     const BitmapInfo info = Parse(bytes);
     info_ = bytes.substr(14, info.infoSize);
     pixels_ = bytes.substr(info.pixelsAt, info.pixelsSize);

@@ -128,6 +128,8 @@ void TCustomForm::CreateHandle() {
     spec.topmost = formStyle_ == fsStayOnTop;
     handle_ = toolkit_detail::CreateFormWindow(
         *this, spec, [this](HWND, UINT m, WPARAM w, LPARAM l) { return WindowProc(m, w, l); });
+    if (noActivate_)
+        toolkit_detail::SetPresentedNoActivate(handle_, true);
     ApplyLayered();
 }
 
@@ -231,6 +233,14 @@ void TCustomForm::SetFormStyle(TFormStyle v) {
     formStyle_ = v;
     if (handle_)
         toolkit_detail::SetPresentedTopmost(handle_, v == fsStayOnTop);
+}
+
+void TCustomForm::SetNoActivate(bool v) {
+    if (v == noActivate_)
+        return;
+    noActivate_ = v;
+    if (handle_)
+        toolkit_detail::SetPresentedNoActivate(handle_, v);
 }
 
 void TCustomForm::SetActiveControl(TWinControl* control) {

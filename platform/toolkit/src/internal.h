@@ -79,6 +79,7 @@ void SetPresentedVisible(HWND window, bool visible);
 void ActivatePresented(HWND window);
 // layered false removes the layered style; otherwise flags are LWA_COLORKEY and/or LWA_ALPHA.
 void SetPresentedLayered(HWND window, bool layered, COLORREF key, BYTE alpha, DWORD flags);
+void SetPresentedNoActivate(HWND window, bool noActivate);
 // The next message for the program's windows, and its handling.
 bool NextMessage(MSG& msg);
 void DispatchNextMessage(const MSG& msg);

@@ -1,5 +1,5 @@
-// Layered windows, on both presentations: user32's function is looked up at run time, because
-// systems outside the NT family lack it; there a window simply stays opaque.
+// Layered and no-activate windows, on both presentations: user32's layering function is looked
+// up at run time, because systems outside the NT family lack it; there a window stays opaque.
 #include "internal.h"
 
 namespace toolkit_detail {
@@ -31,6 +31,14 @@ void SetPresentedLayered(HWND window, bool layered, COLORREF key, BYTE alpha, DW
         return;
     SetWindowLongA(window, GWL_EXSTYLE, style | LONG{WS_EX_LAYERED});
     setLayered(window, key, alpha, flags);
+}
+
+void SetPresentedNoActivate(HWND window, bool noActivate) {
+    const LONG style = GetWindowLongA(window, GWL_EXSTYLE);
+    const LONG wanted =
+        noActivate ? style | LONG{WS_EX_NOACTIVATE} : style & ~LONG{WS_EX_NOACTIVATE};
+    if (wanted != style)
+        SetWindowLongA(window, GWL_EXSTYLE, wanted);
 }
 
 } // namespace toolkit_detail

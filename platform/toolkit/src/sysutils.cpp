@@ -4,6 +4,7 @@
 #include "toolkit/exceptions.h"
 
 #include <cp1251.h>
+#include <hex_word.h>
 #include <windows.h>
 
 #include <array>
@@ -34,16 +35,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Parses an integer of at most `bits` bits; decimal values must lie in the signed range, hex
 // values may use every bit and are taken as two's complement.
 bool ParseInteger(const std::string& s, int bits, long long& out) {
@@ -70,7 +61,7 @@ bool ParseInteger(const std::string& s, int bits, long long& out) {
     std::uint64_t v = 0;
     for (; i < s.size(); ++i) {
         if (hex) {
-            const int d = HexValue(s[i]);
+            const int d = hexword::DigitValue(s[i]);
             if (d < 0 || v > (unsignedMax >> 4))
                 return false;
             v = (v << 4) | static_cast<std::uint64_t>(d);

@@ -37,6 +37,46 @@ public:
 
 class FormsTest : public ToolkitTest {};
 
+// The user's application keeps the keys: a window that only shows things never takes the
+// activation, neither when it shows nor when a dialog in front of it closes.
+TEST_F(FormsTest, ANoActivateFormLeavesTheForegroundToTheUsersApplication) {
+    win32sim::WindowSpec spec;
+    spec.className = "Winamp v1.x";
+    const HWND user = win32sim::CreateForeignWindow(spec, 20, 21);
+    ASSERT_TRUE(SetForegroundWindow(user));
+    auto* shown = new TFInfo(Application);
+    shown->NoActivate = true;
+    auto* later = new TFInfo(Application);
+    later->Handle();
+    later->NoActivate = true; // set once its window is there
+    for (TFInfo* form : {shown, later}) {
+        form->Show();
+        EXPECT_TRUE(GetWindowLongA(form->Handle(), GWL_EXSTYLE) & WS_EX_NOACTIVATE);
+        EXPECT_EQ(GetForegroundWindow(), user);
+    }
+    for (bool noActivate : {true, false}) {
+        SCOPED_TRACE(noActivate);
+        shown->NoActivate = noActivate;
+        later->NoActivate = noActivate;
+        SetForegroundWindow(user);
+        auto* dialog = new TForm(Application);
+        TModalResult result = mrNone;
+        toolkitsim::At(0, [&] { result = dialog->ShowModal(); });
+        toolkitsim::At(50, [&] {
+            EXPECT_EQ(GetForegroundWindow(), dialog->Handle());
+            dialog->ModalResult = mrOk;
+        });
+        toolkitsim::RunFor(100);
+        EXPECT_EQ(result, mrOk);
+        if (noActivate) {
+            EXPECT_EQ(GetForegroundWindow(), user);
+        } else {
+            EXPECT_NE(GetForegroundWindow(), user) << "a window that may be activated took it";
+        }
+        dialog->Free();
+    }
+}
+
 TEST_F(FormsTest, FormIsADesktopWindowOfItsClassWithItsCaptionAndBounds) {
     auto* form = new TFInfo(Application);
     form->SetBounds(10, 20, 300, 80);

@@ -1,6 +1,8 @@
 // Tests of the message loop on the virtual clock: timers, the modal loop, close actions, boxes.
 #include <toolkit.h>
 
+#include <cp1251.h>
+
 #include <toolkit_fixture.h>
 #include <win32sim/desktop.h>
 
@@ -239,6 +241,24 @@ TEST_F(LoopTest, QuestionBoxesAnswerFromTheScript) {
     EXPECT_EQ(boxes[1].answer, mrNo);
     EXPECT_EQ(boxes[2].kind, toolkitsim::BoxKind::Message);
     EXPECT_EQ(boxes[2].answer, mrOk);
+}
+
+TEST_F(LoopTest, MessageDialogsAreCaptionedInRussianByTheirTypeOrWithTheTitle) {
+    Application->Title = "Tavrin RC";
+    const std::pair<TMsgDlgType, std::string> cases[] = {
+        {mtConfirmation, cp1251::Literal("Подтверждение").c_str()},
+        {mtWarning, cp1251::Literal("Предупреждение").c_str()},
+        {mtError, cp1251::Literal("Ошибка").c_str()},
+        {mtInformation, cp1251::Literal("Информация").c_str()},
+        {mtCustom, "Tavrin RC"},
+    };
+    for (const auto& [type, caption] : cases) {
+        SCOPED_TRACE(caption);
+        toolkitsim::ClearBoxes();
+        MessageDlg("Text", type, {mbOK}, 0);
+        ASSERT_EQ(toolkitsim::Boxes().size(), 1u);
+        EXPECT_EQ(toolkitsim::Boxes()[0].caption, caption);
+    }
 }
 
 TEST_F(LoopTest, QuestionWithoutAnAnswerFailsTheTestEvenInsideAHandler) {

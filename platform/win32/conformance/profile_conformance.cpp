@@ -270,7 +270,10 @@ TEST_F(ProfileConformance, MissingFileGivesTheDefaultAndSaysWhy) {
         SetLastError(kStaleError);
         EXPECT_EQ(GetPrivateProfileIntA("S", "k", 9, c.file.c_str()), 9u);
         EXPECT_EQ(GetLastError(), c.error);
+        // Reading creates nothing.
+        EXPECT_EQ(GetFileAttributesA(c.file.c_str()), INVALID_FILE_ATTRIBUTES);
     }
+    EXPECT_EQ(GetFileAttributesA(At("nofolder").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(ProfileConformance, CyrillicNamesCompareWithoutRegardToCase) {

@@ -48,10 +48,11 @@ void BringToFront(HWND window) {
     desktop.windows.insert(at, std::move(moved));
 }
 
-// The window that takes the foreground when the foreground window goes away or hides.
+// The window that takes the foreground when the foreground window goes away or hides: the
+// frontmost visible one that may be activated.
 HWND NextForeground(HWND leaving) {
     for (const auto& w : desktop.windows)
-        if (w->handle != leaving && w->visible)
+        if (w->handle != leaving && w->visible && (w->exStyle & WS_EX_NOACTIVATE) == 0)
             return w->handle;
     return nullptr;
 }

@@ -1,5 +1,5 @@
-// Files on the simulated drives: open, I/O, attributes, delete, move, copy, current directory,
-// drives.
+// Files on the simulated drives: open, I/O, flush, attributes, delete, move, copy, current
+// directory, drives.
 //
 // Share modes are not enforced: every open succeeds whatever other handles hold the file, and
 // a file may be deleted while open (the host keeps its data until the last handle closes).
@@ -86,9 +86,10 @@ OpenPlan PlanOpen(const ResolvedPath& path, DWORD access, DWORD disposition) {
     return plan;
 }
 
-// Copies a host file's bytes and permissions onto another path, which it creates or truncates.
-// Returns 0 or the errno; a partial target is removed.
-int CopyHostFile(const std::string& from, const std::string& to) {
+// Copies a host file's bytes and permissions onto another path, which it creates or truncates;
+// durable: the copy's data reach the disk before it counts as made. Returns 0 or the errno; a
+// partial target is removed.
+int CopyHostFile(const std::string& from, const std::string& to, bool durable = false) {
     const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (source < 0)
         return errno;
@@ -128,12 +129,35 @@ int CopyHostFile(const std::string& from, const std::string& to) {
     // The copy carries the read-only attribute as Windows' does.
     if (error == 0 && ::fchmod(target, st.st_mode & 07777) != 0)
         error = errno;
+    if (error == 0 && durable && ::fsync(target) != 0)
+        error = errno;
     if (::close(target) != 0 && error == 0)
         error = errno;
     ::close(source);
     if (error != 0)
         ::unlink(to.c_str());
     return error;
+}
+
+// Moves the file onto its new host path and makes the move itself durable: the data first, so
+// that a crash cannot leave the new name on an empty file, then the folder that holds the name.
+int RenameWrittenThrough(const std::string& from, const std::string& to) {
+    if (const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC); source >= 0) {
+        const int synced = ::fsync(source) == 0 ? 0 : errno;
+        ::close(source);
+        if (synced != 0)
+            return synced;
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return errno;
+    const std::string folder = to.substr(0, to.find_last_of('/'));
+    if (const int dir =
+            ::open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return 0;
 }
 
 } // namespace
@@ -240,6 +264,17 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     return TRUE;
 }
 
+BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
+    const auto file = LookupHandleAs<FileObject>(hFile);
+    if (!file)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (!file->CanWrite())
+        return Fail(ERROR_ACCESS_DENIED);
+    if (::fsync(file->Descriptor()) != 0)
+        return Fail(ErrorFromErrno(errno));
+    return TRUE;
+}
+
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
                             DWORD dwMoveMethod) {
     const auto file = LookupHandleAs<FileObject>(hFile);
@@ -326,7 +361,14 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
     return TRUE;
 }
 
-BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+    // Moves that wait for a restart, hard links and link tracking are not simulated.
+    constexpr DWORD kKnown =
+        MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+    if ((dwFlags & ~kKnown) != 0)
+        return Fail(ERROR_INVALID_PARAMETER);
+    const bool replaces = (dwFlags & MOVEFILE_REPLACE_EXISTING) != 0;
+    const bool writesThrough = (dwFlags & MOVEFILE_WRITE_THROUGH) != 0;
     const ResolvedPath from = ResolvePath(lpExistingFileName);
     if (from.Failed())
         return Fail(from.error);
@@ -343,23 +385,31 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
         if (target == from.host)
             return TRUE;
     } else if (!to.Missing()) {
-        return Fail(ERROR_ALREADY_EXISTS);
+        if (!replaces)
+            return Fail(ERROR_ALREADY_EXISTS);
+        // Only a file replaces, and only a file that may be written: Windows keeps folders and
+        // read-only files.
+        if (to.IsFolder() || from.IsFolder() || to.entry.readOnly)
+            return Fail(ERROR_ACCESS_DENIED);
     } else if (to.namesFolder && from.IsFile()) {
         return Fail(ERROR_INVALID_NAME);
     }
 
     if (from.full[0] == to.full[0]) {
-        if (::rename(from.host.c_str(), target.c_str()) == 0) {
+        const int error = writesThrough
+                              ? RenameWrittenThrough(from.host, target)
+                              : (::rename(from.host.c_str(), target.c_str()) == 0 ? 0 : errno);
+        if (error == 0) {
             MoveEntryMarks(from.host, target);
             return TRUE;
         }
-        if (errno != EXDEV)
-            return Fail(ErrorFromErrno(errno));
+        if (error != EXDEV)
+            return Fail(ErrorFromErrno(error));
     }
-    if (from.IsFolder())
+    if (from.IsFolder() || (dwFlags & MOVEFILE_COPY_ALLOWED) == 0)
         return Fail(kErrorNotSameDevice);
     // Another drive (or host file system): a file is copied, then the original removed.
-    if (const int error = CopyHostFile(from.host, target); error != 0)
+    if (const int error = CopyHostFile(from.host, target, writesThrough); error != 0)
         return Fail(ErrorFromErrno(error));
     if (::unlink(from.host.c_str()) != 0) {
         const DWORD error = ErrorFromErrno(errno);
@@ -368,6 +418,10 @@ BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
     }
     MoveEntryMarks(from.host, target);
     return TRUE;
+}
+
+BOOL WINAPI MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+    return MoveFileExA(lpExistingFileName, lpNewFileName, MOVEFILE_COPY_ALLOWED);
 }
 
 BOOL WINAPI CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {

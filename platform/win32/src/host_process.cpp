@@ -3,6 +3,7 @@
 #include "host_process.h"
 
 #include "file_system.h"
+#include "hex_word.h"
 #include "sim_state.h"
 #include "win32sim/desktop.h"
 #include "win32sim/objects.h"
@@ -20,44 +21,6 @@
 extern char** environ;
 
 namespace win32sim::detail {
-
-std::string ToHexWord(const std::string& bytes) {
-    if (bytes.empty())
-        return "-";
-    static const char digits[] = "0123456789abcdef";
-    std::string word;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        word += digits[b >> 4];
-        word += digits[b & 15];
-    }
-    return word;
-}
-
-bool FromHexWord(const std::string& word, std::string& bytes) {
-    bytes.clear();
-    if (word == "-")
-        return true;
-    if (word.empty() || word.size() % 2 != 0)
-        return false;
-    auto value = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
-    for (std::size_t i = 0; i < word.size(); i += 2) {
-        const int high = value(word[i]);
-        const int low = value(word[i + 1]);
-        if (high < 0 || low < 0)
-            return false;
-        bytes += static_cast<char>(high * 16 + low);
-    }
-    return true;
-}
 
 std::vector<std::string> SplitWords(const std::string& line) {
     std::vector<std::string> words;
@@ -152,10 +115,10 @@ void HostProcess::Begin(const std::string& programPath, const std::string& comma
     std::vector<std::string> lines;
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         if (const std::string root = DriveRoot(letter); !root.empty())
-            lines.push_back(std::string("drive ") + letter + " " + ToHexWord(root));
-    lines.push_back("path " + ToHexWord(programPath));
-    lines.push_back("line " + ToHexWord(commandLine));
-    lines.push_back("dir " + ToHexWord(CurrentDirectory()));
+            lines.push_back(std::string("drive ") + letter + " " + hexword::Encode(root));
+    lines.push_back("path " + hexword::Encode(programPath));
+    lines.push_back("line " + hexword::Encode(commandLine));
+    lines.push_back("dir " + hexword::Encode(CurrentDirectory()));
     reportedAt_ = VirtualTicks();
     lines.push_back("clock " + std::to_string(reportedAt_));
     SYSTEMTIME t{};
@@ -164,7 +127,7 @@ void HostProcess::Begin(const std::string& programPath, const std::string& comma
     std::snprintf(time, sizeof time, "time %u %u %u %u %u %u %u", t.wYear, t.wMonth, t.wDay,
                   t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
     lines.push_back(time);
-    lines.push_back("objects " + ToHexWord(ObjectNamespace()));
+    lines.push_back("objects " + hexword::Encode(ObjectNamespace()));
     lines.push_back("screen " + std::to_string(ScreenWidth()) + " " +
                     std::to_string(ScreenHeight()));
     lines.push_back("start");
@@ -206,7 +169,7 @@ void HostProcess::ReadReport() {
             h.visible = w[2] == "1";
             h.bounds = {std::atoi(w[3].c_str()), std::atoi(w[4].c_str()), std::atoi(w[5].c_str()),
                         std::atoi(w[6].c_str())};
-            if (FromHexWord(w[7], h.className) && FromHexWord(w[8], h.caption))
+            if (hexword::Decode(w[7], h.className) && hexword::Decode(w[8], h.caption))
                 windows.push_back(std::move(h));
         } else if (w.size() == 3 && w[0] == "wait") {
             waitingUntil_ = std::strtoull(w[1].c_str(), nullptr, 10);
@@ -214,7 +177,7 @@ void HostProcess::ReadReport() {
                 everIdle_ = true;
             windows_ = std::move(windows);
             return;
-        } else if (w.size() == 7 && w[0] == "box") {
+        } else if (w.size() == 8 && w[0] == "box") {
             if (!AnswerBox(w)) {
                 Ended(std::nullopt);
                 return;
@@ -232,8 +195,9 @@ bool HostProcess::AnswerBox(const std::vector<std::string>& w) {
     box.time = static_cast<DWORD>(std::strtoul(w[1].c_str(), nullptr, 10));
     box.kind = std::atoi(w[2].c_str());
     box.choice = w[3] == "1";
-    box.answer = std::atoi(w[4].c_str());
-    if (!FromHexWord(w[5], box.caption) || !FromHexWord(w[6], box.text))
+    box.buttons = std::atoi(w[4].c_str());
+    box.answer = std::atoi(w[5].c_str());
+    if (!hexword::Decode(w[6], box.caption) || !hexword::Decode(w[7], box.text))
         return link_.Send("answer 0");
     int answer = box.choice ? 0 : box.answer;
     if (const auto answerer = HostedBoxAnswerer())

@@ -15,7 +15,8 @@
 //                                         window ... (each top-level window), wait <t> <input>
 //   go <t>  (once its own clock reached t)
 //                                         window ..., wait <t'> <input> | exit <code>
-//                                         box <time> <kind> <choice> <answer> <caption> <text>
+//                                         box <time> <kind> <choice> <buttons> <answer> <caption>
+//                                         <text>
 //   answer <n>  (the box's answer; the program then goes on with its report)
 #pragma once
 
@@ -40,10 +41,6 @@ std::function<int(const HostedBox&)> HostedBoxAnswerer();
 // The environment variable that tells a host program it was started on a simulated machine.
 inline constexpr char kLinkVariable[] = "WIN32SIM_LINK";
 
-// Hexadecimal bytes ("-" for none), so that any text fits in one blank-separated word.
-std::string ToHexWord(const std::string& bytes);
-// False when the word is not whole bytes of hexadecimal digits.
-bool FromHexWord(const std::string& word, std::string& bytes);
 std::vector<std::string> SplitWords(const std::string& line);
 
 // One end of the link, a stream socket: lines out, lines in.

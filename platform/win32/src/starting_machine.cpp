@@ -1,5 +1,6 @@
 // A host program on the machine of the process that started it: taking the machine over, and
 // following that process's clock while reporting this program's windows.
+#include "hex_word.h"
 #include "host_process.h"
 #include "sim_state.h"
 #include "win32sim/desktop.h"
@@ -41,7 +42,7 @@ void SendWindows() {
                       w.visible ? 1 : 0, static_cast<long>(w.bounds.left),
                       static_cast<long>(w.bounds.top), static_cast<long>(w.bounds.right),
                       static_cast<long>(w.bounds.bottom));
-        if (!starter->Send(head + ToHexWord(w.className) + " " + ToHexWord(w.caption)))
+        if (!starter->Send(head + hexword::Encode(w.className) + " " + hexword::Encode(w.caption)))
             Orphaned();
     }
 }
@@ -63,13 +64,13 @@ void Follow(std::uint64_t target, bool waitingForInput) {
 // One line of the machine's hand-over; false for a line it cannot read.
 bool Apply(const std::vector<std::string>& w) {
     std::string text;
-    if (w.size() == 3 && w[0] == "drive" && w[1].size() == 1 && FromHexWord(w[2], text)) {
+    if (w.size() == 3 && w[0] == "drive" && w[1].size() == 1 && hexword::Decode(w[2], text)) {
         win32sim::MapDrive(w[1][0], text);
-    } else if (w.size() == 2 && w[0] == "path" && FromHexWord(w[1], text)) {
+    } else if (w.size() == 2 && w[0] == "path" && hexword::Decode(w[1], text)) {
         win32sim::SetProgramPath(text);
-    } else if (w.size() == 2 && w[0] == "line" && FromHexWord(w[1], text)) {
+    } else if (w.size() == 2 && w[0] == "line" && hexword::Decode(w[1], text)) {
         win32sim::SetCommandLine(text);
-    } else if (w.size() == 2 && w[0] == "dir" && FromHexWord(w[1], text)) {
+    } else if (w.size() == 2 && w[0] == "dir" && hexword::Decode(w[1], text)) {
         SetCurrentDirectoryA(text.c_str());
     } else if (w.size() == 2 && w[0] == "clock") {
         MoveClockTo(std::strtoull(w[1].c_str(), nullptr, 10));
@@ -80,7 +81,7 @@ bool Apply(const std::vector<std::string>& w) {
         for (std::size_t i = 0; i < 7; ++i)
             *fields[i] = static_cast<WORD>(std::atoi(w[i + 1].c_str()));
         win32sim::SetLocalTime(t);
-    } else if (w.size() == 2 && w[0] == "objects" && FromHexWord(w[1], text)) {
+    } else if (w.size() == 2 && w[0] == "objects" && hexword::Decode(w[1], text)) {
         win32sim::SetObjectNamespace(text);
     } else if (w.size() == 3 && w[0] == "screen") {
         win32sim::SetScreenSize(std::atoi(w[1].c_str()), std::atoi(w[2].c_str()));
@@ -129,6 +130,7 @@ bool JoinStartingMachine() {
         box.caption = shown.caption;
         box.text = shown.text;
         box.choice = (shown.type & 0xF) != MB_OK;
+        box.buttons = static_cast<int>(shown.type);
         box.answer = IDOK;
         return win32sim::ShowOnStartingMachine(box);
     });
@@ -140,8 +142,9 @@ int ShowOnStartingMachine(const HostedBox& box) {
     if (!starter)
         return box.choice ? 0 : box.answer;
     if (!starter->Send("box " + std::to_string(GetTickCount()) + " " + std::to_string(box.kind) +
-                       (box.choice ? " 1 " : " 0 ") + std::to_string(box.answer) + " " +
-                       ToHexWord(box.caption) + " " + ToHexWord(box.text)))
+                       (box.choice ? " 1 " : " 0 ") + std::to_string(box.buttons) + " " +
+                       std::to_string(box.answer) + " " + hexword::Encode(box.caption) + " " +
+                       hexword::Encode(box.text)))
         Orphaned();
     const auto line = starter->Receive();
     if (!line)

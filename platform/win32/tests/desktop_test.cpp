@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -215,6 +216,29 @@ TEST_F(DesktopTest, FindWindowByClassAndCaption) {
                      (c.caption ? c.caption : "(null)"));
         EXPECT_EQ(FindWindowA(c.cls, c.caption), c.expected);
     }
+}
+
+TEST_F(DesktopTest, AWindowThatGoesPassesTheForegroundOverNoActivateWindows) {
+    const HWND user = win32sim::CreateForeignWindow(Spec("Winamp v1.x", "Winamp"), 20, 21);
+    WindowSpec onTop = Spec("TFTime", "");
+    onTop.topmost = true;
+    const HWND clock = win32sim::CreateOwnWindow(onTop, nullptr);
+    SetWindowLongA(clock, GWL_EXSTYLE, GetWindowLongA(clock, GWL_EXSTYLE) | WS_EX_NOACTIVATE);
+    const std::function<void(HWND)> leaves[] = {[](HWND w) { ShowWindow(w, SW_HIDE); },
+                                                [](HWND w) { win32sim::RemoveWindow(w); }};
+    for (const auto& leave : leaves) {
+        const HWND dialog = win32sim::CreateOwnWindow(Spec("TFConfig", ""), nullptr);
+        ASSERT_TRUE(SetForegroundWindow(dialog));
+        leave(dialog);
+        EXPECT_EQ(GetForegroundWindow(), user) << "the topmost clock in front never takes it";
+        EXPECT_TRUE(IsWindowVisible(clock));
+    }
+    // Without the style the frontmost visible window takes it, as before.
+    SetWindowLongA(clock, GWL_EXSTYLE, GetWindowLongA(clock, GWL_EXSTYLE) & ~WS_EX_NOACTIVATE);
+    const HWND dialog = win32sim::CreateOwnWindow(Spec("TFConfig", ""), nullptr);
+    ASSERT_TRUE(SetForegroundWindow(dialog));
+    ShowWindow(dialog, SW_HIDE);
+    EXPECT_EQ(GetForegroundWindow(), clock);
 }
 
 TEST_F(DesktopTest, VisibilityAndShowWindow) {

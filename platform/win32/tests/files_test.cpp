@@ -438,7 +438,7 @@ TEST_F(FilesTest, GetFileSizeGivesTheHighPart) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// GetFileAttributesA, DeleteFileA, MoveFileA, CopyFileA
+// GetFileAttributesA, DeleteFileA, MoveFileA, MoveFileExA, CopyFileA, FlushFileBuffers
 
 TEST_F(FilesTest, GetFileAttributesOfEntriesAndErrors) {
     const std::string russian = Prog(Cp(cp1251::Literal("Справка.txt")));
@@ -597,6 +597,132 @@ TEST_F(FilesTest, MoveFileRenamesFilesAndFolders) {
             }
         }
     }
+}
+
+TEST_F(FilesTest, MoveFileExReplacesOnlyWhenAskedAndAllowed) {
+    MapDriveD();
+    struct Case {
+        const char* label;
+        std::string from;
+        std::string to;
+        DWORD flags;
+        BOOL result;
+        DWORD error;
+        std::vector<std::pair<std::string, const char*>> after; // path, content or null: absent
+    };
+    const std::string a = Prog("a.txt");
+    const std::string b = Prog("b.txt");
+    const std::string readOnly = Prog("readonly.txt");
+    const std::string inner = Prog("Dir\\inner.txt");
+    constexpr DWORD replace = MOVEFILE_REPLACE_EXISTING;
+    constexpr DWORD safe = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    const Case cases[] = {
+        {"replaces", a, b, replace, TRUE, kUntouchedError, {{a, nullptr}, {b, "A"}}},
+        {"replaces written through", a, b, safe, TRUE, kUntouchedError, {{a, nullptr}, {b, "A"}}},
+        {"replaces in other case", a, Prog("B.TXT"), safe, TRUE, kUntouchedError, {{b, "A"}}},
+        {"new target", a, Prog("c.txt"), safe, TRUE, kUntouchedError, {{Prog("c.txt"), "A"}}},
+        {"no flags keep the target", a, b, 0, FALSE, ERROR_ALREADY_EXISTS, {{a, "A"}, {b, "B"}}},
+        {"read-only target kept",
+         a,
+         readOnly,
+         safe,
+         FALSE,
+         ERROR_ACCESS_DENIED,
+         {{a, "A"}, {readOnly, "R"}}},
+        {"folder target kept",
+         a,
+         Prog("Dir"),
+         safe,
+         FALSE,
+         ERROR_ACCESS_DENIED,
+         {{a, "A"}, {inner, "I"}}},
+        {"missing source", Prog("missing.txt"), b, safe, FALSE, ERROR_FILE_NOT_FOUND, {{b, "B"}}},
+        {"missing source folder",
+         Prog("NoSuch\\a.txt"),
+         b,
+         safe,
+         FALSE,
+         ERROR_PATH_NOT_FOUND,
+         {{b, "B"}}},
+        {"missing target folder",
+         a,
+         Prog("NoSuch\\b.txt"),
+         safe,
+         FALSE,
+         ERROR_PATH_NOT_FOUND,
+         {{a, "A"}}},
+        {"onto itself", a, a, safe, TRUE, kUntouchedError, {{a, "A"}}},
+        {"another drive without copying",
+         a,
+         "D:\\a.txt",
+         safe,
+         FALSE,
+         kErrorNotSameDevice,
+         {{a, "A"}, {"D:\\a.txt", nullptr}}},
+        {"another drive by copying",
+         a,
+         "D:\\a.txt",
+         safe | MOVEFILE_COPY_ALLOWED,
+         TRUE,
+         kUntouchedError,
+         {{a, nullptr}, {"D:\\a.txt", "A"}}},
+        {"a restart's move is not simulated",
+         a,
+         b,
+         replace | 0x4,
+         FALSE,
+         ERROR_INVALID_PARAMETER,
+         {{a, "A"}, {b, "B"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        if (Exists(readOnly))
+            SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+        Remove(kProgramFolder);
+        Remove("D:\\a.txt");
+        PutFile(a, "A");
+        PutFile(b, "B");
+        PutFile(readOnly, "R");
+        MakeReadOnly(readOnly);
+        PutFile(inner, "I");
+        SetLastError(kUntouchedError);
+        EXPECT_EQ(MoveFileExA(c.from.c_str(), c.to.c_str(), c.flags), c.result);
+        EXPECT_EQ(GetLastError(), c.error);
+        for (const auto& [path, content] : c.after) {
+            SCOPED_TRACE(path);
+            EXPECT_EQ(Exists(path), content != nullptr);
+            if (content != nullptr) {
+                EXPECT_EQ(GetFile(path), content);
+            }
+        }
+    }
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FilesTest, MoveFileExCarriesTheReadOnlyAttribute) {
+    PutFile(Prog("a.txt"), "A");
+    PutFile(Prog("b.txt"), "B");
+    MakeReadOnly(Prog("a.txt"));
+    EXPECT_TRUE(MoveFileExA(Prog("a.txt").c_str(), Prog("b.txt").c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    EXPECT_EQ(GetFileAttributesA(Prog("b.txt").c_str()),
+              DWORD{FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY});
+    SetFileAttributesA(Prog("b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FilesTest, FlushFileBuffersNeedsAWritableFile) {
+    PutFile(Prog("a.txt"), "A");
+    const ScopedHandle reading(Open(Prog("a.txt"), GENERIC_READ, OPEN_EXISTING));
+    const ScopedHandle writing(Open(Prog("b.txt"), GENERIC_WRITE, CREATE_ALWAYS));
+    ASSERT_TRUE(reading.Valid());
+    ASSERT_TRUE(writing.Valid());
+    SetLastError(kUntouchedError);
+    EXPECT_TRUE(FlushFileBuffers(writing.Get()));
+    EXPECT_EQ(GetLastError(), kUntouchedError);
+    EXPECT_FALSE(FlushFileBuffers(reading.Get()));
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_ACCESS_DENIED});
+    EXPECT_FALSE(FlushFileBuffers(nullptr));
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_HANDLE});
 }
 
 TEST_F(FilesTest, MoveFileChangesTheCaseOfAName) {

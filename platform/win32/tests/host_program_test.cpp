@@ -102,6 +102,7 @@ TEST_F(HostProgramTest, ItsBoxesAreAnsweredHereAtTheirTime) {
     EXPECT_EQ(shown[0].time, 200u);
     EXPECT_EQ(shown[1].text, "Replace?");
     EXPECT_TRUE(shown[1].choice);
+    EXPECT_EQ(shown[1].buttons, MB_YESNO);
     EXPECT_EQ(shown[1].time, 500u);
     Close(pi);
 

@@ -1,4 +1,5 @@
-// Conformance tables for the profile (ini) file functions.
+// The profile (ini) file functions on the simulated machine, beside the conformance tables of
+// the same functions: only what those do not hold (drives, folders, line breaks, writes, threads).
 #include <windows.h>
 
 #include "cp1251.h"
@@ -51,6 +52,8 @@ protected:
 };
 
 // Every header counts, duplicates too; a buffer must have a byte to spare for the list to fit.
+// A key given with no section lists the names too (the conformance table cuts the names' list
+// at the other sizes).
 TEST_F(ProfileTest, SectionNamesAreListedInFileOrderAndCutToTheBuffer) {
     PutFile(ini,
             "; comment\r\nstray=1\r\n[One]\r\na=1\r\n[Two]\r\n\r\n  [ Three ] trailing text\r\n"
@@ -59,22 +62,25 @@ TEST_F(ProfileTest, SectionNamesAreListedInFileOrderAndCutToTheBuffer) {
         DWORD size;
         std::string written;
         DWORD result;
+        bool alsoNames; // through GetPrivateProfileSectionNamesA as well
     } cases[] = {
-        {64, "One\0Two\0Three\0one\0\0"s, 18},
-        {20, "One\0Two\0Three\0one\0\0"s, 18},
-        {19, "One\0Two\0Three\0one\0\0"s, 17},
-        {15, "One\0Two\0Three\0\0"s, 13},
-        {14, "One\0Two\0Thre\0\0"s, 12},
-        {9, "One\0Two\0\0"s, 7},
-        {8, "One\0Tw\0\0"s, 6},
-        {5, "One\0\0"s, 3},
-        {4, "On\0\0"s, 2},
-        {2, "\0\0"s, 0},
-        {1, "\0"s, 0},
-        {0, "", 0},
+        {64, "One\0Two\0Three\0one\0\0"s, 18, false},
+        {20, "One\0Two\0Three\0one\0\0"s, 18, false},
+        {19, "One\0Two\0Three\0one\0\0"s, 17, false},
+        {15, "One\0Two\0Three\0\0"s, 13, false},
+        {14, "One\0Two\0Thre\0\0"s, 12, false},
+        {9, "One\0Two\0\0"s, 7, false},
+        {8, "One\0Tw\0\0"s, 6, true},
+        {5, "One\0\0"s, 3, true},
+        {4, "On\0\0"s, 2, false},
+        {2, "\0\0"s, 0, false},
+        {1, "\0"s, 0, false},
+        {0, "", 0, false},
     };
     for (const auto& c : cases) {
         for (const bool viaString : {true, false}) {
+            if (!viaString && !c.alsoNames)
+                continue;
             SCOPED_TRACE("nSize " + std::to_string(c.size) +
                          (viaString ? " GetPrivateProfileStringA" : " SectionNames"));
             std::vector<char> buffer(64, kSentinel);
@@ -88,7 +94,7 @@ TEST_F(ProfileTest, SectionNamesAreListedInFileOrderAndCutToTheBuffer) {
     }
 }
 
-// Only lines with '=' are keys; a section without keys gives the default.
+// Only lines with '=' and a name are keys; a second header of the section adds none.
 TEST_F(ProfileTest, KeyNamesAreListedInFileOrderAndCutToTheBuffer) {
     PutFile(ini, "[Keys]\r\n  Alpha = 1\r\nBeta\r\n; Comment=1\r\n\r\nalpha=dup\r\nGamma=\r\n"
                  "=nameless\r\n[Other]\r\nDelta=4\r\n[Keys]\r\nHidden=1\r\n");
@@ -99,15 +105,7 @@ TEST_F(ProfileTest, KeyNamesAreListedInFileOrderAndCutToTheBuffer) {
         DWORD result;
     } cases[] = {
         {"Keys", 64, "Alpha\0alpha\0Gamma\0\0"s, 18},
-        {"KEYS", 20, "Alpha\0alpha\0Gamma\0\0"s, 18},
-        {"keys", 19, "Alpha\0alpha\0Gamma\0\0"s, 17},
         {"Keys", 17, "Alpha\0alpha\0Gam\0\0"s, 15},
-        {"Keys", 7, "Alpha\0\0"s, 5},
-        {"Keys", 3, "A\0\0"s, 1},
-        {"Keys", 1, "\0"s, 0},
-        {"Keys", 0, "", 0},
-        {"Other", 64, "Delta\0\0"s, 6},
-        {"Nowhere", 64, "dflt\0"s, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.section) + " nSize " + std::to_string(c.size));
@@ -115,76 +113,6 @@ TEST_F(ProfileTest, KeyNamesAreListedInFileOrderAndCutToTheBuffer) {
         EXPECT_EQ(GetPrivateProfileStringA(c.section, nullptr, "dflt", buffer.data(), c.size,
                                            ini.c_str()),
                   c.result);
-        ExpectBuffer(buffer, c.written);
-    }
-}
-
-TEST_F(ProfileTest, ValuesDefaultsTrimmingQuotesAndTruncation) {
-    PutFile(ini, "stray=outside\r\n"
-                 "[Values]\r\n"
-                 "  Trimmed  \t=  \t value one \t \r\n"
-                 "DoubleQ=\"quoted \"\r\n"
-                 "SingleQ='single'\r\n"
-                 "Mismatched=\"mixed'\r\n"
-                 "LoneQuote=\"\r\n"
-                 "EmptyQ=\"\"\r\n"
-                 "InnerQ=\"a\"b\"\r\n"
-                 "Bare\r\n"
-                 "Empty=\r\n"
-                 "Equals=a=b\r\n"
-                 "Digits=0123456789\r\n"
-                 "[NoClose\r\n"
-                 "; Commented=1\r\n"
-                 "Dup=first\r\n"
-                 "dup=second\r\n"
-                 "\t[ Spaced ] tail\r\n"
-                 "Key=spaced\r\n"
-                 "[values]\r\n"
-                 "Hidden=never found\r\n");
-    const struct {
-        const char* section;
-        const char* key;
-        const char* def;
-        DWORD size;
-        std::string written; // including the terminating NUL
-        DWORD result;
-    } cases[] = {
-        {"Values", "Trimmed", "dflt", 64, "value one\0"s, 9},
-        {"VALUES", "trimmed", "dflt", 64, "value one\0"s, 9},
-        {"Values", "DoubleQ", "dflt", 64, "quoted \0"s, 7},
-        {"Values", "SingleQ", "dflt", 64, "single\0"s, 6},
-        {"Values", "Mismatched", "dflt", 64, "\"mixed'\0"s, 7},
-        {"Values", "LoneQuote", "dflt", 64, "\"\0"s, 1},
-        {"Values", "EmptyQ", "dflt", 64, "\0"s, 0},
-        {"Values", "InnerQ", "dflt", 64, "a\"b\0"s, 3},
-        {"Values", "Bare", "dflt", 64, "dflt\0"s, 4},
-        {"Values", "Empty", "dflt", 64, "\0"s, 0},
-        {"Values", "Equals", "dflt", 64, "a=b\0"s, 3},
-        {"Values", "[NoClose", "dflt", 64, "dflt\0"s, 4},
-        {"Values", "; Commented", "dflt", 64, "1\0"s, 1}, // comments are only left out of lists
-        {"Values", "Dup", "dflt", 64, "first\0"s, 5},
-        {"Values", "Hidden", "dflt", 64, "dflt\0"s, 4},
-        {"Values", "stray", "dflt", 64, "dflt\0"s, 4},
-        {"Spaced", "key", "dflt", 64, "spaced\0"s, 6},
-        {"Nowhere", "Trimmed", "dflt", 64, "dflt\0"s, 4},
-        {"Values", "Missing", nullptr, 64, "\0"s, 0},
-        {"Values", "Missing", "dflt  ", 64, "dflt\0"s, 4},
-        {"Values", "Missing", "dflt  \t ", 64, "dflt  \t\0"s, 7},
-        {"Values", "Missing", "  lead", 64, "  lead\0"s, 6},
-        {"Values", "Missing", "   ", 64, " \0"s, 1},
-        {"Values", "Missing", "defaultvalue", 4, "def\0"s, 3},
-        {"Values", "Digits", "dflt", 11, "0123456789\0"s, 10},
-        {"Values", "Digits", "dflt", 10, "012345678\0"s, 9},
-        {"Values", "Digits", "dflt", 5, "0123\0"s, 4},
-        {"Values", "Digits", "dflt", 1, "\0"s, 0},
-        {"Values", "Digits", "dflt", 0, "", 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.section) + "/" + c.key + " nSize " + std::to_string(c.size));
-        std::vector<char> buffer(64, kSentinel);
-        EXPECT_EQ(
-            GetPrivateProfileStringA(c.section, c.key, c.def, buffer.data(), c.size, ini.c_str()),
-            c.result);
         ExpectBuffer(buffer, c.written);
     }
 }
@@ -198,10 +126,8 @@ TEST_F(ProfileTest, CyrillicNamesCompareWithoutRegardToCase) {
     const auto upper = cp1251::Literal("НАСТРОЙКИ");
     const auto lower = cp1251::Literal("настройки");
 
-    EXPECT_EQ(Read(upper.c_str(), cp1251::Literal("ЯЗЫК").c_str()), Cp(cp1251::Literal("Русский")));
     EXPECT_EQ(Read(lower.c_str(), cp1251::Literal("ёЛКА").c_str()), Cp(cp1251::Literal("ёж")));
     EXPECT_EQ(Read(upper.c_str(), nullptr), language + '\0' + tree + '\0');
-    EXPECT_EQ(Read(nullptr, nullptr), section + '\0');
 
     // A write through other cases keeps the names as they stand in the file.
     ASSERT_TRUE(WritePrivateProfileStringA(lower.c_str(), cp1251::Literal("яЗЫК").c_str(),
@@ -229,30 +155,13 @@ TEST_F(ProfileTest, LinesEndWithCrLfLfOrCr) {
     }
 }
 
-TEST_F(ProfileTest, LongValueIsCutOnlyByTheBuffer) {
-    std::string value(3000, 'x');
-    value[2046] = 'L'; // the last character that fits a 2048-byte buffer
-    value[2047] = 'C';
-    PutFile(ini, "[Long]\r\nvalue=" + value + "\r\n");
-
-    std::vector<char> buffer(2100, kSentinel);
-    EXPECT_EQ(GetPrivateProfileStringA("Long", "value", "", buffer.data(), 2048, ini.c_str()),
-              2047u);
-    ExpectBuffer(buffer, value.substr(0, 2047) + '\0');
-
-    std::vector<char> big(3100, kSentinel);
-    EXPECT_EQ(GetPrivateProfileStringA("Long", "value", "", big.data(), 3100, ini.c_str()), 3000u);
-    ExpectBuffer(big, value + '\0');
-}
-
-// A missing file reads as empty and is the last error; a folder just reads as empty.
+// A file on a drive that is not there reads as empty and is the last error; a folder just reads
+// as empty.
 TEST_F(ProfileTest, MissingFileReadsAsEmpty) {
     const struct {
         std::string path;
         DWORD error;
     } cases[] = {
-        {Prog("absent.ini"), ERROR_FILE_NOT_FOUND},
-        {Prog("NoFolder\\absent.ini"), ERROR_PATH_NOT_FOUND},
         {"D:\\absent.ini", ERROR_PATH_NOT_FOUND},
         {kProgramFolder, kStaleError},
     };
@@ -281,8 +190,6 @@ TEST_F(ProfileTest, MissingFileReadsAsEmpty) {
         EXPECT_EQ(GetPrivateProfileIntA("A", "k", 42, path), 42u);
         EXPECT_EQ(GetLastError(), c.error);
     }
-    EXPECT_FALSE(Exists(Prog("absent.ini")));
-    EXPECT_FALSE(Exists(Prog("NoFolder")));
 }
 
 TEST_F(ProfileTest, EveryCallReadsTheFileAsItIsNow) {
@@ -305,20 +212,9 @@ TEST_F(ProfileTest, IntReadsTheLeadingDecimalNumber) {
         INT def;
         UINT result;
     } cases[] = {
-        {"N", "num", 9, 12u},
-        {"n", "NUM", 9, 12u},
-        {"N", "neg", 9, static_cast<UINT>(-5)},
-        {"N", "word", 9, 0u},
-        {"N", "missing", 77, 77u},
-        {"N", "missing", -1, 0xFFFFFFFFu},
-        {"Nowhere", "num", 3, 3u},
-        {"N", "empty", 9, 9u},
-        {"N", "zero", 9, 7u},
-        {"N", "quoted", 9, 42u},
-        {"N", "minus", 9, 0u},
-        {"N", "big", 9, 1u},
-        {"N", "spaced", 9, 12u},
-        {"N", "max", 9, 4294967295u},
+        {"n", "NUM", 9, 12u},      {"N", "neg", 9, static_cast<UINT>(-5)},
+        {"Nowhere", "num", 3, 3u}, {"N", "zero", 9, 7u},
+        {"N", "minus", 9, 0u},     {"N", "spaced", 9, 12u},
         {"N", nullptr, 5, 5u},
     };
     for (const auto& c : cases) {
@@ -435,7 +331,6 @@ TEST_F(ProfileTest, WriteFailuresReturnFalseWithLastError) {
         const char* value;
         DWORD error;
     } cases[] = {
-        {"missing folder", Prog("NoSuch\\test.ini"), "k", "v", ERROR_PATH_NOT_FOUND},
         {"delete in missing folder", Prog("NoSuch\\test.ini"), "k", nullptr, ERROR_PATH_NOT_FOUND},
         {"unmapped drive", "D:\\test.ini", "k", "v", ERROR_PATH_NOT_FOUND},
         {"folder, not a file", kProgramFolder, "k", "v", ERROR_ACCESS_DENIED},
@@ -452,7 +347,6 @@ TEST_F(ProfileTest, WriteFailuresReturnFalseWithLastError) {
     EXPECT_EQ(GetFile(readOnly), "[S]\r\nk=1\r\n");
 
     // No section name: nothing to do, and nothing is created.
-    EXPECT_EQ(WritePrivateProfileStringA(nullptr, "k", "v", ini.c_str()), FALSE);
     EXPECT_EQ(WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str()), FALSE);
     EXPECT_FALSE(Exists(ini));
 }

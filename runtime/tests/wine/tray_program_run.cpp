@@ -54,16 +54,6 @@ std::string WithoutTrailingSeparator(const std::string& path) {
 
 } // namespace
 
-std::string WinePath(const std::string& path) {
-    if (path.empty() || path[0] != '/')
-        return path;
-    std::string wine = "Z:" + path;
-    for (char& c : wine)
-        if (c == '/')
-            c = '\\';
-    return wine;
-}
-
 // ---- TProgramFolder ----
 
 TProgramFolder::TProgramFolder(TReceiver receiver) {

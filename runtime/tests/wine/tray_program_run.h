@@ -3,6 +3,7 @@
 #pragma once
 
 #include "test_receiver_feed.h"
+#include "wine_path.h"
 
 #include <windows.h>
 
@@ -13,8 +14,7 @@
 #include <thread>
 #include <vector>
 
-// A Unix path as Wine sees it through its drive Z:; a Windows path is kept.
-std::string WinePath(const std::string& path);
+using wine_test::WinePath;
 
 // Polls the condition until it holds or the time is up; true when it held.
 template <class Condition>

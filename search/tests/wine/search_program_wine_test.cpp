@@ -1,6 +1,7 @@
 // The real Orlimax.exe under Wine: the help box and its exit code, and the window the tray
 // program waits for, by class and caption.
 #include "cp1251.h"
+#include "wine_path.h"
 
 #include <windows.h>
 
@@ -96,17 +97,6 @@ private:
     DWORD pid_ = 0;
 };
 
-// The build's path of the program as Wine sees it.
-std::string WinePath(const std::string& path) {
-    if (path.empty() || path[0] != '/')
-        return path;
-    std::string wine = "Z:" + path;
-    for (char& c : wine)
-        if (c == '/')
-            c = '\\';
-    return wine;
-}
-
 // The texts of a box's static children.
 std::vector<std::string> StaticTexts(HWND box) {
     std::vector<std::string> texts;
@@ -130,7 +120,7 @@ public:
         path_ = std::string(base) + "orlimax-" + std::to_string(GetCurrentProcessId()) + "\\";
         CreateDirectoryA(path_.c_str(), nullptr);
         CreateDirectoryA((path_ + "Lang").c_str(), nullptr);
-        made_ = CopyFileA(WinePath(ORLIMAX_EXE).c_str(), Program().c_str(), FALSE) != 0;
+        made_ = CopyFileA(wine_test::WinePath(ORLIMAX_EXE).c_str(), Program().c_str(), FALSE) != 0;
         const std::string lang = std::string("[Forms]\r\nFSetup=") + kCaption.c_str() + "\r\n";
         HANDLE file = CreateFileA((path_ + "Lang\\Rus.ini").c_str(), GENERIC_WRITE, 0, nullptr,
                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

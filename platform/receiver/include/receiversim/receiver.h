@@ -3,6 +3,7 @@
 #pragma once
 
 #include "kernelsim/usb_host.h"
+#include "receiver_protocol.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -20,11 +21,9 @@ constexpr UCHAR kIsoInEndpoint = 0x83;
 constexpr UCHAR kIsoOutEndpoint = 0x03;
 
 // The receiver's answers carry at most this many bytes.
-constexpr ULONG kReplyLength = 8;
+constexpr ULONG kReplyLength = RECEIVER_REPLY_LENGTH;
 
-// The vendor request that writes the receiver's RAM: wValue is the address, the data stage the
-// bytes.
-constexpr UCHAR kRamWriteRequest = 0xA0;
+constexpr UCHAR kRamWriteRequest = RECEIVER_RAM_WRITE_REQUEST;
 constexpr ULONG kRamSize = 0x10000;
 
 // String descriptors: 0 lists the languages, 1 and 2 name the maker and the product.

@@ -67,6 +67,10 @@ public:
                                                       &TCustomForm::SetActiveControl};
     Property<TModalResult, TCustomForm> ModalResult{this, &TCustomForm::GetModalResult,
                                                     &TCustomForm::SetModalResult};
+    // A window that only shows things: neither showing it, clicking it nor closing another
+    // window makes it the active one, so the keys stay with the window the user works in.
+    Property<bool, TCustomForm> NoActivate{this, &TCustomForm::GetNoActivate,
+                                           &TCustomForm::SetNoActivate};
     TBorderIcons BorderIcons{biSystemMenu, biMinimize, biMaximize};
     TPosition Position = poDesigned;
     // The form sees every key before the control that has the focus.
@@ -135,6 +139,8 @@ public:
     TWinControl* GetActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
     TModalResult GetModalResult() const { return modalResult_; }
+    bool GetNoActivate() const { return noActivate_; }
+    void SetNoActivate(bool v);
     void SetModalResult(TModalResult v) { modalResult_ = v; }
     void SetVisible(bool v) override;
     void SetCaption(std::string v) override;
@@ -171,6 +177,7 @@ private:
     BYTE alphaValue_ = 255;
     bool transparent_ = false;
     TColor transparentValue_ = clBlack;
+    bool noActivate_ = false;
     TWinControl* activeControl_ = nullptr;
     TModalResult modalResult_ = mrNone;
 };

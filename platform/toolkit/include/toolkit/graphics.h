@@ -133,6 +133,8 @@ public:
     // A missing file throws EFOpenError; a file that is not a whole, valid bitmap throws
     // EInvalidGraphic "Bitmap image is not valid"; on failure the bitmap is unchanged.
     void LoadFromFile(const std::string& windowsPath);
+    // The same from the bytes of a .bmp file the program carries.
+    void LoadFromBytes(const std::string& bytes);
     void Assign(const TBitmap& source);
     void Clear();
 

@@ -92,6 +92,10 @@ public:
             // A new font sets the item height anew.
             SendMessageA(window_, LB_SETITEMHEIGHT, 0, MAKELPARAM(list_.ItemHeight, 0));
             break;
+        case Aspect::Bounds:
+            Widget::Changed(what);
+            SetColumnWidth();
+            break;
         default:
             Widget::Changed(what);
             break;
@@ -144,6 +148,18 @@ private:
     // The model's box is 16 pixels wide: a press within them toggles the check.
     static constexpr int kCheckBoxRoom = 16;
 
+    // The columns share the client area: wider ones would need the scroll bar, which then takes
+    // the height of the one line of items.
+    void SetColumnWidth() {
+        if (!checks_ || checks_->Columns <= 0)
+            return;
+        RECT client{};
+        GetClientRect(window_, &client);
+        SendMessageA(window_, LB_SETCOLUMNWIDTH,
+                     static_cast<WPARAM>(std::max<LONG>(1, client.right / checks_->Columns)), 0);
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+
     void FillItems() {
         syncing_ = true;
         SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
@@ -151,9 +167,7 @@ private:
         for (const std::string& item : list_.Items)
             SendMessageA(window_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
         SendMessageA(window_, LB_SETITEMHEIGHT, 0, MAKELPARAM(list_.ItemHeight, 0));
-        if (checks_ && checks_->Columns > 0)
-            SendMessageA(window_, LB_SETCOLUMNWIDTH,
-                         static_cast<WPARAM>(std::max(1, list_.GetWidth() / checks_->Columns)), 0);
+        SetColumnWidth();
         SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
         syncing_ = false;
         Select();

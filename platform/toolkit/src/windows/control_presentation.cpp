@@ -221,6 +221,12 @@ bool Widget::Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result
         return true;
     }
     switch (message) {
+    case WM_GETFONT:
+        // The toolkit's own window classes answer with the font they were given.
+        if (!font_)
+            return false;
+        result = reinterpret_cast<LRESULT>(font_);
+        return true;
     case WM_SETFOCUS:
         if (&Form() != this) {
             TCustomForm& form = Form().FormControl();

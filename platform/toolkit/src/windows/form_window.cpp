@@ -45,6 +45,8 @@ Styles StylesOf(const TCustomForm& form) {
     }
     if (form.GetFormStyle() == fsStayOnTop)
         s.exStyle |= WS_EX_TOPMOST;
+    if (form.GetNoActivate())
+        s.exStyle |= WS_EX_NOACTIVATE;
     return s;
 }
 
@@ -153,6 +155,12 @@ LRESULT FormWidget::ToModel(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool FormWidget::Message(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
+    case WM_MOUSEACTIVATE:
+        // Clicked or dragged, a window that only shows things leaves the keys where they are.
+        if (!FormControl().GetNoActivate())
+            return false;
+        result = MA_NOACTIVATE;
+        return true;
     case WM_CLOSE:
         ToModel(message, wParam, lParam);
         result = 0;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+class TBitmap;
 class TTrayIcon;
 
 namespace toolkit_detail::shell {
@@ -14,6 +15,12 @@ constexpr UINT kTrayCallback = WM_APP + 0x101;
 // top-level windows only. Created on first use, kept for the life of the process.
 HWND NotifyWindow();
 UINT TaskbarCreatedMessage();
+
+// An image list's picture as GDI takes it. Its transparent pixels are those of the colour of its
+// bottom-left pixel, as an image list has them: the bitmap shows the background colour there,
+// the icon shows through. The caller deletes what it gets; null for an empty picture.
+HBITMAP ImageBitmap(const TBitmap& picture, COLORREF background);
+HICON ImageIcon(const TBitmap& picture);
 
 // The handlers that the hidden window's procedure dispatches to.
 LRESULT OnTimerMessage(UINT_PTR id);

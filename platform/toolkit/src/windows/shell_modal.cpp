@@ -69,7 +69,9 @@ void ModalEnded(TCustomForm& form) {
     for (HWND w : frame.disabled)
         if (IsWindow(w))
             EnableWindow(w, TRUE);
-    if (frame.owner && IsWindow(frame.owner) && IsWindowVisible(frame.owner))
+    // A window that only shows things is never given the keys, even if it had them before.
+    if (frame.owner && IsWindow(frame.owner) && IsWindowVisible(frame.owner) &&
+        (GetWindowLongA(frame.owner, GWL_EXSTYLE) & WS_EX_NOACTIVATE) == 0)
         SetActiveWindow(frame.owner);
 }
 

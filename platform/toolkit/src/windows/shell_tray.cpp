@@ -3,6 +3,7 @@
 #include "../internal.h"
 #include "shell.h"
 
+#include "toolkit/imglist.h"
 #include "toolkit/trayicon.h"
 
 #include <shellapi.h>
@@ -18,6 +19,7 @@ namespace {
 struct TrayEntry {
     TTrayIcon* icon = nullptr;
     shell::TrayIconState state;
+    HICON made = nullptr; // the picture made from the image list, destroyed with the entry
 };
 
 std::vector<TrayEntry>& Entries() {
@@ -107,12 +109,19 @@ void PresentTrayIcon(TTrayIcon& icon) {
         e.icon = &icon;
         e.state.window = shell::NotifyWindow();
         e.state.id = nextId++;
-        e.state.picture = ProgramIcon();
         Entries().push_back(e);
         entry = &Entries().back();
     }
+    // The image list's picture of the icon's index; the program's icon while it has none.
+    const HICON previous = entry->made;
+    entry->made = nullptr;
+    if (icon.Icons && icon.IconIndex >= 0 && icon.IconIndex < icon.Icons->Count())
+        entry->made = shell::ImageIcon(icon.Icons->Images(icon.IconIndex));
+    entry->state.picture = entry->made ? entry->made : ProgramIcon();
     // An icon the shell refused (no taskbar yet) is offered again.
     Notify(*entry, entry->state.shown ? NIM_MODIFY : NIM_ADD);
+    if (previous)
+        DestroyIcon(previous);
 }
 
 void RemoveTrayIcon(TTrayIcon& icon) {
@@ -121,6 +130,8 @@ void RemoveTrayIcon(TTrayIcon& icon) {
         return;
     if (entry->state.shown)
         Notify(*entry, NIM_DELETE);
+    if (entry->made)
+        DestroyIcon(entry->made);
     auto& e = Entries();
     e.erase(e.begin() + (entry - e.data()));
 }

@@ -35,8 +35,13 @@ TEST(CheckListBox, BoxesOnOneLineInColumnsAreDrawnAndTickedByTheMouse) {
     HWND window = wine_test::ChildOf(form->Handle(), "LISTBOX");
     ASSERT_NE(window, nullptr);
 
-    // One line, a column each, every text inside its column.
-    const int columnWidth = 400 / 4;
+    // One line, a column each, every text inside its column; the columns share the client area,
+    // so that no scroll bar takes the line's height.
+    RECT client{};
+    GetClientRect(window, &client);
+    const int columnWidth = client.right / 4;
+    EXPECT_GE(client.bottom, SendMessageA(window, LB_GETITEMHEIGHT, 0, 0))
+        << "no scroll bar takes the line's height";
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         RECT item{};

@@ -363,6 +363,42 @@ TEST(InputBoxWindow, IsAFormOfRealControlsThatTheUserTypesIntoAndConfirms) {
     TimerAction() = nullptr;
 }
 
+// Typed for real: the edit takes neither Enter nor Esc, so they are the box's OK and Cancel.
+TEST(InputBoxWindow, EnterConfirmsAndEscCancelsWithRealKeys) {
+    struct Case {
+        WORD key;
+        const char* result;
+    };
+    for (const Case& c : {Case{VK_RETURN, "Vola"}, Case{VK_ESCAPE, "Vol"}}) {
+        SCOPED_TRACE(c.key);
+        TimerAction() = [key = c.key] {
+            HWND box = GetActiveWindow();
+            HWND edit = wine_test::ChildOf(box, "EDIT");
+            if (!edit)
+                return;
+            SetForegroundWindow(box);
+            SetFocus(edit);
+            wine_test::SendKey(VK_END);
+            wine_test::SendKey('A');
+            wine_test::SendKey(key);
+        };
+        SetTimer(nullptr, 0, 300, OnTimer);
+        // A box the key did not close is cancelled, so that the test goes on.
+        static bool stuck;
+        stuck = false;
+        const UINT_PTR rescue = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) {
+            if (HWND cancel = ButtonOf(GetActiveWindow(), "Cancel")) {
+                stuck = true;
+                SendMessageA(cancel, BM_CLICK, 0, 0);
+            }
+        });
+        EXPECT_EQ(InputBox("New button", "Name:", "Vol"), c.result);
+        KillTimer(nullptr, rescue);
+        EXPECT_FALSE(stuck) << "the key did not close the box";
+    }
+    TimerAction() = nullptr;
+}
+
 TEST(CommonDialogs, TheSystemsColourAndOpenDialogsAnswer) {
     // The system's dialog is the active window of the thread while it is open.
     auto answer = [](WORD id) {

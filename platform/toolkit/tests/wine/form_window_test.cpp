@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 using wine_test::Pixels;
 using wine_test::Pump;
@@ -266,3 +268,109 @@ TEST(FormWindow, TextMetricsComeFromTheFontOnARealDeviceContext) {
 }
 
 } // namespace
+
+namespace {
+
+// The user's application: a window of a thread of its own, in front, counting its keys.
+class TUserApplication {
+public:
+    TUserApplication() {
+        thread_ = std::thread([this] { Run(); });
+        while (!window_.load())
+            Sleep(10);
+    }
+    ~TUserApplication() {
+        PostMessageA(window_, WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+    HWND Window() const { return window_; }
+    int Keys() const { return keys_; }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        auto* self = reinterpret_cast<TUserApplication*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+        if (m == WM_KEYDOWN && self)
+            ++self->keys_;
+        if (m == WM_CLOSE) {
+            DestroyWindow(w);
+            PostQuitMessage(0);
+            return 0;
+        }
+        return DefWindowProcA(w, m, wp, lp);
+    }
+    void Run() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Procedure;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "TestUserApplication";
+        RegisterClassA(&wc);
+        HWND w = CreateWindowExA(0, wc.lpszClassName, "User", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500,
+                                 400, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetForegroundWindow(w);
+        window_ = w;
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    std::thread thread_;
+    std::atomic<HWND> window_{nullptr};
+    std::atomic<int> keys_{0};
+};
+
+bool WaitForForeground(HWND window) {
+    for (int i = 0; i < 100 && GetForegroundWindow() != window; ++i)
+        Pump(20);
+    return GetForegroundWindow() == window;
+}
+
+} // namespace
+
+TEST(FormWindow, ANoActivateFormNeverTakesTheActivationFromTheUsersApplication) {
+    // In the tray, as the program runs: the application's window hidden.
+    ShowWindow(Application->Handle(), SW_HIDE);
+    TUserApplication user;
+    ASSERT_TRUE(WaitForForeground(user.Window()));
+    auto clock = NewForm();
+    clock->FormStyle = fsStayOnTop;
+    clock->NoActivate = true;
+    clock->SetBounds(40, 40, 200, 80);
+    clock->Show();
+    Pump(200);
+    EXPECT_TRUE(GetWindowLongA(clock->Handle(), GWL_EXSTYLE) & WS_EX_NOACTIVATE);
+    EXPECT_EQ(GetForegroundWindow(), user.Window()) << "showing it took the activation";
+
+    // A dialog of the program comes and goes, as when the user ticks the constant clock.
+    auto dialog = NewForm(bsDialog);
+    dialog->SetBounds(100, 100, 300, 200);
+    TTimer close(nullptr);
+    close.Interval = 600;
+    bool wasInFront = false;
+    close.OnTimer = [&](TObject*) {
+        close.Enabled = false;
+        wasInFront = GetForegroundWindow() == dialog->Handle();
+        dialog->ModalResult = mrOk;
+    };
+    close.Enabled = true;
+    SetForegroundWindow(Application->Handle()); // as the tray menu does
+    EXPECT_EQ(dialog->ShowModal(), mrOk);
+    EXPECT_TRUE(wasInFront) << "the dialog itself is in front while it is open";
+    const bool userInFront = WaitForForeground(user.Window());
+
+    EXPECT_NE(GetForegroundWindow(), clock->Handle()) << "the clock took the activation";
+    EXPECT_NE(GetActiveWindow(), clock->Handle());
+    EXPECT_TRUE(userInFront);
+    const int before = user.Keys();
+    wine_test::SendKey(VK_RETURN);
+    for (int i = 0; i < 50 && user.Keys() == before; ++i)
+        Pump(20);
+    EXPECT_GT(user.Keys(), before) << "the remote's Enter went elsewhere";
+    // The user drags the clock aside: the keys stay with the application.
+    wine_test::SendClick(POINT{60, 60});
+    Pump(300);
+    EXPECT_EQ(GetForegroundWindow(), user.Window()) << "a click made the clock active";
+    EXPECT_TRUE(IsWindowVisible(clock->Handle()));
+    ShowWindow(Application->Handle(), SW_SHOWNA);
+}

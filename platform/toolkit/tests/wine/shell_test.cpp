@@ -5,6 +5,8 @@
 
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
+#include "toolkit/graphics.h"
+#include "toolkit/imglist.h"
 #include "toolkit/forms.h"
 #include "toolkit/menus.h"
 #include "toolkit/trayicon.h"
@@ -14,6 +16,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <atomic>
 #include <functional>
 #include <set>
@@ -466,7 +469,140 @@ TEST_F(ShellTest, PopupMenuPickedByKeysClicksTheModelsItem) {
     EXPECT_EQ(popups, 4);
 }
 
+// ---- pictures of the image list ----
+
+// A 16 x 16 picture as a .bmp file gives it: fuchsia (the transparent colour of its bottom-left
+// pixel) around a square of the colour.
+TBitmap SquarePicture(COLORREF square) {
+    std::string b = "BM";
+    const auto put32 = [&](unsigned v) {
+        for (int i = 0; i < 4; ++i)
+            b.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    const auto put16 = [&](unsigned v) {
+        b.push_back(static_cast<char>(v & 0xFF));
+        b.push_back(static_cast<char>(v >> 8));
+    };
+    put32(54 + 16 * 16 * 3);
+    put32(0);
+    put32(54);
+    put32(40);
+    put32(16);
+    put32(16);
+    put16(1);
+    put16(24);
+    put32(0);
+    put32(16 * 16 * 3);
+    put32(2835);
+    put32(2835);
+    put32(0);
+    put32(0);
+    for (int y = 15; y >= 0; --y)
+        for (int x = 0; x < 16; ++x) {
+            const bool in = x >= 4 && x < 12 && y >= 4 && y < 12;
+            const COLORREF c = in ? square : RGB(255, 0, 255);
+            b.push_back(static_cast<char>(GetBValue(c)));
+            b.push_back(static_cast<char>(GetGValue(c)));
+            b.push_back(static_cast<char>(GetRValue(c)));
+        }
+    TBitmap bitmap;
+    bitmap.LoadFromBytes(b);
+    return bitmap;
+}
+
+// The pixel of a bitmap, read through a 32-bit copy.
+COLORREF BitmapPixel(HBITMAP bitmap, int x, int y) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 16;
+    bi.bmiHeader.biHeight = -16;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> bits(16 * 16, 0xDEADBEEF);
+    HDC dc = GetDC(nullptr);
+    const int rows = GetDIBits(dc, bitmap, 0, 16, bits.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    if (rows != 16)
+        return CLR_INVALID;
+    const std::uint32_t v = bits[static_cast<std::size_t>(y) * 16 + x];
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+TEST_F(ShellTest, TheTrayIconShowsTheImageListsPictureWithItsBackgroundTransparent) {
+    TImageList images(nullptr);
+    images.Add(SquarePicture(RGB(0, 0, 255)));
+    images.Add(SquarePicture(RGB(255, 0, 0)));
+    TTrayIcon icon(nullptr);
+    icon.Icons = &images;
+    icon.IconIndex = 1;
+    icon.Visible = true;
+    const auto state = TrayIconStateOf(icon);
+    ASSERT_TRUE(state.shown);
+    ASSERT_NE(state.picture, nullptr);
+    EXPECT_NE(state.picture, LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                        GetSystemMetrics(SM_CXSMICON),
+                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED))
+        << "the program's resource icon instead of the image list's";
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(state.picture, &info));
+    EXPECT_TRUE(info.fIcon);
+    EXPECT_EQ(BitmapPixel(info.hbmColor, 8, 8), RGB(255, 0, 0)) << "the picture of index 1";
+    EXPECT_EQ(BitmapPixel(info.hbmMask, 8, 8), RGB(0, 0, 0)) << "the square is drawn";
+    EXPECT_EQ(BitmapPixel(info.hbmMask, 1, 1), RGB(255, 255, 255)) << "the fuchsia shows through";
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_TRUE(ShellHolds(icon));
+}
+
+TEST_F(ShellTest, PopupMenuItemsShowTheirPicturesFromTheMenusImageList) {
+    TImageList images(nullptr);
+    images.Add(SquarePicture(RGB(0, 128, 0)));
+    TPopupMenu menu(nullptr);
+    menu.Images = &images;
+    for (int index : {0, -1, 5}) {
+        auto* item = new TMenuItem(&menu);
+        item->Caption = "Item " + std::to_string(index);
+        item->ImageIndex = index;
+        menu.Items()->Add(item);
+    }
+    std::atomic<bool> seen{false};
+    std::vector<COLORREF> middles;
+    std::vector<bool> pictured;
+    helper = std::thread([&] {
+        HWND m = WaitForWindow("#32768", nullptr);
+        seen = m != nullptr;
+        if (!m)
+            return;
+        HMENU shown = reinterpret_cast<HMENU>(SendMessageA(m, 0x01E1, 0, 0)); // MN_GETHMENU
+        for (int i = 0; shown && i < GetMenuItemCount(shown); ++i) {
+            MENUITEMINFOA info = {};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_BITMAP;
+            GetMenuItemInfoA(shown, static_cast<UINT>(i), TRUE, &info);
+            pictured.push_back(info.hbmpItem != nullptr);
+            middles.push_back(info.hbmpItem ? BitmapPixel(info.hbmpItem, 8, 8) : CLR_INVALID);
+        }
+        PostMessageA(m, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    menu.Popup(120, 120);
+    helper.join();
+    WaitUntilGone("#32768");
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(pictured, (std::vector<bool>{true, false, false})) << "no index or one past the list";
+    ASSERT_FALSE(middles.empty());
+    EXPECT_EQ(middles[0], RGB(0, 128, 0));
+}
+
 // ---- message and question boxes ----
+
+// The captions of the boxes by their type, as the Russian system has them.
+constexpr const char* kConfirmation =
+    "\xCF\xEE\xE4\xF2\xE2\xE5\xF0\xE6\xE4\xE5\xED\xE8\xE5"; // Подтверждение
+constexpr const char* kWarning =
+    "\xCF\xF0\xE5\xE4\xF3\xEF\xF0\xE5\xE6\xE4\xE5\xED\xE8\xE5"; // Предупреждение
+constexpr const char* kError = "\xCE\xF8\xE8\xE1\xEA\xE0";      // Ошибка
+constexpr const char* kInformation = "\xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF"; // Информация
 
 struct BoxCase {
     const char* label;
@@ -513,7 +649,7 @@ TEST_F(ShellTest, BoxesShowTheirButtonsAndAnswerWithTheButtonClicked) {
          [] {
              return MessageDlg("Run the search?", mtConfirmation, {mbYes, mbNo}, 0);
          },
-         "Confirm",
+         kConfirmation,
          "Run the search?",
          {IDYES, IDNO},
          IDYES,
@@ -522,7 +658,7 @@ TEST_F(ShellTest, BoxesShowTheirButtonsAndAnswerWithTheButtonClicked) {
          [] {
              return MessageDlg("Run the search?", mtConfirmation, {mbYes, mbNo}, 0);
          },
-         "Confirm",
+         kConfirmation,
          "Run the search?",
          {IDYES, IDNO},
          IDNO,
@@ -531,7 +667,7 @@ TEST_F(ShellTest, BoxesShowTheirButtonsAndAnswerWithTheButtonClicked) {
          [] {
              return MessageDlg("Save?", mtWarning, {mbYes, mbNo, mbCancel}, 0);
          },
-         "Warning",
+         kWarning,
          "Save?",
          {IDYES, IDNO, IDCANCEL},
          IDCANCEL,
@@ -549,14 +685,14 @@ TEST_F(ShellTest, BoxesShowTheirButtonsAndAnswerWithTheButtonClicked) {
          [] {
              return MessageDlg("No device", mtError, {mbAbort, mbRetry, mbIgnore}, 0);
          },
-         "Error",
+         kError,
          "No device",
          {IDABORT, IDRETRY, IDIGNORE},
          IDRETRY,
          mrRetry},
         {"information",
          [] { return MessageDlg("Done", mtInformation, {mbOK}, 0); },
-         "Information",
+         kInformation,
          "Done",
          {IDOK},
          IDOK,

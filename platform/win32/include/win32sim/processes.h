@@ -90,6 +90,7 @@ struct HostedBox {
     std::string caption;
     std::string text;
     bool choice = false; // more than an OK button
+    int buttons = 0;     // as the toolkit records them; a message box's MB_* flags
     int answer = 0;      // without a choice, the answer it gives by itself
 };
 // In such a program: shows the box on the starting machine and returns its answer. Every
