@@ -227,29 +227,53 @@ TEST_F(WizardLayout, TheCommandWizardShowsEachKindOfStepWholeDownToItsLeastSize)
     EXPECT_TRUE(acted);
 }
 
+// An on-screen window checked alone: the others stand at the top of the screen too and would
+// cover it in its picture.
+void CheckAlone(TForm& window, const std::string& name) {
+    for (TForm* other : std::vector<TForm*>{FInfo, FBar, FTime, FList, FInput})
+        if (other && other != &window && other->Visible)
+            other->Hide();
+    CheckScreen(window, name);
+}
+
 TEST_F(Layout, TheOnScreenWindowsShowTheirTextsWholeInEachMode) {
     OsdShowText("Player", "runappl");
-    CheckScreen(*FInfo, "info");
+    CheckAlone(*FInfo, "info");
     OsdShowText("\xC3\xF0\xEE\xEC\xEA\xEE\xF1\xF2\xFC 100%", "Vol"); // "Громкость 100%"
-    CheckScreen(*FInfo, "info_long");
+    CheckAlone(*FInfo, "info_long");
     OsdShowBar("\xC3\xF0\xEE\xEC\xEA\xEE\xF1\xF2\xFC", 60, "Vol"); // "Громкость"
-    CheckScreen(*FBar, "bar");
+    CheckAlone(*FBar, "bar");
     OsdShowClock(false);
-    CheckScreen(*FTime, "clock");
+    CheckAlone(*FTime, "clock");
+    FTime->ShowTime("timer", SecondsToTimeText(3909));
+    CheckAlone(*FTime, "clock_timer");
+    // The heights the settings' sliders give, from the least to the greatest.
+    for (int height : {12, 50, 150}) {
+        const std::string h = std::to_string(height);
+        FInfo->Height = height;
+        OsdShowText("Player", "runappl");
+        CheckAlone(*FInfo, "info_" + h);
+        FBar->Height = height;
+        OsdShowBar("\xC3\xF0\xEE\xEC\xEA\xEE\xF1\xF2\xFC", 60, "Vol");
+        CheckAlone(*FBar, "bar_" + h);
+        FTime->Height = height;
+        FTime->ShowTime("clock", "12:34:56");
+        CheckAlone(*FTime, "clock_" + h);
+    }
     TStringList items;
     for (const char* item : {"Player", "WinAmp", "Media Player Classic", "Quick"})
         items.Add(item);
     OsdShowList(items);
-    CheckScreen(*FList, "list");
+    CheckAlone(*FList, "list");
     TStringList many;
     for (int i = 1; i <= 20; ++i)
         many.Add("Playlist " + std::to_string(i));
     OsdShowList(many);
-    CheckScreen(*FList, "list_long");
+    CheckAlone(*FList, "list_long");
     FList->Hide();
     for (std::int16_t mode : {0, 1}) {
         OsdShowInput(mode);
-        CheckScreen(*FInput, "input_mode" + std::to_string(mode));
+        CheckAlone(*FInput, "input_mode" + std::to_string(mode));
         FInput->Hide();
     }
 }

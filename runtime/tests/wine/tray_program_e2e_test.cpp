@@ -155,9 +155,14 @@ RECT ExpectedBounds(const TInfoCase& c) {
     TCanvas canvas;
     canvas.Font.Name = "Arial";
     canvas.Font.Style = TFontStyles{fsBold};
-    canvas.Font.Size = static_cast<int>(c.height * 5 / 7.0);
+    // The size of the window's height, or the largest smaller one whose text fits that height.
+    int size = static_cast<int>(c.height * 5 / 7.0);
+    canvas.Font.Size = size;
+    while (size > 1 && canvas.TextHeight("1") > c.height)
+        canvas.Font.Size = --size;
     const int screen = GetSystemMetrics(SM_CXSCREEN);
-    int width = canvas.TextWidth(c.shownText) + c.height;
+    // The picture is as wide as the window is high; room for the rounded corner follows the text.
+    int width = canvas.TextWidth(c.shownText) + c.height + c.height / 8;
     if (width >= screen)
         width = static_cast<int>(screen * 0.95);
     int left = (screen - width) / 2;

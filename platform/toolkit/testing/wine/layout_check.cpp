@@ -88,7 +88,6 @@ bool Inside(const RECT& inner, const RECT& outer) {
 }
 
 struct TWalk {
-    HWND top;
     std::vector<std::string>* faults;
     // The model's windowed controls by their windows.
     std::map<HWND, TWinControl*> models;
@@ -363,7 +362,7 @@ HWND WindowOf(TWinControl& control) {
 std::vector<std::string> LayoutFaults(TCustomForm& form) {
     std::vector<std::string> faults;
     HWND top = form.Handle();
-    TWalk walk{top, &faults, {}};
+    TWalk walk{&faults, {}};
     MapModels(walk, form);
     RECT outer{};
     GetWindowRect(top, &outer);
