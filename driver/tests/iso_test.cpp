@@ -381,12 +381,14 @@ TEST_F(IsoTest, RemovalRacesRequestsAndARunningStream) {
     std::atomic<unsigned> completed{0};
     std::atomic<unsigned> refused{0};
     std::atomic<unsigned> bad{0};
+    std::atomic<unsigned> opened{0};
     auto sender = [&](bool streamReader) {
         auto own = Open();
         if (own == nullptr) {
             ++bad;
             return;
         }
+        ++opened;
         while (!done) {
             Reply reply =
                 streamReader
@@ -408,9 +410,11 @@ TEST_F(IsoTest, RemovalRacesRequestsAndARunningStream) {
     for (bool streamReader : {false, false, true, true}) {
         senders.emplace_back(sender, streamReader);
     }
-    // Removal starts once requests and the stream are both under way.
+    // Removal starts once every sender holds its handle and requests and the stream are both
+    // under way.
     const unsigned packets = machine->receiver.IsoInPackets() + 64;
-    while (completed < 40 || machine->receiver.IsoInPackets() < packets) {
+    while (opened + bad < senders.size() || completed < 40 ||
+           machine->receiver.IsoInPackets() < packets) {
         std::this_thread::yield();
     }
     file.reset();
