@@ -27,28 +27,6 @@ bool IsOnScreen(int kind) {
            kind == KindInput;
 }
 
-// The kind's global instance, or none.
-TForm* KindForm(int kind) {
-    switch (kind) {
-    case KindConfig:
-    case KindCmdwizard:
-    case KindFuncwizard:
-        return DialogOfKind(static_cast<std::int16_t>(kind));
-    case KindInfo:
-        return FInfo;
-    case KindBar:
-        return FBar;
-    case KindTime:
-        return FTime;
-    case KindList:
-        return FList;
-    case KindInput:
-        return FInput;
-    default:
-        return nullptr;
-    }
-}
-
 TForm* CreateKindForm(int kind) {
     switch (kind) {
     case KindConfig:
@@ -159,6 +137,27 @@ std::string LongTimeText(int hours, int minutes, int seconds) {
 }
 
 } // namespace
+
+TForm* KindForm(int kind) {
+    switch (kind) {
+    case KindConfig:
+    case KindCmdwizard:
+    case KindFuncwizard:
+        return DialogOfKind(static_cast<std::int16_t>(kind));
+    case KindInfo:
+        return FInfo;
+    case KindBar:
+        return FBar;
+    case KindTime:
+        return FTime;
+    case KindList:
+        return FList;
+    case KindInput:
+        return FInput;
+    default:
+        return nullptr;
+    }
+}
 
 unsigned OsdShowCount(std::int16_t kind) {
     return kind >= 0 && kind < FormSlotCount ? ShowCount[kind] : 0;

@@ -30,6 +30,8 @@ struct TFormSlot {
 // Creates the kind's window on first use, gives it display time and transparency; shows a new
 // window (a dialog modally). True when the kind's window exists afterwards.
 bool ShowForm(std::int16_t kind);
+// The kind's window as it is now (its global instance), or none.
+TForm* KindForm(int kind);
 // How often ShowForm has run for the kind: a window shown again with the same contents is
 // still a new showing.
 unsigned OsdShowCount(std::int16_t kind);

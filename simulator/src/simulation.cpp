@@ -244,7 +244,7 @@ private:
 
     // "shown" and what the window shows, or "" while it is not showing.
     static std::string StateOf(int kind) {
-        TForm* form = FormOfKind(kind);
+        TForm* form = KindForm(kind);
         if (form == nullptr || !form->Visible)
             return "";
         // The clock's text changes every second; its appearance is what matters.
@@ -273,7 +273,7 @@ public:
         if (form == nullptr)
             return;
         for (const int kind : {KindInfo, KindBar, KindTime, KindList, KindInput}) {
-            if (FormOfKind(kind) != form)
+            if (KindForm(kind) != form)
                 continue;
             const auto k = static_cast<std::size_t>(kind);
             const Showing before = latest_[k];
@@ -291,25 +291,6 @@ public:
     }
 
 private:
-    // The window of the kind as it is now: a look may come in the middle of a command, before
-    // the slot of a window that went was cleared.
-    static TForm* FormOfKind(int kind) {
-        switch (kind) {
-        case KindInfo:
-            return FInfo;
-        case KindBar:
-            return FBar;
-        case KindTime:
-            return FTime;
-        case KindList:
-            return FList;
-        case KindInput:
-            return FInput;
-        default:
-            return DialogOfKind(static_cast<std::int16_t>(kind));
-        }
-    }
-
     // The settings dialog shows a page of many controls: its tab says which.
     static std::string TabShown(TForm& form) {
         auto* pages = dynamic_cast<TPageControl*>(form.FindComponent("pcConfig"));

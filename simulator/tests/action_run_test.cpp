@@ -1,6 +1,7 @@
 // Simulator runs with the actions a user takes beyond clicks and grids: typing, keys, the file
 // and colour dialogs, track bars, the tray menu, a restart on the same machine, files shown in
 // the report, further drives and files with attributes.
+#include "run_checks.h"
 #include "scenario.h"
 #include "simulation.h"
 
@@ -11,6 +12,8 @@
 
 namespace {
 
+using simulator::testing::Failures;
+
 // The example folder with every page shown; the search at start is declined.
 simulator::RunResult RunActions(const std::string& text) {
     simulator::Scenario scenario;
@@ -20,13 +23,6 @@ simulator::RunResult RunActions(const std::string& text) {
         << error;
     std::ostringstream out;
     return simulator::RunScenario(scenario, EXAMPLE_FOLDER, out);
-}
-
-std::string Failures(const simulator::RunResult& run) {
-    std::string text;
-    for (const auto& f : run.failures)
-        text += f + "\n";
-    return text;
 }
 
 std::size_t Count(const simulator::RunResult& run, const std::string& text) {

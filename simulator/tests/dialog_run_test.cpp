@@ -1,5 +1,6 @@
 // Simulator runs that work the settings dialog as the user does: its tabs, rows, learning from
 // the receiver, questions, input boxes and closes, and the failures of actions it cannot do.
+#include "run_checks.h"
 #include "scenario.h"
 #include "simulation.h"
 
@@ -9,6 +10,9 @@
 #include <sstream>
 
 namespace {
+
+using simulator::testing::Failures;
+using simulator::testing::Reports;
 
 // The example folder with the code and command pages shown; the search at start is declined.
 simulator::RunResult RunDialog(const std::string& text, bool extOptions = true) {
@@ -21,19 +25,6 @@ simulator::RunResult RunDialog(const std::string& text, bool extOptions = true) 
         << error;
     std::ostringstream out;
     return simulator::RunScenario(scenario, EXAMPLE_FOLDER, out);
-}
-
-std::string Failures(const simulator::RunResult& run) {
-    std::string text;
-    for (const auto& f : run.failures)
-        text += f + "\n";
-    return text;
-}
-
-bool Reports(const simulator::RunResult& run, const std::string& text) {
-    return std::any_of(run.report.begin(), run.report.end(), [&](const std::string& line) {
-        return line.find(text) != std::string::npos;
-    });
 }
 
 TEST(DialogRunTest, ANewButtonIsAddedLearntFromTheReceiverAndKnownAfterOk) {

@@ -1,6 +1,7 @@
 // Simulator runs of the tray program with the example folder: what the report shows, and the
 // exit code when an expectation fails.
 #include "example_data.h"
+#include "run_checks.h"
 #include "scenario.h"
 #include "simulation.h"
 
@@ -16,6 +17,9 @@
 #include <sstream>
 
 namespace {
+
+using simulator::testing::Failures;
+using simulator::testing::Reports;
 
 namespace fs = std::filesystem;
 
@@ -91,13 +95,6 @@ constexpr char kWindowRecords[] = "code|1|0x1B0\n"
                                   "func|System|Down key|keybd|\"Sel\"\n"
                                   "func|System|Digit one|digit|\"Dig\"\n";
 
-std::string Failures(const simulator::RunResult& run) {
-    std::string text;
-    for (const auto& f : run.failures)
-        text += f + "\n";
-    return text;
-}
-
 // The index of the first report line holding the text at or after the index; -1 for none.
 long IndexOf(const simulator::RunResult& run, const std::string& text, long from = 0) {
     for (auto i = static_cast<std::size_t>(from); i < run.report.size(); ++i)
@@ -117,12 +114,6 @@ bool StampsInOrder(const simulator::RunResult& run) {
         if (StampOf(run, i) < StampOf(run, i - 1))
             return false;
     return true;
-}
-
-bool Reports(const simulator::RunResult& run, const std::string& text) {
-    return std::any_of(run.report.begin(), run.report.end(), [&](const std::string& line) {
-        return line.find(text) != std::string::npos;
-    });
 }
 
 TEST(SimulationRunTest, ButtonPressRunsItsCommandThroughTheMainTick) {
